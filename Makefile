@@ -1,0 +1,50 @@
+# Two commands: `make run` (a lobby visit of the host program with the default
+# scenario) and `make test` (both builds, every test, a visit under Wine).
+# Both install what they need with apt on a fresh Debian 12 machine.
+
+JOBS ?= 2
+LINUX := build/linux-i686
+ASAN := build/linux-i686-asan
+WIN := build/windows-i686
+SCENARIO ?= host/scenarios/default.scn
+
+.PHONY: run test bench setup build-linux build-asan build-windows wine-visit format tsan
+
+run: setup build-linux
+	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
+
+test: setup build-linux build-asan build-windows tsan
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
+	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports)'
+	sh tests/check_exports.sh windows $(WIN)/QvMulti.dll
+	$(MAKE) wine-visit
+
+bench: setup build-linux
+	$(LINUX)/lobby_bench
+
+setup:
+	@sh tools/setup.sh
+
+build-linux:
+	cmake --preset linux-i686 >/dev/null
+	cmake --build $(LINUX) -j$(JOBS)
+
+build-asan:
+	cmake --preset linux-i686-asan >/dev/null
+	cmake --build $(ASAN) -j$(JOBS)
+
+build-windows:
+	cmake --preset windows-i686 >/dev/null
+	cmake --build $(WIN) -j$(JOBS) --target qvhost QvMulti QvHost
+
+wine-visit: build-windows
+	cd $(WIN) && WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO)
+
+tsan:
+	@if [ -f tests/tsan/CMakeLists.txt ]; then \
+	  cmake -S tests/tsan -B build/linux-x64-tsan -DCMAKE_BUILD_TYPE=Debug >/dev/null && \
+	  cmake --build build/linux-x64-tsan -j$(JOBS) && \
+	  (cd build/linux-x64-tsan && ctest --output-on-failure); fi
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,0 +1,15 @@
+// Hooks between the stand-in libraries (not used by tests or the module).
+#pragma once
+
+namespace standin::internal {
+
+// Toolkit and script (Toolkit.cpp, Script.cpp).
+void ResetToolkit();
+void ResetScript();
+// Strings, services, core and utility (the other stand-in units).
+void ResetServices();
+// Called by the screen loop once per frame, before the frame callback: the realm
+// stand-in advances its logon countdown here.
+void OnFrame();
+
+} // namespace standin::internal

@@ -1,0 +1,231 @@
+// The stand-in host: driver and inspection API.
+//
+// The stand-in libraries implement the host's toolkit, strings, sound, realm
+// client, core and utility libraries and a chat service, as declared in
+// Src/platform. This header is what tests and the host program use to script a
+// lobby visit (clicks, keys, typing, time passing, service input) and to look
+// at the screen model and the recorded calls.
+//
+// Index:
+//   1. clock            2. screen model       3. script (screen loop driver)
+//   4. strings          5. chat service       6. realm client
+//   7. core / utility   8. launch record      9. reset
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../../Src/core/LaunchRecord.h"
+#include "../../Src/platform/ChatService.h"
+#include "../../Src/platform/QvWin.h"
+
+namespace standin {
+
+// ---- 1. clock --------------------------------------------------------------
+// The machine's tick count as the module reads it (ms). It only moves when a
+// script lets time pass; it starts at kClockStart.
+constexpr uint32_t kClockStart = 1000000;
+uint32_t Now();
+void SetNow(uint32_t ms);
+void AdvanceTime(uint32_t ms);
+
+// ---- 2. screen model -------------------------------------------------------
+struct TextLine {
+    std::u16string text;
+    int colour = 0;
+    int a = 0, b = 0;
+};
+struct ListRow {
+    std::string text; // 8-bit as given
+    std::vector<std::u16string> cells;
+    int data = 0, colour = 0;
+};
+struct Control {
+    QvControl handle = nullptr; // what the module holds
+    int serial = 0;             // creation order
+    ControlDescriptor desc{};   // copy of the descriptor (hot spots: a synthesized one, kind 9)
+    bool hotSpot = false;
+    QvImage image = nullptr;    // image drawn (descriptor's variable at creation, or SetRadioImage)
+    bool shown = true, enabled = true, pressed = false, onTop = false, popupBackground = true;
+    int buttonFrame = 0;
+    std::u16string label;       // from the descriptor's textId, or SetControlText
+    std::vector<TextLine> lines; // text boxes and text lists
+    int scrollTop = 0;           // ListScrollTo
+    int visibleCount = 0;        // lines a list shows at once
+    // edit boxes
+    std::u16string editText;
+    int caret = 0;
+    int maxLength = 0;
+    EditKeyCallback keyCallback = nullptr;
+    ControlCallback changeCallback = nullptr;
+    QvControl tabNext = nullptr;
+    // lists
+    std::vector<ListRow> rows;
+    int selection = -1, rowCount = 0, columns = 0;
+    // timers
+    int timerPeriod = 0;
+    bool timerEnabled = false;
+    // banner
+    std::string bannerPath;
+    int bannerLetter = 0;
+};
+// Live controls, in creation order.
+std::vector<Control*> Controls();
+Control* Find(QvControl handle);
+// The first live control whose label comes from string id textId.
+Control* FindByTextId(int textId);
+// The first live control of that kind whose descriptor has that x and y.
+Control* FindAt(int kind, int x, int y);
+int LiveControlCount();
+QvControl Focus();
+QvControl CancelControl();
+QvImage Background();
+QvImage Cursor();
+// Path the image was loaded from ("" for an unknown handle), and the load log.
+std::string ImagePath(QvImage image);
+std::vector<std::string> ImageLoads();
+int LiveImageCount();
+// Pointer position for MouseInRect.
+void SetPointer(int x, int y);
+
+struct Figure {
+    QvFigure handle = nullptr;
+    int kind = 0, mode = 0;
+    uint8_t lookA[16]{}, lookB[16]{};
+    int x = -1, param = 0, param2 = 0, frame = 0, frameCount = 8;
+    uint32_t flags = 0;
+    std::u16string labels[4];
+    int level = 0;
+    uint32_t tag = 0;
+};
+std::vector<Figure*> Figures(); // live figures in creation order
+Figure* FindFigure(QvFigure handle);
+int LiveFigureCount();
+// The next n CreateFigure calls fail (return null).
+void FailNextFigures(int n);
+// Frame count reported for figures created from now on.
+void SetFigureFrameCount(int n);
+
+// ---- 3. script ---------------------------------------------------------------
+// RunScreenLoop calls the frame callback, then runs the next scripted action,
+// once per frame, in the innermost running loop. With no action left a loop
+// runs idle frames; after kIdleFrameLimit of them it is ended by force and
+// LoopTimedOut() turns true, so a visit that never ends fails instead of hanging.
+constexpr int kIdleFrameLimit = 2000;
+using Action = std::function<void()>;
+void Enqueue(Action action);
+int PendingActions();
+bool LoopTimedOut();
+int LoopDepth();
+uint64_t FramesRun();
+
+// Immediate operations (usable inside an action or from the host program).
+void ClickControl(Control* c);  // left click: the button's callback when shown and enabled
+void RightClickControl(Control* c);
+void DoubleClickControl(Control* c);
+void TypeText(const char* utf8); // into the focused edit box, key by key
+void PressEnter();
+void PressEscape(); // activates the cancel control
+void PressTab();
+void PressCtrlN();
+
+// Scripted versions: each enqueues one action.
+void Click(int textId);              // control labelled by that string id
+void ClickAt(int kind, int x, int y); // control found by its place
+void RightClickAt(int kind, int x, int y);
+void Type(const std::string& utf8);
+void Enter();
+void Escape();
+void Tab();
+void CtrlN();
+void Wait(uint32_t ms); // lets time pass, then runs one frame
+void Frames(int n);     // n frames with nothing else happening
+void Check(Action check); // runs a check mid-visit
+
+// ---- 4. strings --------------------------------------------------------------
+void SetStringsLoadFails(bool fails);
+bool StringsLoaded();
+std::u16string StringText(int id); // from the stand-in's English table
+std::string Utf8(const std::u16string& s);
+std::string Utf8(const Unicode* s);
+std::u16string Utf16(const std::string& utf8);
+
+// ---- 5. chat service ----------------------------------------------------------
+struct Call {
+    std::string name;
+    std::vector<std::string> args; // texts as given, numbers in decimal
+};
+ChatServiceTable* ChatTable();
+void SetChatConnected(bool connected);
+// Connection drops after this many more IsConnected calls answered 1 (-1: never).
+void DropChatAfter(int calls);
+// Kind-0 chat event built as the service does.
+void PushChatEvent(uint32_t number, uint32_t userFlags, const std::string& userName, const std::string& text,
+                   uint32_t second = 0);
+// Any record of any kind, copied byte for byte into the 288-byte buffer (bytes
+// beyond 288 are dropped, missing ones are zero).
+void PushRawEvent(uint32_t kind, const std::vector<uint8_t>& bytes);
+int PendingChatEvents();
+std::vector<Call> ChatCalls();
+std::vector<Call> ChatCallsNamed(const std::string& name);
+void ClearChatCalls();
+void SetOwnName(const std::string& name);
+void SetChannelList(const std::vector<std::string>& names);
+void SetRealmLogonData(const std::vector<uint8_t>& data, bool present = true); // count is added
+void SetGameBlock(const std::vector<uint8_t>& block, bool present = true);
+void SetQueueOutcome(bool done, uint32_t outcome);
+void SetProfile(const std::string& sex, const std::string& location, const std::string& description,
+                bool ready = true);
+void SetAdInfo(uint32_t adId, const std::vector<uint8_t>& info, bool present = true);
+// Dated messages: delivered through the registered handler (if any) on the
+// calling thread; returns false when no handler is registered.
+bool PushDatedMessage(uint32_t unixTime, const std::string& text);
+bool PushClearMessages();
+bool MessageHandlersRegistered();
+// Starts a thread that delivers count dated messages "message <i>" as soon as
+// handlers are registered (and stops when they are cleared); JoinDatedProducer
+// waits for it and returns how many it delivered.
+void StartDatedProducer(int count, uint32_t unixTime);
+int JoinDatedProducer();
+
+// ---- 6. realm client ----------------------------------------------------------
+std::vector<Call> RealmCalls();
+std::vector<Call> RealmCallsNamed(const std::string& name);
+void ClearRealmCalls();
+void SetRealmConnected(bool connected);
+// The realm answers the request with that id: RealmLastReplyId/RealmLastStatus.
+void RealmReply(uint16_t requestId, int status);
+// Every create and join is answered with this status at the next pump (-1: never).
+void RealmAutoAnswer(int createStatus, int joinStatus);
+uint16_t RealmLastRequestId(); // id of the last create/join/list/info request
+void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text);
+// A list or info reply with its request id, taken by RealmNextListReply.
+void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record);
+int LiveListReplies(); // taken and not yet released
+void SetRealmQueued(bool queued, int position = 0);
+// Logon: how many pumps/frames until the logon event is signalled (-1: never),
+// the status then, and whether selecting the character finishes.
+void SetRealmLogon(int framesUntilDone, int status, bool selectDone = true, bool dropDuringWait = false);
+void PushRealmMessage(int key, const std::string& text); // through the registered handler
+
+// ---- 7. core / utility ----------------------------------------------------------
+int LiveBlocks();
+std::vector<std::string> LogLines();
+void SetFullContent(bool full);
+void SetRegistryPath(const std::string& path); // default: the user's configuration directory
+uint32_t HashOf(const std::string& word);
+
+// ---- 8. launch record ------------------------------------------------------------
+// A record as the host fills it: chat service table, account "Tester",
+// character "Arin" of class 0, level 12, realm "" and channel "Lobby".
+void FillLaunchRecord(LaunchRecord* record);
+// Runs one visit through the module's operation table, as the host does.
+uint32_t RunVisit(const LobbyInterface* lobby, LaunchRecord* record);
+
+// ---- 9. reset ----------------------------------------------------------------------
+// Forgets every scripted input and recorded call (the module's own state is not touched).
+void ResetAll();
+
+} // namespace standin

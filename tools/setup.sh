@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the build and test tools on a Debian 12 machine (as root), once.
+set -e
+need=""
+command -v cmake >/dev/null || need="$need cmake"
+command -v g++ >/dev/null || need="$need g++"
+[ -d /usr/lib/gcc/x86_64-linux-gnu/12/32 ] || need="$need g++-multilib"
+command -v i686-w64-mingw32-g++-posix >/dev/null || need="$need g++-mingw-w64-i686"
+dpkg -s libgtest-dev:i386 >/dev/null 2>&1 || need="$need libgtest-dev:i386"
+dpkg -s libbenchmark-dev:i386 >/dev/null 2>&1 || need="$need libbenchmark-dev:i386"
+command -v wine >/dev/null || need="$need wine"
+dpkg -s wine32:i386 >/dev/null 2>&1 || need="$need wine32:i386"
+command -v make >/dev/null || need="$need make"
+if [ -n "$need" ]; then
+  echo "installing:$need"
+  dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $need >/dev/null
+fi
