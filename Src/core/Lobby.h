@@ -54,8 +54,8 @@ uint16_t TakeRequestId();
 int IsChatLayout();
 // 1 when text holds the guard word on word boundaries.
 int ContainsGuardWord(const char* text);
-// The click on a lobby button: create game and join game both disabled while
-// characterFlags has 0x0004 and 0x0008.
+// 1 while characterFlags has both 0x0004 and 0x0008: the create-game and
+// join-game buttons then stay disabled for the whole visit.
 int GameButtonsLocked();
 
 // ---- 2. screen resources (core/Resources.cpp) -----------------------------
@@ -172,6 +172,8 @@ void LeaveDialog();
 void ResetLobbyButtons();
 void ReleaseRightHandButtons();
 int QuitButton(uint32_t arg);
+int PopupButton(uint32_t arg);
+int LargePopupConfirm(uint32_t arg);
 int ConnectionLostClose(uint32_t arg);
 int ShowSidePanelClose(uint32_t arg);
 // The connection-lost popup: string 5351, closing ends the visit with 4.

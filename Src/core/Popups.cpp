@@ -1,0 +1,132 @@
+// Popups and dialog switching: the transient control list, the small, large and
+// panel messages, LeaveDialog, the lobby-button reset and the quit button.
+// Owns transientControls, popupClose, popupOpenedAt and panelMessage.
+#include "Lobby.h"
+
+// ---- state ----------------------------------------------------------------------
+static QvControl transientControls[kMaxTransients];
+static int32_t transientCount;
+ControlCallback popupClose;
+uint32_t popupOpenedAt;
+QvControl panelMessage;
+
+// ---- transient list -------------------------------------------------------------
+void AddTransient(QvControl control) {
+    if (transientCount >= kMaxTransients) LOBBY_FATAL(5081);
+    transientControls[transientCount++] = control;
+}
+
+int CloseTransients(uint32_t) {
+    for (int i = 0; i < transientCount; ++i) DestroyControl(&transientControls[i]);
+    transientCount = 0;
+    SetCancelControl(lobbySlots[kSlotQuit]);
+    popupOpenedAt = 0;
+    return 1;
+}
+
+// Creates a transient control on top of everything.
+static QvControl AddTransientOnTop(const ControlDescriptor* desc) {
+    QvControl control = CreateControl(desc);
+    AddTransient(control);
+    SetControlOnTop(control, 1);
+    return control;
+}
+
+// ---- message popups ---------------------------------------------------------------
+static void ShowSmallPopup(const ControlDescriptor* buttonDesc, const Unicode* text, ControlCallback closeAction) {
+    CloseTransients();
+    QvControl background = CreateControl(&kSmallPopupBackgroundDesc);
+    AddTransient(background);
+    SetPopupBackgroundFlag(background, 0);
+    SetControlOnTop(background, 1);
+    AddTransientOnTop(buttonDesc);
+    QvControl box = AddTransientOnTop(&kSmallPopupTextDesc);
+    TextListAddLine(box, text, 0, 0, 0);
+    popupClose = closeAction ? closeAction : CloseTransients;
+}
+
+void ShowWaitMessage(const Unicode* text, ControlCallback closeAction) {
+    ShowSmallPopup(&kSmallPopupCancelDesc, text, closeAction);
+    popupOpenedAt = OsTickCount();
+}
+
+void ShowMessage(const Unicode* text, ControlCallback closeAction) {
+    ShowSmallPopup(&kSmallPopupOkDesc, text, closeAction);
+}
+
+void ShowLargeMessage(const Unicode* title, const Unicode* body) {
+    CloseTransients();
+    QvControl background = CreateControl(&kLargePopupBackgroundDesc);
+    AddTransient(background);
+    SetPopupBackgroundFlag(background, 0);
+    SetControlOnTop(background, 1);
+    AddTransientOnTop(&kLargePopupButtonDesc);
+    TextListAddLine(AddTransientOnTop(&kLargePopupTitleDesc), title, 0, 0, 0);
+    TextListAddLine(AddTransientOnTop(&kLargePopupBodyDesc), body, 0, 0, 0);
+}
+
+void ShowPanelMessage(const Unicode* text, ControlCallback closeAction) {
+    LeaveDialog();
+    if (sidePanelTextBox) ShowControl(sidePanelTextBox, 0);
+    ReleaseRightHandButtons();
+    panelMessage = CreateControl(&kPanelMessageDesc);
+    SetControlText(panelMessage, text);
+    popupClose = closeAction;
+}
+
+void ShowConnectionLost() { ShowMessage(GetString(5351), ConnectionLostClose); }
+
+// ---- callbacks ---------------------------------------------------------------------
+int PopupButton(uint32_t arg) {
+    if (popupClose) popupClose(arg);
+    return 1;
+}
+
+int LargePopupConfirm(uint32_t) {
+    ConfirmGuardWarning();
+    CloseTransients();
+    return 1;
+}
+
+int QuitButton(uint32_t) {
+    ShowWaitMessage(GetString(5243), nullptr);
+    resultCode = kResultLeave;
+    EndScreenLoop();
+    return 1;
+}
+
+int ConnectionLostClose(uint32_t) {
+    resultCode = kResultLeave;
+    EndScreenLoop();
+    return 1;
+}
+
+int ShowSidePanelClose(uint32_t) {
+    ShowControl(sidePanelTextBox, 1);
+    return 1;
+}
+
+// ---- dialog switching ----------------------------------------------------------------
+void LeaveDialog() {
+    CloseTransients();
+    DestroyControl(&panelMessage);
+    if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;
+    if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
+}
+
+void ReleaseRightHandButtons() {
+    SetButtonPressed(lobbySlots[kSlotCreateGame], 0);
+    SetButtonPressed(lobbySlots[kSlotChannel], 0);
+    SetButtonPressed(lobbySlots[kSlotJoinGame], 0);
+    SetButtonPressed(lobbySlots[kSlotLadder], 0);
+}
+
+void ResetLobbyButtons() {
+    ReleaseRightHandButtons();
+    if (!GameButtonsLocked()) {
+        EnableControl(lobbySlots[kSlotCreateGame], 1);
+        EnableControl(lobbySlots[kSlotJoinGame], 1);
+    }
+    EnableControl(lobbySlots[kSlotChannel], IsChatLayout() || chatNotEntered == 0);
+    EnableControl(lobbySlots[kSlotLadder], ladderDisabled == 0);
+}
