@@ -41,10 +41,9 @@ wine-visit: build-windows
 	cd $(WIN) && WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO)
 
 tsan:
-	@if [ -f tests/tsan/CMakeLists.txt ]; then \
-	  cmake -S tests/tsan -B build/linux-x64-tsan -DCMAKE_BUILD_TYPE=Debug >/dev/null && \
-	  cmake --build build/linux-x64-tsan -j$(JOBS) && \
-	  (cd build/linux-x64-tsan && ctest --output-on-failure); fi
+	cmake --preset linux-x64-tsan >/dev/null
+	cmake --build build/linux-x64-tsan -j$(JOBS)
+	cd build/linux-x64-tsan && ctest --output-on-failure
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
