@@ -10,6 +10,7 @@
 //   1. clock            2. screen model       3. script (screen loop driver)
 //   4. strings          5. chat service       6. realm client
 //   7. core / utility   8. launch record      9. reset
+//  10. toolkit and sound calls
 #pragma once
 
 #include <cstdint>
@@ -89,6 +90,9 @@ std::vector<std::string> ImageLoads();
 int LiveImageCount();
 // Pointer position for MouseInRect.
 void SetPointer(int x, int y);
+// The overlay images handed over with SetAuraImages (null before).
+QvImage SquelchAuraImage();
+QvImage SelectAuraImage();
 
 struct Figure {
     QvFigure handle = nullptr;
@@ -130,6 +134,10 @@ void PressEnter();
 void PressEscape(); // activates the cancel control
 void PressTab();
 void PressCtrlN();
+// Selects the row of a list, then calls the list's callback with a left-button-down record.
+void ClickListRow(Control* list, int row);
+// One tick of a timer control's callback, whether or not the timer was started.
+void TickTimer(Control* timer);
 
 // Scripted versions: each enqueues one action.
 void Click(int textId);              // control labelled by that string id
@@ -143,6 +151,9 @@ void CtrlN();
 void Wait(uint32_t ms); // lets time pass, then runs one frame
 void Frames(int n);     // n frames with nothing else happening
 void Check(Action check); // runs a check mid-visit
+void ClickRowAt(int kind, int x, int y, int row); // ClickListRow on the list found by its place
+// A scripted click found no control, or screen loops nested too deeply.
+bool ScriptFailed();
 
 // ---- 4. strings --------------------------------------------------------------
 void SetStringsLoadFails(bool fails);
@@ -227,5 +238,11 @@ uint32_t RunVisit(const LobbyInterface* lobby, LaunchRecord* record);
 // ---- 9. reset ----------------------------------------------------------------------
 // Forgets every scripted input and recorded call (the module's own state is not touched).
 void ResetAll();
+
+// ---- 10. toolkit and sound calls -------------------------------------------------
+// Toolkit calls that leave no trace in the screen model (front end, aura images,
+// hot-spot arguments, list layout) and every sound call, in order.
+std::vector<Call> ToolkitCalls();
+std::vector<Call> SoundCalls();
 
 } // namespace standin
