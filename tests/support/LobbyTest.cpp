@@ -19,6 +19,11 @@ void Visit::SetChannel(const char* name) {
     strncpy(record.channelName, name, sizeof record.channelName - 1);
 }
 
+void Visit::SetRealm(const char* name) {
+    memset(record.realmName, 0, sizeof record.realmName);
+    strncpy(record.realmName, name, sizeof record.realmName - 1);
+}
+
 standin::Control* ChatPane() { return standin::FindAt(kTextList, 28, 410); }
 standin::Control* SidePanelTextBox() { return standin::FindAt(kTextList, 447, 398); }
 standin::Control* PanelMessage() { return standin::FindAt(kTextList, 438, 300); }

@@ -19,6 +19,7 @@ struct Visit {
     uint32_t Run();
     // Sets the channel name (empty: character layout).
     void SetChannel(const char* name);
+    void SetRealm(const char* name);
 };
 
 standin::Control* ChatPane();

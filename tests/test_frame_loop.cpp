@@ -1,0 +1,318 @@
+// The lobby's frame: join timeout, realm replies to create and join requests,
+// failed statuses, the three timers and the frame's repeat rule.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../Src/core/Lobby.h"
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+
+namespace {
+
+// A chat-layout visit on a connected realm with a game named "Duel".
+struct RealmVisit : Visit {
+    RealmVisit() {
+        SetRealm("Zendri");
+        standin::SetRealmConnected(true);
+        TextCopy(record.gameName, sizeof record.gameName, "Duel");
+        TextCopy(record.gamePassword, sizeof record.gamePassword, "pw");
+    }
+};
+
+// What the create-game and join dialogs leave behind when they send a request.
+void PretendRequest(int state) {
+    lobbyState = state;
+    pendingRequestId = TakeRequestId();
+}
+
+std::string PanelText() {
+    standin::Control* panel = PanelMessage();
+    return panel ? standin::Utf8(panel->label) : "";
+}
+
+} // namespace
+
+TEST(JoinTimeout, FiresOnlyAfter30000msFromTheWaitPopup) {
+    RealmVisit visit;
+    standin::Enqueue([] {
+        PretendRequest(kLobbyJoinPending);
+        ShowWaitMessage(GetString(5243), nullptr);
+    });
+    standin::Wait(30000);
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyJoinPending) << "30000 ms is not yet more than 30000";
+        EXPECT_EQ(PanelMessage(), nullptr);
+    });
+    standin::Wait(1);
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyIdle);
+        EXPECT_EQ(PanelText(), Text(5141));
+        EXPECT_EQ(popupOpenedAt, 0u);
+    });
+    standin::Click(5316);
+    EXPECT_EQ(visit.Run(), 4u);
+}
+
+TEST(JoinTimeout, NothingWithoutARecordedPopupTimeOrForAPendingCreate) {
+    RealmVisit visit;
+    standin::Enqueue([] { PretendRequest(kLobbyJoinPending); });
+    standin::Wait(60000);
+    standin::Check([] { EXPECT_EQ(lobbyState, kLobbyJoinPending); });
+    standin::Enqueue([] {
+        PretendRequest(kLobbyCreatePending);
+        ShowWaitMessage(GetString(5243), nullptr);
+    });
+    standin::Wait(60000);
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyCreatePending) << "a pending create has no timeout of its own";
+        EXPECT_EQ(PanelMessage(), nullptr);
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(GameStart, CreateBecomesJoinAndJoinStartsTheGame) {
+    RealmVisit visit;
+    static uint16_t createId;
+    standin::Enqueue([] {
+        PretendRequest(kLobbyCreatePending);
+        createId = pendingRequestId;
+        standin::RealmReply(createId, 0);
+    });
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyJoinPending);
+        EXPECT_EQ(pendingRequestId, (uint16_t)(createId + 1));
+        auto joins = standin::RealmCallsNamed("RealmJoinGame");
+        ASSERT_EQ(joins.size(), 1u);
+        EXPECT_EQ(joins[0].args, (std::vector<std::string>{"Duel", "pw", std::to_string(createId + 1)}));
+        auto announce = standin::ChatCallsNamed("AnnounceGame");
+        ASSERT_EQ(announce.size(), 1u);
+        EXPECT_EQ(announce[0].args, (std::vector<std::string>{"Duel", "pw", "", "0"}));
+        standin::SetJoinReply(0x1234, 0x0a000001, "10.0.0.1:4000");
+        standin::RealmReply(pendingRequestId, 0);
+    });
+    EXPECT_EQ(visit.Run(), 1u);
+    EXPECT_EQ(visit.record.nextAction, 3u);
+    EXPECT_EQ(visit.record.gameWord, 0x1234);
+    EXPECT_EQ(visit.record.gameAddress, 0x0a000001u);
+    EXPECT_STREQ(visit.record.gameInfo, "10.0.0.1:4000");
+    auto joined = standin::ChatCallsNamed("GameJoined");
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0].args, (std::vector<std::string>{"Duel", "pw"}));
+    EXPECT_EQ(standin::RealmCallsNamed("RealmFinish").size(), 1u);
+    EXPECT_EQ(standin::LiveControlCount(), 0);
+}
+
+TEST(GameStart, LongJoinTextIsCutToTheRecordField) {
+    RealmVisit visit;
+    standin::Enqueue([] {
+        PretendRequest(kLobbyJoinPending);
+        standin::SetJoinReply(1, 2, std::string(500, 'x'));
+        standin::RealmReply(pendingRequestId, 0);
+    });
+    EXPECT_EQ(visit.Run(), 1u);
+    EXPECT_EQ(strlen(visit.record.gameInfo), sizeof visit.record.gameInfo - 1);
+    EXPECT_EQ(visit.record.accountName[0], 'T') << "the neighbouring field is untouched";
+}
+
+TEST(GameStart, RepliesToOtherRequestsAreIgnored) {
+    RealmVisit visit;
+    standin::Enqueue([] {
+        PretendRequest(kLobbyCreatePending);
+        standin::RealmReply((uint16_t)(pendingRequestId + 7), 0x1e);
+    });
+    standin::Frames(3);
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+        EXPECT_TRUE(standin::RealmCallsNamed("RealmJoinGame").empty());
+        EXPECT_EQ(PanelMessage(), nullptr);
+    });
+    standin::Click(5316);
+    EXPECT_EQ(visit.Run(), 4u);
+}
+
+TEST(GameStart, RequestIdWrapsFrom65535To1) {
+    RealmVisit visit;
+    standin::Enqueue([] {
+        lobbyState = kLobbyCreatePending;
+        nextRequestId = 65534;
+        pendingRequestId = TakeRequestId();
+        EXPECT_EQ(pendingRequestId, 65535);
+        standin::RealmReply(pendingRequestId, 0);
+    });
+    standin::Check([] {
+        auto joins = standin::RealmCallsNamed("RealmJoinGame");
+        ASSERT_EQ(joins.size(), 1u);
+        EXPECT_EQ(joins[0].args.back(), "1");
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(GameStart, FailedStatusesShowTheirMessages) {
+    struct Row {
+        int state, status;
+        uint16_t characterFlags;
+        uint8_t realmByte;
+        int messageId;
+    };
+    const Row rows[] = {
+        {kLobbyCreatePending, 0x1e, 0, 0, 5137},     {kLobbyCreatePending, 0x1f, 0, 0, 5138},
+        {kLobbyCreatePending, 0x20, 0, 0, 5139},     {kLobbyCreatePending, 0x55, 0, 0, 5140},
+        {kLobbyJoinPending, 0x29, 0, 0, 5160},       {kLobbyJoinPending, 0x2a, 0, 0, 5159},
+        {kLobbyJoinPending, 0x2b, 0, 0, 5161},       {kLobbyJoinPending, 0x2c, 0, 0, 5162},
+        {kLobbyJoinPending, 0x71, 0, 0, 5158},       {kLobbyJoinPending, 0x73, 0, 0, 5364},
+        {kLobbyJoinPending, 0x73, 0x0020, 0, 21794}, {kLobbyJoinPending, 0x74, 0, 0, 5363},
+        {kLobbyJoinPending, 0x74, 0x0020, 0, 21793}, {kLobbyJoinPending, 0x78, 0, 0, 10101},
+        {kLobbyJoinPending, 0x79, 0, 0, 10102},      {kLobbyJoinPending, 0x7d, 0, 1, 10929},
+        {kLobbyJoinPending, 0x7d, 0, 0, 10930},      {kLobbyJoinPending, 0x1e, 0, 0, 5141},
+    };
+    for (const Row& row : rows) {
+        standin::ResetAll();
+        RealmVisit visit;
+        visit.record.characterFlags = row.characterFlags;
+        visit.record.characterRealmByte = row.realmByte;
+        standin::Enqueue([row] {
+            PretendRequest(row.state);
+            standin::RealmReply(pendingRequestId, row.status);
+        });
+        standin::Check([row] {
+            EXPECT_EQ(lobbyState, kLobbyIdle) << row.status;
+            EXPECT_EQ(PanelText(), Text(row.messageId)) << "status " << row.status;
+            EXPECT_FALSE(SidePanelTextBox()->shown);
+            EXPECT_EQ(popupClose, ShowSidePanelClose);
+        });
+        standin::Click(5316);
+        EXPECT_EQ(visit.Run(), 4u);
+    }
+}
+
+TEST(GameStart, PanelMessageGoesAtTheNextChatTick) {
+    RealmVisit visit;
+    standin::Enqueue([] {
+        PretendRequest(kLobbyJoinPending);
+        standin::RealmReply(pendingRequestId, 0x29);
+    });
+    standin::Check([] { ASSERT_NE(PanelMessage(), nullptr); });
+    standin::Wait(15000);
+    standin::Check([] {
+        EXPECT_EQ(PanelMessage(), nullptr);
+        EXPECT_TRUE(SidePanelTextBox()->shown);
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(FrameLoop, ChatEventsOfUnknownKindsOrNumbersAreConsumedAndDropped) {
+    Visit visit;
+    static size_t linesBefore;
+    standin::Check([] { linesBefore = PaneLines().size(); });
+    standin::Enqueue([] {
+        standin::PushChatEvent(24, 0, "Bob*bob", "hello");
+        standin::PushChatEvent(0xffffffffu, 0, "Bob*bob", "hello");
+        standin::PushRawEvent(2, {0, 0, 0, 0, 'h', 'i', 0});
+        standin::PushRawEvent(7, std::vector<uint8_t>(400, 0xff));
+    });
+    standin::Frames(2);
+    standin::Check([] {
+        EXPECT_EQ(standin::PendingChatEvents(), 0);
+        EXPECT_EQ(PaneLines().size(), linesBefore);
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(FrameLoop, ReturnValueAndRepeatRule) {
+    Visit visit;
+    standin::Enqueue([] {
+        // No timer due: one pass, result 0, however many events wait.
+        standin::PushChatEvent(6, 0, "", "one");
+        standin::PushChatEvent(6, 0, "", "two");
+        EXPECT_EQ(LobbyFrame(0), 0);
+        EXPECT_EQ(standin::PendingChatEvents(), 1);
+        // A timer ran and the pass had work: another pass, which runs no timer.
+        standin::AdvanceTime(1000);
+        standin::PushChatEvent(6, 0, "", "three");
+        standin::PushChatEvent(6, 0, "", "four");
+        EXPECT_EQ(LobbyFrame(0), 0);
+        EXPECT_EQ(standin::PendingChatEvents(), 1);
+        // A timer ran and the pass had no work: 1.
+        EXPECT_EQ(LobbyFrame(0), 0);
+        EXPECT_EQ(standin::PendingChatEvents(), 0);
+        standin::AdvanceTime(1000);
+        EXPECT_EQ(LobbyFrame(0), 1);
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(Timers, FireOnTheFirstFrameAndCarryIntoTheNextVisit) {
+    {
+        Visit visit;
+        standin::Check([] { EXPECT_EQ(standin::ChatCallsNamed("PeriodicTick").size(), 1u); });
+        standin::Click(5316);
+        visit.Run();
+    }
+    EXPECT_EQ(chatTickAt, standin::kClockStart);
+    standin::ResetAll();
+    standin::SetNow(standin::kClockStart + 5000);
+    Visit second;
+    standin::Frames(2);
+    standin::Check([] { EXPECT_TRUE(standin::ChatCallsNamed("PeriodicTick").empty()); });
+    standin::Wait(10000);
+    standin::Check([] { EXPECT_EQ(standin::ChatCallsNamed("PeriodicTick").size(), 1u); });
+    standin::Click(5316);
+    second.Run();
+}
+
+TEST(Timers, GameInfoSendsOnlyTheLatestNameAtMostOncePerSecond) {
+    RealmVisit visit;
+    static uint16_t lastId;
+    standin::Enqueue([] {
+        TextCopy(queuedGameInfoName, sizeof queuedGameInfoName, "First");
+        gameInfoQueued = TakeRequestId();
+        TextCopy(queuedGameInfoName, sizeof queuedGameInfoName, "Second");
+        gameInfoQueued = lastId = TakeRequestId();
+    });
+    standin::Frames(3);
+    standin::Check([] { EXPECT_TRUE(standin::RealmCallsNamed("RealmRequestGameInfo").empty()); });
+    standin::Wait(1000);
+    standin::Check([] {
+        auto sent = standin::RealmCallsNamed("RealmRequestGameInfo");
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].args, (std::vector<std::string>{"Second", std::to_string(lastId)}));
+        EXPECT_EQ(gameInfoRequestId, lastId);
+        EXPECT_EQ(gameInfoQueued, -1);
+        TextCopy(queuedGameInfoName, sizeof queuedGameInfoName, "Third");
+        gameInfoQueued = TakeRequestId();
+    });
+    standin::Wait(999);
+    standin::Check([] { EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameInfo").size(), 1u); });
+    standin::Wait(1);
+    standin::Check([] { EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameInfo").size(), 2u); });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(Timers, LostRealmAtTheChatTickShowsConnectionLostUnlessButtonsLocked) {
+    for (uint16_t flags : {0x0000, 0x0004, 0x000c}) {
+        standin::ResetAll();
+        RealmVisit visit;
+        visit.record.characterFlags = flags;
+        standin::Enqueue([] { standin::SetRealmConnected(false); });
+        standin::Wait(15000);
+        standin::Check([flags] {
+            if (flags == 0x000c) {
+                EXPECT_EQ(PopupText(), "");
+            } else {
+                EXPECT_EQ(PopupText(), Text(5351));
+            }
+        });
+        if (flags == 0x000c) standin::Click(5316);
+        else standin::Click(5102);
+        EXPECT_EQ(visit.Run(), 4u);
+        EXPECT_TRUE(standin::RealmCallsNamed("RealmFinish").empty());
+    }
+}
