@@ -24,12 +24,6 @@ enum { kEnterChatConstant = 0x25, kFatalNoChatService = 3282 };
 
 extern "C" const LobbyInterface* QueryInterface() { return &kLobbyInterface; }
 
-#if defined(_WIN32)
-#include <windows.h>
-// The load entry point only reports success.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
-#endif
-
 // ---- small rules ----------------------------------------------------------------------
 uint16_t TakeRequestId() {
     if (++nextRequestId == 0) nextRequestId = 1;

@@ -5,6 +5,9 @@
 
 #include <new>
 
+// The library's load entry point only reports success.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
 uint32_t OsTickCount() { return GetTickCount(); }
 
 struct OsLockRec {
