@@ -1,16 +1,414 @@
-// The channel user list and the name memory.
+// The channel user list: one ChannelUser per user of the current channel, fed
+// by the chat events (show, join, update, leave, channel joined); the parser of
+// the character description the service sends with each user; the per-channel
+// name memory that says which full name and character name belong to each
+// account; speaker names and titles for chat lines; the channel title line.
+//
+// Owns channelUsers and userCount (display order; the figure strip re-sorts
+// it) and the name memory. Every text from the service is untrusted: the user
+// description is read only within the bytes the caller says it may read, and
+// every field is cut to its buffer.
+#include <cstring>
+
 #include "../core/Lobby.h"
 
 ChannelUser* channelUsers = nullptr;
 int32_t userCount = 0;
 
-int ParseUserInfo(ChannelUser*, const char*, int, uint32_t) { return 7; }
-ChannelUser* AddOrUpdateUser(const char*, const char*, int, uint32_t) { return nullptr; }
-int UpdateUserFlags(const char*, const char*, int, uint32_t) { return 0; }
-int RemoveUser(const char*, char*, int) { return 0; }
-void ClearUsers() {}
-void ResolveSpeaker(const char*, char* title, int, char* display, int) {
-    title[0] = 0;
-    display[0] = 0;
+// CharacterNameMemory, oldest entry first, at most 1024 entries.
+struct CharacterNameEntry {
+    char fullName[50];
+    char characterName[18];
+    CharacterNameEntry* next;
+};
+enum { kNameMemoryLimit = 1024 };
+static CharacterNameEntry* nameMemoryHead = nullptr;
+static CharacterNameEntry* nameMemoryTail = nullptr;
+static int32_t nameMemoryCount = 0;
+
+// ---- the character description -------------------------------------------------
+
+enum {
+    kKindNeutral = 7,
+    kKindSpecialA = 8,
+    kKindSpecialB = 9,
+    kKindFlag02 = 19,
+    kKindFlag08 = 20,
+    kKindFlag01 = 18,
+    kKindFlag04 = 23,
+    kKindMarked = 21,
+    kKindNoCharacter = 24,
+    kKindDescription = -1, // the tag carries a character description
+};
+
+struct TagKind {
+    uint32_t tag;
+    int32_t kind;
+};
+static const TagKind kTagKinds[] = {
+    {ProductTag("QvDV"), kKindDescription},
+    {ProductTag("QvXP"), kKindDescription},
+    {ProductTag("QvST"), kKindDescription},
+    {ProductTag("CHAT"), 22},
+    {ProductTag("MORA"), 13},
+    {ProductTag("MOSH"), 13},
+    {ProductTag("MOJA"), 13},
+    {ProductTag("MORX"), 14},
+    {ProductTag("KELB"), 15},
+    {ProductTag("KELC"), 16},
+    {ProductTag("KELD"), 16},
+    {ProductTag("PYRA"), 10},
+    {ProductTag("PYRB"), 10},
+    {ProductTag("PYRC"), 10},
+};
+static_assert(sizeof kTagKinds == 14 * sizeof(TagKind), "one row per product tag");
+static const uint32_t kTagUnknown = ProductTag("UNKN");
+
+// The description after the character name: packed word, 11 appearance bytes,
+// class + 1, 11 colour bytes, level, two packed words, realm byte, two spares.
+enum {
+    kFixedAppearance = 2,
+    kFixedClass = 13,
+    kFixedColours = 14,
+    kFixedLevel = 25,
+    kFixedStatus = 26,
+    kFixedExtra = 28,
+    kFixedRealmByte = 30,
+    kFixedSpare = 31,
+    kFixedSize = 33,
+    kLookBytes = 11,
+};
+
+static const TagKind* FindTag(uint32_t tag) {
+    for (const TagKind& row : kTagKinds)
+        if (row.tag == tag) return &row;
+    return nullptr;
 }
-void SetChannelTitle(const char*) {}
+
+static void SetDefaultLook(ChannelUser* user) {
+    memset(user->appearance, 0, sizeof user->appearance);
+    user->appearance[1] = 1;
+    memset(user->colours, 0xff, sizeof user->colours);
+}
+
+static void SetStatusBooleans(ChannelUser* user) {
+    user->status04 = (user->characterStatus & 0x04) != 0;
+    user->status08 = (user->characterStatus & 0x08) != 0;
+    user->status20 = (user->characterStatus & 0x20) != 0;
+    user->status40 = (user->characterStatus & 0x40) != 0;
+}
+
+static void MarkUnrecognised(ChannelUser* user) {
+    user->productTag = kTagUnknown;
+    TextCopy(user->characterName, sizeof user->characterName, user->userName);
+}
+
+// Reads the field from..',' (exclusive) of text[0..length); returns the
+// position after the ',' or -1 when no ',' follows.
+static int ReadField(const char* text, int from, int length, char* field, int size) {
+    for (int i = from; i < length; ++i)
+        if (text[i] == ',') {
+            TextCopyN(field, size, text + from, i - from);
+            return i + 1;
+        }
+    return -1;
+}
+
+static uint8_t ZeroForFF(uint8_t byte) {
+    return byte == 0xff ? 0 : byte;
+}
+
+// Reads the character description of a QvDV, QvXP or QvST user. Returns 0 when
+// it is not usable: no two commas, the fixed part beyond the readable bytes, a
+// zero first appearance byte, or a class outside 0..6.
+static int ReadDescription(ChannelUser* user, const char* text, int length, int textSize) {
+    char realm[sizeof user->realmName], name[sizeof user->characterName];
+    int p = ReadField(text, 4, length, realm, sizeof realm);
+    if (p >= 0) p = ReadField(text, p, length, name, sizeof name);
+    if (p < 0 || p + kFixedSize > textSize) return 0;
+
+    const uint8_t* fixed = (const uint8_t*)text + p;
+    int classByte = fixed[kFixedClass];
+    if (fixed[kFixedAppearance] == 0 || classByte < 1 || classByte > 7) return 0;
+
+    TextCopy(user->realmName, sizeof user->realmName, realm);
+    TextCopy(user->characterName, sizeof user->characterName, name);
+    memcpy(user->appearance, fixed + kFixedAppearance, kLookBytes);
+    memset(user->appearance + kLookBytes, 0xff, sizeof user->appearance - kLookBytes);
+    user->characterClass = (uint8_t)(classByte - 1);
+    memcpy(user->colours, fixed + kFixedColours, kLookBytes);
+    memset(user->colours + kLookBytes, 0xff, sizeof user->colours - kLookBytes);
+    user->level = fixed[kFixedLevel];
+    user->characterStatus = ReadPackedWord(fixed + kFixedStatus);
+    user->extraWord = ReadPackedWord(fixed + kFixedExtra);
+    user->realmByte = ZeroForFF(fixed[kFixedRealmByte]);
+    user->spare[0] = ZeroForFF(fixed[kFixedSpare]);
+    user->spare[1] = ZeroForFF(fixed[kFixedSpare + 1]);
+    SetStatusBooleans(user);
+    return 1;
+}
+
+int ParseUserInfo(ChannelUser* user, const char* text, int textSize, uint32_t flags) {
+    int length = (text && textSize > 0) ? TextLengthWithin(text, textSize) : 0;
+    user->characterStatus = 0;
+    SetStatusBooleans(user);
+
+    // Flag 0x02 fixes the kind but lets the description be read; the other
+    // flags end the parse.
+    int kind = kKindNeutral;
+    int fixedByFlag = 0;
+    if (flags & 0x02) {
+        kind = kKindFlag02;
+        fixedByFlag = 1;
+    } else if (flags & 0x08) {
+        kind = kKindFlag08;
+    } else if (flags & 0x01) {
+        kind = kKindFlag01;
+    } else if (flags & 0x04) {
+        kind = kKindFlag04;
+    } else if (flags & (0x1000 | 0x100000)) {
+        kind = kKindMarked;
+    }
+    if ((kind != kKindNeutral && !fixedByFlag) || length < 4) {
+        SetDefaultLook(user);
+        return kind;
+    }
+
+    const uint8_t* bytes = (const uint8_t*)text;
+    user->productTag =
+        (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
+    const TagKind* row = FindTag(user->productTag);
+    if (row && row->kind != kKindDescription) {
+        if (!fixedByFlag) kind = row->kind;
+    } else if (row && length == 4) { // the tag alone: a user of this game without a character
+        if (kind == kKindNeutral) kind = kKindNoCharacter;
+        MarkUnrecognised(user);
+    } else if (row && ReadDescription(user, text, length, textSize)) {
+        if (!fixedByFlag) {
+            int special = (user->characterStatus & 0x0c) == 0x0c;
+            int c = user->characterClass;
+            if (special) return (c == 0 || c == 1 || c == 6) ? kKindSpecialB : kKindSpecialA;
+            return c; // keeps the parsed look
+        }
+    } else if (!fixedByFlag) {
+        kind = kKindNeutral;
+        MarkUnrecognised(user);
+    }
+    SetDefaultLook(user);
+    return kind;
+}
+
+// ---- names ----------------------------------------------------------------------
+
+// The add and remove matching key: the text after the first '*' (even when
+// empty), the whole name without one.
+static const char* MatchKey(const char* name) {
+    const char* star = strchr(name, '*');
+    return star ? star + 1 : name;
+}
+
+static int SameIgnoringCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned char x = (unsigned char)*a, y = (unsigned char)*b;
+        if (x >= 'A' && x <= 'Z') x = (unsigned char)(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = (unsigned char)(y - 'A' + 'a');
+        if (x != y) return 0;
+        if (!x) return 1;
+    }
+}
+
+// User names are cut to their 50-byte field before any comparison, so a name
+// too long for the record still finds the record it made.
+static void CutUserName(char (&dst)[sizeof(ChannelUser::userName)], const char* name) {
+    TextCopy(dst, sizeof dst, name);
+}
+
+ChannelUser* FindUserByName(const char* userName) {
+    char name[sizeof(ChannelUser::userName)];
+    CutUserName(name, userName);
+    for (ChannelUser* user = channelUsers; user; user = user->next)
+        if (strcmp(user->userName, name) == 0) return user;
+    return nullptr;
+}
+
+// ---- CharacterNameMemory ------------------------------------------------------
+
+static void ClearNameMemory() {
+    while (nameMemoryHead) {
+        CharacterNameEntry* next = nameMemoryHead->next;
+        LOBBY_FREE(nameMemoryHead);
+        nameMemoryHead = next;
+    }
+    nameMemoryTail = nullptr;
+    nameMemoryCount = 0;
+}
+
+static void RememberCharacterName(const char* fullName, const char* characterName) {
+    const char* key = AccountKey(fullName);
+    for (CharacterNameEntry* entry = nameMemoryHead; entry; entry = entry->next)
+        if (strcmp(AccountKey(entry->fullName), key) == 0) {
+            TextCopy(entry->characterName, sizeof entry->characterName, characterName);
+            return;
+        }
+    if (nameMemoryCount >= kNameMemoryLimit && nameMemoryHead) {
+        CharacterNameEntry* oldest = nameMemoryHead;
+        nameMemoryHead = oldest->next;
+        if (!nameMemoryHead) nameMemoryTail = nullptr;
+        LOBBY_FREE(oldest);
+        --nameMemoryCount;
+    }
+    CharacterNameEntry* entry = (CharacterNameEntry*)LOBBY_ALLOC(sizeof(CharacterNameEntry));
+    memset(entry, 0, sizeof *entry);
+    TextCopy(entry->fullName, sizeof entry->fullName, fullName);
+    TextCopy(entry->characterName, sizeof entry->characterName, characterName);
+    if (nameMemoryTail)
+        nameMemoryTail->next = entry;
+    else
+        nameMemoryHead = entry;
+    nameMemoryTail = entry;
+    ++nameMemoryCount;
+}
+
+static int NameMemoryHolds(const char* fullName) {
+    for (const CharacterNameEntry* entry = nameMemoryHead; entry; entry = entry->next)
+        if (SameIgnoringCase(entry->fullName, fullName)) return 1;
+    return 0;
+}
+
+// ---- the channel title ------------------------------------------------------------
+
+void SetChannelTitle(const char* text) {
+    if (!topTextList) return;
+    Unicode title[576];
+    Unicode::win2Unicode(title, text ? text : "", 576);
+    TextListClear(topTextList);
+    TextListAddLine(topTextList, title, 3, 0, 0);
+}
+
+static void WriteChannelTitle() {
+    char title[sizeof joinedChannel + 16];
+    TextFormat(title, sizeof title, "%s (%d)", joinedChannel, (int)userCount);
+    SetChannelTitle(title);
+}
+
+// ---- the list ------------------------------------------------------------------------
+
+ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int textSize,
+                             uint32_t userFlags) {
+    char name[sizeof(ChannelUser::userName)];
+    CutUserName(name, userName);
+    const char* key = MatchKey(name);
+
+    ChannelUser* last = nullptr;
+    for (ChannelUser* user = channelUsers; user; user = user->next) {
+        if (strcmp(MatchKey(user->userName), key) == 0) {
+            user->userFlags = userFlags;
+            int kind = ParseUserInfo(user, userInfoText, textSize, userFlags);
+            TextCopy(user->userName, sizeof user->userName, name);
+            UpdateUserFigure(user, kind);
+            LayoutFigureStrip();
+            return user;
+        }
+        last = user;
+    }
+
+    ChannelUser* user = (ChannelUser*)LOBBY_ALLOC(sizeof(ChannelUser));
+    memset(user, 0, sizeof *user);
+    TextCopy(user->userName, sizeof user->userName, name);
+    user->userFlags = userFlags;
+    int kind = ParseUserInfo(user, userInfoText, textSize, userFlags);
+    MakeUserFigure(user, kind);
+    if (last)
+        last->next = user;
+    else
+        channelUsers = user;
+
+    RememberCharacterName(user->userName, user->characterName);
+    ++userCount;
+    WriteChannelTitle();
+    ScrollFigureStrip(0);
+    LayoutFigureStrip();
+    return user;
+}
+
+int UpdateUserFlags(const char* userName, const char* userInfoText, int textSize, uint32_t userFlags) {
+    ChannelUser* user = FindUserByName(userName);
+    if (!user) return 0;
+    user->userFlags = userFlags;
+    int kind = ParseUserInfo(user, userInfoText, textSize, userFlags);
+    TextCopy(user->userName, sizeof user->userName, userName);
+    UpdateUserFigure(user, kind);
+    LayoutFigureStrip();
+    return 1;
+}
+
+int RemoveUser(const char* userName, char* notice, int noticeSize) {
+    char name[sizeof(ChannelUser::userName)];
+    CutUserName(name, userName);
+    const char* key = MatchKey(name);
+
+    ChannelUser** link = &channelUsers;
+    while (*link && strcmp(MatchKey((*link)->userName), key) != 0)
+        link = &(*link)->next;
+    ChannelUser* user = *link;
+    if (!user) return 0;
+
+    if (notice) TextCopy(notice, noticeSize, user->characterName[0] ? user->characterName : user->userName);
+    *link = user->next;
+    if (user == selectedUser) DeselectUser();
+    DestroyFigure(user->figure, 1);
+    LOBBY_FREE(user);
+
+    --userCount;
+    WriteChannelTitle();
+    ScrollFigureStrip(0);
+    LayoutFigureStrip();
+    return 1;
+}
+
+void ClearUsers() {
+    DeselectUser();
+    while (channelUsers) {
+        ChannelUser* next = channelUsers->next;
+        DestroyFigure(channelUsers->figure, 1);
+        LOBBY_FREE(channelUsers);
+        channelUsers = next;
+    }
+    ClearNameMemory();
+    userCount = 0;
+    WriteChannelTitle();
+    firstVisible = 0;
+    ScrollFigureStrip(0);
+}
+
+// ---- speakers ---------------------------------------------------------------------------
+
+void ResolveSpeaker(const char* userName, char* title, int titleSize, char* display, int displaySize) {
+    if (titleSize > 0) title[0] = 0;
+    if (displaySize > 0) display[0] = 0;
+    const char* name = userName ? userName : "";
+
+    if (name[0] == '*') {
+        TextCopy(display, displaySize, name);
+        return;
+    }
+    const char* at = strchr(name, '@');
+    const char* star = strchr(name, '*');
+    if (at && star && at < star) {
+        TextCopyN(display, displaySize, name, (int)(star - name));
+        return;
+    }
+    if (NameMemoryHolds(name)) {
+        for (const ChannelUser* user = channelUsers; user; user = user->next) {
+            if (!SameIgnoringCase(user->userName, name)) continue;
+            uint32_t state = GetFigureFlags(user->figure);
+            if (state & 0xc0) {
+                int tierIndex = (int)((state >> 7 & 1) * 2 + (state >> 6 & 1) + 3 * (state >> 5 & 1));
+                TextCopy(title, titleSize,
+                         GetFigureTitle(user->characterClass, tierIndex, (int)(state >> 12 & 1)));
+            }
+            break;
+        }
+    }
+    CharacterPart(display, displaySize, name);
+}

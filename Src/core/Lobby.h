@@ -207,6 +207,10 @@ void AddChatLine(const char* utf8Text, int colour);
 void AddSpeakerLine(const char* prefix, const char* message, int prefixColour, int messageColour);
 void StripColourCodes(Unicode* text);
 void EchoOwnLine(const char* text);
+// Talk colours from the speaker's record (null: not in the channel): 0x02 gives
+// 0/0, 0x01 or 0x08 gives 3/3, anybody else 4/0.
+struct ChannelUser;
+void SpeakerColours(const ChannelUser* user, int* prefixColour, int* messageColour);
 // Scrolls the pane so its last line shows.
 void KeepChatPaneAtEnd();
 
@@ -236,6 +240,15 @@ extern int32_t userCount;
 extern ChannelUser* selectedUser;
 extern int32_t selectedIndex;
 extern int32_t firstVisible;
+
+// A product code as a user description carries it: the first byte is the
+// code's last character, so the little-endian word reads as the code.
+constexpr uint32_t ProductTag(const char (&code)[5]) {
+    return (uint32_t)(uint8_t)code[0] << 24 | (uint32_t)(uint8_t)code[1] << 16 | (uint32_t)(uint8_t)code[2] << 8 |
+           (uint32_t)(uint8_t)code[3];
+}
+// The user whose stored name equals userName exactly, or null.
+ChannelUser* FindUserByName(const char* userName);
 
 int ParseUserInfo(ChannelUser* user, const char* userInfoText, int textSize, uint32_t userFlags);
 ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int textSize, uint32_t userFlags);
