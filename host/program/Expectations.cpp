@@ -1,0 +1,306 @@
+// Expectations: what an "expect" line checks, against the stand-in's screen
+// model, its recorded calls and the launch record. Each returns "" when it
+// holds, otherwise a message saying what was expected and what was found.
+#include <cstdio>
+
+#include "../standin/StandIn.h"
+#include "Scenario.h"
+
+namespace qvhost {
+
+// The chat pane and the input line of the chat layout.
+static const int kPaneX = 28, kPaneY = 410;
+static const int kInputX = 28, kInputY = 450;
+static const int kColourMarkerId = 3994;
+
+std::u16string ColourMarker() {
+    return standin::StringText(kColourMarkerId);
+}
+
+std::u16string VisibleText(const std::u16string& stored) {
+    std::u16string marker = ColourMarker();
+    if (marker.empty()) return stored;
+    std::u16string out;
+    for (size_t i = 0; i < stored.size();) {
+        if (stored.compare(i, marker.size(), marker) == 0 && i + marker.size() < stored.size()) {
+            i += marker.size() + 1;
+            continue;
+        }
+        out += stored[i++];
+    }
+    return out;
+}
+
+// ---- text lists ------------------------------------------------------------------
+static std::string LinesFound(const standin::Control* list) {
+    if (list->lines.empty()) return "the list is empty";
+    std::string out = "its last lines are:";
+    size_t first = list->lines.size() > 6 ? list->lines.size() - 6 : 0;
+    for (size_t i = first; i < list->lines.size(); ++i)
+        out += "\n    colour " + std::to_string(list->lines[i].colour) + " " +
+               Quote(standin::Utf8(list->lines[i].text));
+    return out;
+}
+
+enum LineMatch { kExact, kRaw, kContains };
+
+static bool LineMatches(const standin::TextLine& line, int colour, const std::u16string& text,
+                        LineMatch how) {
+    if (colour >= 0 && line.colour != colour) return false;
+    switch (how) {
+    case kRaw:
+        return line.text == text;
+    case kContains:
+        return VisibleText(line.text).find(text) != std::u16string::npos;
+    default:
+        return VisibleText(line.text) == text;
+    }
+}
+
+static Expectation ListLineExpectation(int x, int y, int colour, const std::string& utf8, LineMatch how,
+                                       bool wanted) {
+    return [=]() -> std::string {
+        standin::Control* list = standin::FindAt(kTextList, x, y);
+        std::string what = (how == kContains ? "a line containing " : "a line ") + Quote(utf8) +
+                           (colour >= 0 ? " in colour " + std::to_string(colour) : "");
+        std::string place = "the text list at " + std::to_string(x) + "," + std::to_string(y);
+        if (!list) return wanted ? "expected " + what + " in " + place + ", but no such list exists" : "";
+        std::u16string text = standin::Utf16(utf8);
+        for (const standin::TextLine& line : list->lines) {
+            if (!LineMatches(line, colour, text, how)) continue;
+            if (wanted) return "";
+            return "expected no " + what + " in " + place + ", found " + Quote(standin::Utf8(line.text));
+        }
+        if (!wanted) return "";
+        return "expected " + what + " in " + place + "; " + LinesFound(list);
+    };
+}
+
+// ---- controls ----------------------------------------------------------------------
+static const char* const kStates[] = {"shown",   "hidden",   "enabled", "disabled",
+                                      "pressed", "released", "present", "absent"};
+
+static std::string ControlState(const standin::Control* c) {
+    std::string s = c->shown ? "shown" : "hidden";
+    s += c->enabled ? ", enabled" : ", disabled";
+    s += c->pressed ? ", pressed" : ", released";
+    return s;
+}
+
+static bool StateHolds(const standin::Control* c, const std::string& state) {
+    if (state == "absent") return c == nullptr;
+    if (!c) return false;
+    if (state == "shown") return c->shown;
+    if (state == "hidden") return !c->shown;
+    if (state == "enabled") return c->enabled;
+    if (state == "disabled") return !c->enabled;
+    if (state == "pressed") return c->pressed;
+    if (state == "released") return !c->pressed;
+    return true; // present
+}
+
+static std::string ReadState(LineReader& reader) {
+    std::string state = reader.Word("control state");
+    for (const char* s : kStates)
+        if (state == s) return state;
+    ScenarioError(reader.where(),
+                  "unknown control state " + state +
+                      " (shown, hidden, enabled, disabled, pressed, released, present, absent)");
+}
+
+static Expectation ControlExpectation(std::function<standin::Control*()> find, const std::string& name,
+                                      const std::string& state) {
+    return [=]() -> std::string {
+        standin::Control* c = find();
+        if (StateHolds(c, state)) return "";
+        return "expected " + name + " " + state + ", found " +
+               (c ? ControlState(c) : std::string("no such control"));
+    };
+}
+
+// ---- recorded calls -------------------------------------------------------------------
+static std::string CallText(const standin::Call& call) {
+    std::string out = call.name + "(";
+    for (size_t i = 0; i < call.args.size(); ++i)
+        out += (i ? ", " : "") + Quote(call.args[i]);
+    return out + ")";
+}
+
+// Given arguments are compared position by position; a bare * matches anything,
+// and arguments the scenario leaves out are not compared.
+static bool CallMatches(const standin::Call& call, const std::vector<Token>& args) {
+    if (args.size() > call.args.size()) return false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!args[i].quoted && args[i].text == "*") continue;
+        if (call.args[i] != args[i].text) return false;
+    }
+    return true;
+}
+
+static std::string ArgsText(const std::vector<Token>& args) {
+    std::string out;
+    for (const Token& t : args)
+        out += " " + (!t.quoted && t.text == "*" ? std::string("*") : Quote(t.text));
+    return out;
+}
+
+enum CallCheck { kCalled, kNotCalled, kCount };
+
+static Expectation CallExpectation(bool chat, const std::string& name, const std::vector<Token>& args,
+                                   CallCheck check, long long count) {
+    return [=]() -> std::string {
+        std::vector<standin::Call> calls = chat ? standin::ChatCalls() : standin::RealmCalls();
+        const char* service = chat ? "chat-service" : "realm";
+        int matched = 0;
+        std::string firstMatch;
+        std::string sameName;
+        for (const standin::Call& call : calls) {
+            if (call.name != name) continue;
+            sameName += "\n    " + CallText(call);
+            if (!CallMatches(call, args)) continue;
+            if (!matched++) firstMatch = CallText(call);
+        }
+        std::string wanted = name + ArgsText(args);
+        if (check == kCalled && matched) return "";
+        if (check == kNotCalled && !matched) return "";
+        if (check == kCount && matched == count) return "";
+        if (check == kNotCalled)
+            return "expected no " + std::string(service) + " call " + wanted + ", found " + firstMatch;
+        std::string head = check == kCount ? "expected " + std::to_string(count) + " " + service + " calls " +
+                                                 wanted + ", found " + std::to_string(matched)
+                                           : "expected a " + std::string(service) + " call " + wanted;
+        if (!sameName.empty()) return head + "; the " + name + " calls were:" + sameName;
+        std::string names;
+        for (const standin::Call& call : calls)
+            names += " " + call.name;
+        return head + "; there was no " + name + " call" +
+               (names.empty() ? " (no calls at all)" : "; calls:" + names);
+    };
+}
+
+// ---- the expect line ----------------------------------------------------------------------
+static int ReadColour(LineReader& reader) {
+    Token t = reader.Next("colour");
+    if (!t.quoted && t.text == "*") return -1;
+    long long c = ParseNumber(reader.where(), t.text, "colour");
+    if (c < 0) ScenarioError(reader.where(), "colours are 0 or more (* for any)");
+    return (int)c;
+}
+
+Expectation ParseExpectation(LineReader& reader, LaunchRecord* record, const uint32_t* result,
+                             bool* afterVisit) {
+    *afterVisit = false;
+    const Where where = reader.where();
+    std::string kind = reader.Word("what to expect");
+    if (kind == "result") {
+        long long code = reader.Number("result code");
+        reader.End();
+        *afterVisit = true;
+        return [code, result]() -> std::string {
+            if (*result == (uint32_t)code) return "";
+            return "expected result " + std::to_string(code) + ", found " + std::to_string(*result);
+        };
+    }
+    if (kind == "record") {
+        std::string field = reader.Word("field name");
+        if (!IsRecordField(field) || field == "guardWord")
+            ScenarioError(where, "unknown launch record field: " + field);
+        std::string value = reader.Rest();
+        CompareRecordField(record, field, value, where); // rejects a malformed value now
+        *afterVisit = true;
+        return [=]() { return CompareRecordField(record, field, value, where); };
+    }
+    if (kind == "pane" || kind == "paneraw" || kind == "nopane") {
+        int colour = kind == "nopane" ? -1 : ReadColour(reader);
+        std::string text = reader.Rest();
+        return ListLineExpectation(kPaneX, kPaneY, colour, text, kind == "paneraw" ? kRaw : kExact,
+                                   kind != "nopane");
+    }
+    if (kind == "panecontains" || kind == "nopanecontains") {
+        std::string text = reader.Rest();
+        if (text.empty()) ScenarioError(where, "missing text");
+        return ListLineExpectation(kPaneX, kPaneY, -1, text, kContains, kind == "panecontains");
+    }
+    if (kind == "textat") {
+        int x = (int)reader.Number("x");
+        int y = (int)reader.Number("y");
+        std::string text = reader.Rest();
+        return ListLineExpectation(x, y, -1, text, kExact, true);
+    }
+    if (kind == "control") {
+        int textId = (int)reader.Number("string id");
+        std::string state = ReadState(reader);
+        reader.End();
+        return ControlExpectation([textId]() { return standin::FindByTextId(textId); },
+                                  "the control labelled by string " + std::to_string(textId), state);
+    }
+    if (kind == "controlat") {
+        int k = (int)reader.Number("control kind");
+        int x = (int)reader.Number("x");
+        int y = (int)reader.Number("y");
+        std::string state = ReadState(reader);
+        reader.End();
+        return ControlExpectation([k, x, y]() { return standin::FindAt(k, x, y); },
+                                  "the kind-" + std::to_string(k) + " control at " + std::to_string(x) + "," +
+                                      std::to_string(y),
+                                  state);
+    }
+    if (kind == "chatcall" || kind == "realmcall" || kind == "nochatcall" || kind == "norealmcall" ||
+        kind == "chatcalls" || kind == "realmcalls") {
+        bool chat = kind.find("chat") != std::string::npos;
+        CallCheck check = kind.rfind("no", 0) == 0 ? kNotCalled : kind.back() == 's' ? kCount : kCalled;
+        long long count = check == kCount ? reader.Number("call count") : 0;
+        std::string name = reader.Word("call name");
+        std::vector<Token> args;
+        Token t;
+        while (reader.NextIf(&t))
+            args.push_back(t);
+        return CallExpectation(chat, name, args, check, count);
+    }
+    if (kind == "input") {
+        std::string text = reader.Rest();
+        return [text]() -> std::string {
+            standin::Control* edit = standin::FindAt(kEditBox, kInputX, kInputY);
+            if (!edit)
+                return "expected the input line to hold " + Quote(text) + ", but there is no input line";
+            std::string found = standin::Utf8(edit->editText);
+            if (found == text) return "";
+            return "expected the input line to hold " + Quote(text) + ", found " + Quote(found);
+        };
+    }
+    if (kind == "log") {
+        std::string text = reader.Rest();
+        return [text]() -> std::string {
+            std::string found;
+            for (const std::string& line : standin::LogLines()) {
+                if (line == text) return "";
+                found += "\n    " + Quote(line);
+            }
+            return "expected the log line " + Quote(text) + "; " +
+                   (found.empty() ? std::string("nothing was logged") : "the log holds:" + found);
+        };
+    }
+    if (kind == "figurelabel") {
+        std::string text = reader.Rest();
+        return [text]() -> std::string {
+            std::u16string wanted = standin::Utf16(text);
+            for (standin::Figure* f : standin::Figures())
+                for (const std::u16string& label : f->labels)
+                    if (label == wanted) return "";
+            return "expected a figure labelled " + Quote(text) + " among " +
+                   std::to_string(standin::LiveFigureCount()) + " live figures";
+        };
+    }
+    if (kind == "figures") {
+        long long n = reader.Number("figure count");
+        reader.End();
+        return [n]() -> std::string {
+            int live = standin::LiveFigureCount();
+            if (live == n) return "";
+            return "expected " + std::to_string(n) + " live figures, found " + std::to_string(live);
+        };
+    }
+    ScenarioError(where, "unknown expectation: " + kind);
+}
+
+} // namespace qvhost

@@ -1,0 +1,101 @@
+// The host program's pieces: loading the module, reading a scenario, checking
+// expectations and printing the screen model.
+//
+// A scenario is read line by line (docs/scenarios.md). Setup lines change the
+// launch record and the stand-in state before the visit; actions, service input
+// and mid-visit expectations become scripted actions of the stand-in's screen
+// loop; the remaining expectations are checked after the visit.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../../Src/core/LaunchRecord.h"
+
+namespace qvhost {
+
+// ---- module loading (ModuleLoader.cpp) ----------------------------------------
+// Loads the module and returns its operation table, or null with *error set.
+const LobbyInterface* LoadModule(const std::string& path, std::string* error);
+// The module's file name next to the program (argv[0]).
+std::string DefaultModulePath(const char* argv0);
+
+// ---- scenario text (ScenarioText.cpp) -------------------------------------------
+struct Token {
+    std::string text;
+    bool quoted = false;
+};
+// Where a line came from, for messages ("file:line").
+struct Where {
+    std::string file;
+    int line = 0;
+    std::string Text() const { return file + ":" + std::to_string(line); }
+};
+// One scenario line after the comment is cut off; tokens are taken one by one,
+// the rest of the line can be taken as one text argument.
+class LineReader {
+  public:
+    LineReader(const std::string& text, const Where& where) : text_(text), where_(where) {}
+    bool AtEnd();
+    Token Next(const char* what); // fails the scenario when nothing is left
+    bool NextIf(Token* token);    // false at the end of the line
+    std::string Word(const char* what) { return Next(what).text; }
+    long long Number(const char* what); // decimal, 0x hex, negative allowed
+    std::string Rest();                 // the rest as one text ("" when nothing is left)
+    void End();                         // fails when anything is left
+    const Where& where() const { return where_; }
+
+  private:
+    void SkipBlanks();
+    std::string text_;
+    size_t pos_ = 0;
+    Where where_;
+};
+// Reports a malformed scenario line and ends the program with exit code 2.
+[[noreturn]] void ScenarioError(const Where& where, const std::string& message);
+long long ParseNumber(const Where& where, const std::string& text, const char* what);
+std::vector<uint8_t> ParseHex(const Where& where, const std::string& text);
+// Escapes a text for printing: quotes, backslashes, control bytes, and the
+// colour marker shown as \m.
+std::string Quote(const std::string& utf8);
+
+// ---- the scenario run (Scenario.cpp) -------------------------------------------------
+struct Options {
+    std::string modulePath;
+    std::string scenarioPath;
+    bool print = false;
+};
+// Reads and runs the scenario; returns the program's exit code.
+int RunScenario(const Options& options, const LobbyInterface* lobby);
+
+// ---- expectations (Expectations.cpp) --------------------------------------------------
+// An expectation evaluated now: "" when it holds, otherwise what was found.
+using Expectation = std::function<std::string()>;
+// Builds the expectation of an "expect" line (the reader stands after "expect");
+// *afterVisit is set for the kinds that are always checked after the visit
+// (result reads *result then).
+Expectation ParseExpectation(LineReader& reader, LaunchRecord* record, const uint32_t* result,
+                             bool* afterVisit);
+// Visible text of a pane line: every colour marker with the character after it removed.
+std::u16string VisibleText(const std::u16string& stored);
+std::u16string ColourMarker();
+
+// ---- launch record fields (RecordFields.cpp) -------------------------------------------
+// Applies "record <field> <value>".
+void SetRecordField(LineReader& reader, LaunchRecord* record);
+// The field's value as printed ("" and *known false for an unknown name).
+std::string RecordFieldText(const LaunchRecord* record, const std::string& field, bool* known);
+// Compares a field with the value written in a scenario; "" when equal.
+std::string CompareRecordField(const LaunchRecord* record, const std::string& field, const std::string& value,
+                               const Where& where);
+bool IsRecordField(const std::string& field);
+std::vector<std::string> OutputFieldNames();
+
+// ---- printing (ScreenPrint.cpp) ----------------------------------------------------------
+std::string ScreenText();
+std::string CallsText();
+std::string RecordOutputText(const LaunchRecord* record);
+
+} // namespace qvhost

@@ -1,0 +1,126 @@
+// Printing the stand-in's screen model and recorded calls as UTF-8 text.
+#include <cstdio>
+
+#include "../standin/StandIn.h"
+#include "Scenario.h"
+
+namespace qvhost {
+
+static std::string KindName(const standin::Control* c) {
+    if (c->hotSpot) return "hotspot";
+    switch (c->desc.kind) {
+    case kEditBox:
+        return "edit";
+    case kImageControl:
+        return "image";
+    case kLogo:
+        return "logo";
+    case kTextList:
+        return "list";
+    case kButton:
+        return "button";
+    case kDataText:
+        return "datatext";
+    case kTimer:
+        return "timer";
+    case kClickArea:
+        return "area";
+    case kFigureStrip:
+        return "strip";
+    default:
+        return "kind" + std::to_string(c->desc.kind);
+    }
+}
+
+static std::string Stem(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+static std::string ControlText(const standin::Control* c) {
+    char head[160];
+    std::snprintf(head, sizeof head, "  #%d %s(%d) at %d,%d %dx%d", c->serial, KindName(c).c_str(),
+                  c->desc.kind, c->desc.x, c->desc.y, c->desc.width, c->desc.height);
+    std::string out = head;
+    out += c->shown ? " shown" : " hidden";
+    out += c->enabled ? " enabled" : " disabled";
+    if (c->pressed) out += " pressed";
+    if (c->onTop) out += " on-top";
+    if (c->buttonFrame) out += " frame=" + std::to_string(c->buttonFrame);
+    if (c->handle && c->handle == standin::Focus()) out += " focus";
+    if (c->handle && c->handle == standin::CancelControl()) out += " cancel";
+    if (c->desc.textId) out += " text#" + std::to_string(c->desc.textId);
+    if (!c->label.empty()) out += " label " + Quote(standin::Utf8(c->label));
+    std::string image = c->image ? standin::ImagePath(c->image) : "";
+    if (!image.empty()) out += " image " + Stem(image);
+    if (!c->bannerPath.empty())
+        out += " banner " + Quote(c->bannerPath) + " type " + std::string(1, (char)c->bannerLetter);
+    out += "\n";
+    if (c->desc.kind == kEditBox)
+        out += "      edit " + Quote(standin::Utf8(c->editText)) + " caret " + std::to_string(c->caret) +
+               " max " + std::to_string(c->maxLength) + "\n";
+    for (const standin::TextLine& line : c->lines)
+        out += "      colour " + std::to_string(line.colour) + " " + Quote(standin::Utf8(line.text)) + "\n";
+    for (size_t i = 0; i < c->rows.size(); ++i) {
+        const standin::ListRow& row = c->rows[i];
+        out += "      row " + std::to_string(i);
+        if ((int)i == c->selection) out += " (selected)";
+        out += " " + Quote(row.text);
+        for (const std::u16string& cell : row.cells)
+            out += " | " + Quote(standin::Utf8(cell));
+        out += " data " + std::to_string(row.data) + " colour " + std::to_string(row.colour) + "\n";
+    }
+    return out;
+}
+
+static std::string FigureText(const standin::Figure* f) {
+    char head[160];
+    std::snprintf(head, sizeof head, "  figure kind %d mode %d x %d frame %d flags 0x%x level %d", f->kind,
+                  f->mode, f->x, f->frame, f->flags, f->level);
+    std::string out = head;
+    out += " labels";
+    for (const std::u16string& label : f->labels)
+        out += " " + Quote(standin::Utf8(label));
+    return out + "\n";
+}
+
+std::string ScreenText() {
+    std::string out;
+    std::string background = standin::ImagePath(standin::Background());
+    std::string cursor = standin::ImagePath(standin::Cursor());
+    out += "  background " + (background.empty() ? std::string("none") : Stem(background)) + ", cursor " +
+           (cursor.empty() ? std::string("none") : Stem(cursor)) + "\n";
+    std::vector<standin::Control*> controls = standin::Controls();
+    if (controls.empty()) out += "  (no controls)\n";
+    for (const standin::Control* c : controls)
+        out += ControlText(c);
+    for (const standin::Figure* f : standin::Figures())
+        out += FigureText(f);
+    return out;
+}
+
+static std::string CallListText(const std::vector<standin::Call>& calls) {
+    std::string out;
+    for (const standin::Call& call : calls) {
+        out += "  " + call.name + "(";
+        for (size_t i = 0; i < call.args.size(); ++i)
+            out += (i ? ", " : "") + Quote(call.args[i]);
+        out += ")\n";
+    }
+    if (calls.empty()) out += "  (none)\n";
+    return out;
+}
+
+std::string CallsText() {
+    std::string out = "chat-service calls:\n" + CallListText(standin::ChatCalls());
+    out += "realm calls:\n" + CallListText(standin::RealmCalls());
+    std::vector<std::string> log = standin::LogLines();
+    if (!log.empty()) {
+        out += "log lines:\n";
+        for (const std::string& line : log)
+            out += "  " + Quote(line) + "\n";
+    }
+    return out;
+}
+
+} // namespace qvhost
