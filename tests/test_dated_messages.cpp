@@ -1,0 +1,225 @@
+// Dated messages in the character layout, the chat-text queue that carries
+// them from the chat service's thread to the chat pane, and the enter-chat
+// button's switch to the chat layout.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "../Src/core/Lobby.h"
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr uint32_t kNewYear1971 = 365u * 86400u; // Friday, 1 January 1971, 00:00 UTC
+
+struct CharacterVisit : Visit {
+    CharacterVisit() {
+        SetChannel("");
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+};
+
+// Pushes a dated message now and lets one frame drain it.
+void PushAndDrain(uint32_t time, const std::string& text) {
+    standin::Enqueue([=] { EXPECT_TRUE(standin::PushDatedMessage(time, text)); });
+    standin::Frames(1);
+}
+
+} // namespace
+
+TEST(DatedMessages, DateTextAndBlankLineInTheirColours) {
+    CharacterVisit visit;
+    PushAndDrain(kNewYear1971, "Welcome back");
+    standin::Check([] {
+        EXPECT_EQ(PaneLines(), (Lines{"Friday, January 01, 1971", "Welcome back", ""}));
+        EXPECT_EQ(PaneColours(), (std::vector<int>{0, 4, 0}));
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
+    CharacterVisit visit;
+    setenv("TZ", "EST5", 1);
+    tzset();
+    PushAndDrain(kNewYear1971, "late");
+    standin::Check([] {
+        ASSERT_FALSE(PaneLines().empty());
+        EXPECT_EQ(PaneLines()[0], "Thursday, December 31, 1970");
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(DatedMessages, TimeZeroShowsNothing) {
+    CharacterVisit visit;
+    PushAndDrain(0, "never shown");
+    standin::Check([] { EXPECT_TRUE(PaneLines().empty()); });
+    PushAndDrain(kNewYear1971, "shown");
+    standin::Check([] { EXPECT_EQ(PaneLines().size(), 3u); });
+    standin::Click(5316);
+    visit.Run();
+}
+
+// How line feeds split a message into pane lines.
+TEST(DatedMessages, LineFeedsSplitTheText) {
+    struct Row {
+        const char* text;
+        Lines lines;
+    } rows[] = {
+        {"one\n\ntwo", {"one", "", "two"}}, {"one\ntwo\n", {"one", "two"}}, {"\n", {""}}, {"", {""}},
+        {"a\n\n\nb", {"a", "", "", "b"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        standin::ResetAll();
+        CharacterVisit visit;
+        PushAndDrain(kNewYear1971, row.text);
+        standin::Check([&] {
+            Lines lines = PaneLines();
+            ASSERT_EQ(lines.size(), row.lines.size() + 2);
+            EXPECT_EQ(Lines(lines.begin() + 1, lines.end() - 1), row.lines);
+            EXPECT_EQ(lines.back(), "") << "the blank line after the message";
+        });
+        standin::Click(5316);
+        visit.Run();
+    }
+}
+
+TEST(DatedMessages, ClearRequestEmptiesThePane) {
+    CharacterVisit visit;
+    PushAndDrain(kNewYear1971, "old");
+    standin::Enqueue([] {
+        EXPECT_TRUE(standin::PushClearMessages());
+        EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "new"));
+    });
+    standin::Frames(1);
+    standin::Check([] { EXPECT_EQ(PaneLines(), (Lines{"Friday, January 01, 1971", "new", ""})); });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(DatedMessages, HandlersLiveOnlyAroundTheLoopOfTheCharacterLayout) {
+    {
+        CharacterVisit visit;
+        EXPECT_FALSE(standin::MessageHandlersRegistered());
+        standin::Check([] { EXPECT_TRUE(standin::MessageHandlersRegistered()); });
+        standin::Click(5316);
+        visit.Run();
+        EXPECT_FALSE(standin::MessageHandlersRegistered());
+        EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u);
+    }
+    standin::ResetAll();
+    Visit chat; // channel "Lobby"
+    standin::Check([] { EXPECT_FALSE(standin::MessageHandlersRegistered()); });
+    standin::Click(5316);
+    chat.Run();
+    EXPECT_TRUE(standin::ChatCallsNamed("SetMessageHandlers").empty());
+}
+
+TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {
+    CharacterVisit visit;
+    standin::Enqueue([] {
+        for (int i = 0; i < 5; ++i)
+            standin::PushDatedMessage(kNewYear1971 + i, "undrawn");
+        standin::ClickControl(standin::FindByTextId(5316));
+    });
+    EXPECT_EQ(visit.Run(), 4u);
+    EXPECT_EQ(standin::LiveBlocks(), 0);
+}
+
+// A producer thread pushes 100000 messages while the lobby loop drains them.
+TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
+    static constexpr int kCount = 100000;
+    CharacterVisit visit;
+    standin::StartDatedProducer(kCount, kNewYear1971);
+    standin::Frames(300);
+    standin::Enqueue([] { EXPECT_EQ(standin::JoinDatedProducer(), kCount); });
+    standin::Frames(1);
+    standin::Check([] {
+        Lines lines = PaneLines();
+        ASSERT_EQ(lines.size(), 3u * kCount);
+        for (int i = 0; i < kCount; ++i) {
+            ASSERT_EQ(lines[3 * i], "Friday, January 01, 1971") << i;
+            ASSERT_EQ(lines[3 * i + 1], "message " + std::to_string(i));
+            ASSERT_EQ(lines[3 * i + 2], "") << i;
+        }
+    });
+    standin::Click(5316);
+    visit.Run();
+    EXPECT_EQ(standin::LiveBlocks(), 0);
+}
+
+// ---- the switch to the chat layout ----------------------------------------------------
+
+TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
+    CharacterVisit visit;
+    PushAndDrain(kNewYear1971, "drawn before");
+    standin::Enqueue([] {
+        EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "queued just before"));
+        standin::ClickControl(standin::FindByTextId(11126));
+        EXPECT_FALSE(standin::MessageHandlersRegistered());
+        EXPECT_FALSE(standin::PushDatedMessage(kNewYear1971, "too late"));
+    });
+    standin::Frames(1);
+    standin::Check([] {
+        EXPECT_TRUE(PaneLines().empty()) << "the chat layout starts with an empty pane";
+        EXPECT_EQ(standin::ImagePath(standin::Background()), "DATA\\GLOBAL\\UI\\BIGMENU\\lanthorn");
+        EXPECT_EQ(standin::FindByTextId(11126), nullptr);
+        EXPECT_EQ(standin::FindAt(kButton, 146, 480), nullptr) << "the character layout's help button";
+        EXPECT_EQ(standin::FindAt(kTextList, 143, 588), nullptr) << "the character panel";
+        EXPECT_EQ(standin::LiveFigureCount(), 0);
+        for (int id : {5305, 5306, 5307, 5308, 5309, 5310, 5312, 5313, 5314, 5315, 5316})
+            EXPECT_NE(standin::FindByTextId(id), nullptr) << id;
+        EXPECT_TRUE(standin::FindByTextId(5314)->enabled);
+        standin::Control* input = standin::FindAt(kEditBox, 28, 450);
+        ASSERT_NE(input, nullptr);
+        EXPECT_EQ(standin::Focus(), input->handle);
+        EXPECT_EQ(input->maxLength, 200);
+        for (int x : {725, 751})
+            for (int y : {583, 528}) {
+                standin::Control* arrow = standin::FindAt(kButton, x, y);
+                ASSERT_NE(arrow, nullptr);
+                EXPECT_TRUE(arrow->onTop);
+            }
+        EXPECT_NE(standin::FindAt(kFigureStrip, 40, 591), nullptr);
+        EXPECT_NE(standin::FindAt(kButton, 398, 474), nullptr) << "lit button";
+        auto join = standin::ChatCallsNamed("JoinChannel");
+        ASSERT_EQ(join.size(), 1u);
+        EXPECT_EQ(join[0].args, (std::vector<std::string>{"", "0", "0"}));
+    });
+    standin::Click(5316);
+    EXPECT_EQ(visit.Run(), 4u);
+    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u) << "removed once, by the switch";
+    EXPECT_EQ(standin::LiveControlCount(), 0);
+    EXPECT_EQ(standin::LiveFigureCount(), 0);
+    EXPECT_EQ(standin::LiveBlocks(), 0);
+}
+
+TEST(EnterChat, WhileDisconnectedShowsConnectionLostAndChangesNothing) {
+    CharacterVisit visit;
+    standin::Enqueue([] {
+        standin::SetChatConnected(false);
+        standin::ClickControl(standin::FindByTextId(11126));
+    });
+    standin::Check([] {
+        EXPECT_EQ(PopupText(), Text(5351));
+        EXPECT_NE(standin::FindByTextId(11126), nullptr);
+        EXPECT_NE(standin::FindAt(kTextList, 143, 588), nullptr);
+        EXPECT_EQ(standin::LiveFigureCount(), 1);
+        EXPECT_EQ(standin::FindAt(kEditBox, 28, 450), nullptr);
+        EXPECT_TRUE(standin::MessageHandlersRegistered());
+        EXPECT_TRUE(standin::ChatCallsNamed("JoinChannel").empty());
+        EXPECT_FALSE(standin::FindByTextId(5314)->enabled);
+    });
+    standin::Click(5102); // the popup's button ends the visit
+    EXPECT_EQ(visit.Run(), 4u);
+}

@@ -1,0 +1,253 @@
+// The realm side of a visit: restoring the realm connection before chat is
+// entered, and the realm message panel on the right of the lobby.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../Src/core/Lobby.h"
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+
+namespace {
+
+const char kRestoreFailed[] = "[QVMULTI]  Could not restore Zendri connection.";
+const std::vector<uint8_t> kLogonData = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+
+struct RealmVisit : Visit {
+    RealmVisit() { SetRealm("Eastmarch"); }
+};
+
+bool Logged(const char* line) {
+    for (const std::string& l : standin::LogLines())
+        if (l == line) return true;
+    return false;
+}
+
+standin::Control* WaitPopupButton() {
+    return standin::FindByTextId(5103);
+}
+
+void ExpectPlainChatEntry() {
+    EXPECT_TRUE(Logged(kRestoreFailed));
+    EXPECT_EQ(standin::ChatCallsNamed("EnterChatPlain").size(), 1u);
+    EXPECT_TRUE(standin::ChatCallsNamed("EnterChat").empty());
+}
+
+} // namespace
+
+// ---- restoring the connection ----------------------------------------------------------
+
+TEST(RealmRestore, NoRealmNeedsNothing) {
+    Visit visit; // realm ""
+    standin::Check([] { EXPECT_EQ(WaitPopupButton(), nullptr); });
+    standin::Click(5316);
+    visit.Run();
+    EXPECT_TRUE(standin::ChatCallsNamed("GetRealmLogonData").empty());
+    EXPECT_TRUE(standin::RealmCallsNamed("RealmStartLogon").empty());
+    EXPECT_FALSE(Logged(kRestoreFailed));
+    EXPECT_EQ(standin::ChatCallsNamed("EnterChat").size(), 1u);
+}
+
+TEST(RealmRestore, ConnectedRealmShowsNoPopup) {
+    standin::SetRealmConnected(true);
+    RealmVisit visit;
+    standin::Click(5316);
+    visit.Run();
+    EXPECT_TRUE(standin::ChatCallsNamed("GetRealmLogonData").empty());
+    EXPECT_EQ(standin::FramesRun(), 1u) << "no nested wait loop ran before the lobby's";
+    auto enter = standin::ChatCallsNamed("EnterChat");
+    ASSERT_EQ(enter.size(), 1u);
+    EXPECT_EQ(enter[0].args[1], "Eastmarch,Arin");
+}
+
+TEST(RealmRestore, LogonThenCharacterSelection) {
+    standin::SetRealmConnected(false);
+    standin::SetRealmLogonData(kLogonData);
+    standin::SetRealmLogon(3, 0);
+    RealmVisit visit;
+    standin::Check([] {
+        // Inside the logon wait, before the lobby's own loop and chat entry.
+        ASSERT_NE(WaitPopupButton(), nullptr);
+        EXPECT_EQ(PopupText(), Text(5243));
+        EXPECT_TRUE(standin::ChatCallsNamed("EnterChat").empty());
+        EXPECT_TRUE(standin::RealmCallsNamed("RealmSelectCharacter").empty());
+    });
+    standin::Frames(10);
+    standin::Check([] { EXPECT_EQ(WaitPopupButton(), nullptr) << "the popup went with the waits"; });
+    standin::Click(5316);
+    visit.Run();
+    auto logon = standin::RealmCallsNamed("RealmStartLogon");
+    ASSERT_EQ(logon.size(), 1u);
+    auto fetch = standin::ChatCallsNamed("GetRealmLogonData");
+    ASSERT_EQ(fetch.size(), 1u);
+    EXPECT_EQ(fetch[0].args, (std::vector<std::string>{"Eastmarch", "password"}));
+    auto select = standin::RealmCallsNamed("RealmSelectCharacter");
+    ASSERT_EQ(select.size(), 1u);
+    EXPECT_EQ(select[0].args[0], "Arin");
+    EXPECT_EQ(standin::RealmCallsNamed("RealmEndWait").size(), 1u);
+    auto enter = standin::ChatCallsNamed("EnterChat");
+    ASSERT_EQ(enter.size(), 1u);
+    EXPECT_EQ(enter[0].args[1], "Eastmarch,Arin");
+    EXPECT_FALSE(Logged(kRestoreFailed));
+}
+
+TEST(RealmRestore, CancelDuringLogonFailsAtTheNextFrame) {
+    standin::SetRealmConnected(false);
+    standin::SetRealmLogonData(kLogonData);
+    standin::SetRealmLogon(-1, 0); // the logon never finishes
+    RealmVisit visit;
+    standin::Click(5103);
+    standin::Check([] {
+        // The frame after the click ended the wait; the lobby runs with plain chat.
+        EXPECT_EQ(standin::ChatCallsNamed("EnterChatPlain").size(), 1u);
+        EXPECT_EQ(WaitPopupButton(), nullptr);
+    });
+    standin::Click(5316);
+    visit.Run();
+    EXPECT_TRUE(standin::RealmCallsNamed("RealmSelectCharacter").empty());
+    ExpectPlainChatEntry();
+}
+
+// Ways the restore fails: each ends in the log line and the plain chat entry.
+TEST(RealmRestore, FailuresEnterChatPlainly) {
+    struct Row {
+        const char* what;
+        bool dataPresent;
+        std::vector<uint8_t> data;
+        int frames, status;
+        bool selectDone, drop;
+        bool selects;
+    } rows[] = {
+        {"no logon data", false, {}, 1, 0, true, false, false},
+        {"8-byte block", true, {1, 2, 3, 4, 5, 6, 7, 8}, 1, 0, true, false, false},
+        {"logon refused", true, kLogonData, 2, 5, true, false, false},
+        {"connection lost in the logon", true, kLogonData, 2, 0, true, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        standin::ResetAll();
+        standin::SetRealmConnected(false);
+        standin::SetRealmLogonData(row.data, row.dataPresent);
+        standin::SetRealmLogon(row.frames, row.status, row.selectDone, row.drop);
+        RealmVisit visit;
+        standin::Frames(5);
+        standin::Click(5316);
+        visit.Run();
+        EXPECT_EQ(standin::RealmCallsNamed("RealmStartLogon").size(),
+                  row.dataPresent && row.data.size() > 8 ? 1u : 0u);
+        EXPECT_EQ(standin::RealmCallsNamed("RealmSelectCharacter").size(), row.selects ? 1u : 0u);
+        ExpectPlainChatEntry();
+    }
+}
+
+TEST(RealmRestore, HandsOnOnlyTheDataAfterTheCount) {
+    standin::SetRealmConnected(false);
+    standin::SetRealmLogonData(kLogonData);
+    standin::SetRealmLogon(1, 0);
+    RealmVisit visit;
+    standin::Click(5316);
+    visit.Run();
+    auto logon = standin::RealmCallsNamed("RealmStartLogon");
+    ASSERT_EQ(logon.size(), 1u);
+    EXPECT_EQ(logon[0].args, (std::vector<std::string>{"0102030405060708090a", "10"}));
+}
+
+TEST(RealmRestore, CharacterSelectionThatNeverEndsCanBeCancelled) {
+    standin::SetRealmConnected(false);
+    standin::SetRealmLogonData(kLogonData);
+    standin::SetRealmLogon(1, 0, false); // the selection never finishes
+    RealmVisit visit;
+    standin::Frames(3);
+    standin::Check([] { ASSERT_NE(WaitPopupButton(), nullptr) << "still waiting for the selection"; });
+    standin::Click(5103);
+    standin::Check([] { EXPECT_EQ(standin::ChatCallsNamed("EnterChatPlain").size(), 1u); });
+    standin::Click(5316);
+    visit.Run();
+    EXPECT_EQ(standin::RealmCallsNamed("RealmSelectCharacter").size(), 1u);
+    ExpectPlainChatEntry();
+}
+
+// ---- the realm message panel ---------------------------------------------------------------
+
+namespace {
+
+standin::Control* SideBackground() {
+    return standin::FindAt(kImageControl, 415, 447);
+}
+
+std::string SidePanelText() {
+    standin::Control* box = SidePanelTextBox();
+    if (!box || box->lines.empty()) return "<none>";
+    return standin::Utf8(box->lines.back().text);
+}
+
+} // namespace
+
+TEST(RealmMessages, NoMessagesShowTheBlankBackgroundAndAnEmptyLine) {
+    Visit visit;
+    standin::Check([] {
+        ASSERT_NE(SideBackground(), nullptr);
+        EXPECT_TRUE(SideBackground()->shown);
+        ASSERT_NE(SidePanelTextBox(), nullptr);
+        ASSERT_EQ(SidePanelTextBox()->lines.size(), 1u);
+        EXPECT_EQ(SidePanelText(), "");
+        EXPECT_EQ(SidePanelTextBox()->lines[0].colour, 1);
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(RealmMessages, JoinedInKeyOrderWithOneTextPerKey) {
+    Visit visit;
+    standin::Enqueue([] {
+        standin::PushRealmMessage(3, "three.");
+        standin::PushRealmMessage(1, "one.");
+        standin::PushRealmMessage(2, "two.");
+    });
+    standin::Check([] {
+        EXPECT_EQ(SidePanelText(), "one.two.three.");
+        EXPECT_FALSE(SideBackground()->shown);
+        EXPECT_EQ(SidePanelTextBox()->lines.size(), 1u) << "the panel shows the joined text once";
+    });
+    standin::Enqueue([] {
+        standin::PushRealmMessage(2, "TWO!");
+        standin::PushRealmMessage(-5, "first ");
+        standin::PushRealmMessage(9, " last");
+    });
+    standin::Check([] { EXPECT_EQ(SidePanelText(), "first one.TWO!three. last"); });
+    standin::Click(5316);
+    visit.Run();
+    EXPECT_EQ(standin::LiveBlocks(), 0) << "the list is freed at the end of the visit";
+}
+
+TEST(RealmMessages, LongTextsAreCutTo511Characters) {
+    Visit visit;
+    standin::Enqueue([] { standin::PushRealmMessage(1, std::string(600, 'x')); });
+    standin::Check([] { EXPECT_EQ(SidePanelText(), std::string(511, 'x')); });
+    standin::Enqueue([] {
+        standin::PushRealmMessage(1, std::string(300, 'a'));
+        standin::PushRealmMessage(2, std::string(300, 'b'));
+    });
+    standin::Check([] { EXPECT_EQ(SidePanelText(), std::string(300, 'a') + std::string(211, 'b')); });
+    standin::Enqueue([] { standin::PushRealmMessage(1, ""); });
+    standin::Enqueue([] { standin::PushRealmMessage(2, ""); });
+    standin::Check([] {
+        EXPECT_EQ(SidePanelText(), "");
+        EXPECT_TRUE(SideBackground()->shown) << "nothing left to read";
+    });
+    standin::Click(5316);
+    visit.Run();
+}
+
+TEST(RealmMessages, EachVisitStartsEmpty) {
+    Visit first;
+    standin::Enqueue([] { standin::PushRealmMessage(1, "old news"); });
+    standin::Click(5316);
+    first.Run();
+    Visit second;
+    standin::Check([] { EXPECT_EQ(SidePanelText(), ""); });
+    standin::Click(5316);
+    second.Run();
+}
