@@ -156,6 +156,7 @@ void ClickRowAt(int kind, int x, int y, int row); // ClickListRow on the list fo
 bool ScriptFailed();
 
 // ---- 4. strings --------------------------------------------------------------
+// GetString answers from the English table whether or not it is loaded.
 void SetStringsLoadFails(bool fails);
 bool StringsLoaded();
 std::u16string StringText(int id); // from the stand-in's English table
@@ -170,6 +171,10 @@ struct Call {
 };
 ChatServiceTable* ChatTable();
 void SetChatConnected(bool connected);
+// Every slot call is recorded except IsConnected and PollEvent (every frame).
+// Defaults: connected; own name "Arin*Tester"; channels Lobby, Trade, Help;
+// 16 bytes of realm logon data; a game block with no games; queue done with
+// outcome 1; an empty, ready profile.
 // Connection drops after this many more IsConnected calls answered 1 (-1: never).
 void DropChatAfter(int calls);
 // Kind-0 chat event built as the service does.
@@ -190,6 +195,13 @@ void SetQueueOutcome(bool done, uint32_t outcome);
 void SetProfile(const std::string& sex, const std::string& location, const std::string& description,
                 bool ready = true);
 void SetAdInfo(uint32_t adId, const std::vector<uint8_t>& info, bool present = true);
+// A kind-3 advertisement record: its file-name text and second text are
+// Pellick blocks that the module frees; the file data stays with the stand-in.
+void PushAdEvent(uint32_t adId, const std::string& fileName, const std::vector<uint8_t>& data);
+// What WriteProfile returns (default 1); on non-zero the values are stored and
+// StoredProfile() gives them (sex, location, description).
+void SetProfileWriteResult(int result);
+std::vector<std::string> StoredProfile();
 // Dated messages: delivered through the registered handler (if any) on the
 // calling thread; returns false when no handler is registered.
 bool PushDatedMessage(uint32_t unixTime, const std::string& text);
@@ -220,6 +232,15 @@ void SetRealmQueued(bool queued, int position = 0);
 // the status then, and whether selecting the character finishes.
 void SetRealmLogon(int framesUntilDone, int status, bool selectDone = true, bool dropDuringWait = false);
 void PushRealmMessage(int key, const std::string& text); // through the registered handler
+// A ladder reply through the handlers of RealmSetLadderHandlers; false when none is set.
+bool PushLadderEntries(int firstRow, int count, int nameSize, int type, const std::vector<uint8_t>& entries);
+bool PushLadderOther(const std::vector<uint8_t>& record);
+// Defaults: disconnected; creates and joins never answered; not queued; a logon
+// succeeds with status 0 two frames after RealmStartLogon, selecting finishes.
+// With dropDuringWait the logon event is signalled but the realm stays
+// disconnected. Calls made every frame (RealmPump, RealmIsConnected,
+// RealmLastStatus, RealmLastReplyId, RealmLogonEvent, RealmSelectDone, an empty
+// RealmNextListReply) are not recorded.
 
 // ---- 7. core / utility ----------------------------------------------------------
 int LiveBlocks();

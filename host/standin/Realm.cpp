@@ -1,0 +1,397 @@
+// The realm client: connection state, request ids and their scripted answers,
+// list and info replies, the creation queue, realm messages, ladder handlers
+// and the logon with its wait handle.
+//
+// Every call is recorded in RealmCalls() except the ones the lobby makes every
+// frame or every pass: RealmPump, RealmIsConnected, RealmLastStatus,
+// RealmLastReplyId, RealmLogonEvent, RealmSelectDone, and RealmNextListReply
+// when no reply is waiting.
+//
+// Defaults: disconnected; create and join requests are never answered; the
+// join reply is 0, 0, ""; not queued; a logon succeeds (status 0, connected)
+// 2 frames after RealmStartLogon and selecting the character finishes at once.
+//
+// The logon wait handle is an eventfd on Linux (the OS layer polls it for
+// POLLIN) and a manual-reset event on Windows; it is reset at every
+// RealmStartLogon and signalled by OnFrame when the countdown reaches 0.
+#include <deque>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "../../Src/platform/QvZendriClient.h"
+#include "Internal.h"
+#include "Services.h"
+#include "StandIn.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/eventfd.h>
+#include <unistd.h>
+#endif
+
+using standin::Call;
+using standin::internal::Hex;
+using standin::internal::Pointer;
+using standin::internal::Text;
+
+namespace {
+
+enum { kNoRequest = 0, kCreateRequest = 1, kJoinRequest = 2 };
+
+struct ListReply {
+    uint16_t requestId;
+    int status;
+    std::vector<uint8_t> record;
+};
+
+struct RealmState {
+    std::vector<Call> calls;
+    bool connected = false;
+    int lastStatus = 0;
+    uint16_t lastReplyId = 0;
+    uint16_t lastRequestId = 0;
+    int autoCreate = -1, autoJoin = -1;
+    int awaiting = kNoRequest; // the create/join that the next pump may answer
+    uint16_t awaitingId = 0;
+    uint16_t joinWord = 0;
+    uint32_t joinDword = 0;
+    std::string joinText;
+    std::deque<ListReply> listReplies;
+    std::list<ListReply> taken; // handed out, not yet released (newest last)
+    bool queued = false;
+    int queuePosition = 0;
+    RealmMessageHandler messageHandler = nullptr;
+    LadderEntriesHandler ladderEntries = nullptr;
+    LadderOtherHandler ladderOther = nullptr;
+    // logon
+    int logonFrames = 2, logonStatus = 0;
+    bool selectDone = true, dropDuringWait = false;
+    int countdown = -1; // frames left until the logon finishes; -1 none running
+};
+
+RealmState& R() {
+    static RealmState* state = new RealmState;
+    return *state;
+}
+
+void Record(const char* name, std::vector<std::string> args = {}) {
+    R().calls.push_back({name, std::move(args)});
+}
+
+std::string Num(int64_t n) {
+    return std::to_string(n);
+}
+
+// ---- the logon wait handle -----------------------------------------------------
+
+#if defined(_WIN32)
+HANDLE LogonHandle() {
+    static HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+void SignalLogon() {
+    SetEvent(LogonHandle());
+}
+void ResetLogon() {
+    ResetEvent(LogonHandle());
+}
+void* LogonWaitHandle() {
+    return LogonHandle();
+}
+#else
+int LogonHandle() {
+    static int fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
+}
+void SignalLogon() {
+    uint64_t one = 1;
+    if (write(LogonHandle(), &one, sizeof one) < 0) perror("eventfd");
+}
+void ResetLogon() {
+    uint64_t value;
+    while (read(LogonHandle(), &value, sizeof value) > 0) {
+    }
+}
+void* LogonWaitHandle() {
+    return reinterpret_cast<void*>((intptr_t)LogonHandle());
+}
+#endif
+
+void FinishLogon() {
+    RealmState& r = R();
+    r.countdown = -1;
+    r.lastStatus = r.logonStatus;
+    r.connected = r.logonStatus == 0 && !r.dropDuringWait;
+    SignalLogon();
+}
+
+// Bounded read of a text field of a request record.
+std::string Field(const uint8_t* record, int offset, int size) {
+    std::string out;
+    for (int i = 0; i < size && record[offset + i]; i++)
+        out += (char)record[offset + i];
+    return out;
+}
+
+} // namespace
+
+int RealmIsConnected() {
+    return R().connected ? 1 : 0;
+}
+
+int RealmPump() {
+    RealmState& r = R();
+    if (r.awaiting == kNoRequest) return 0;
+    int status = r.awaiting == kCreateRequest ? r.autoCreate : r.autoJoin;
+    if (status < 0) return 0;
+    r.lastReplyId = r.awaitingId;
+    r.lastStatus = status;
+    r.awaiting = kNoRequest;
+    return 1;
+}
+
+int RealmLastStatus() {
+    return R().lastStatus;
+}
+uint16_t RealmLastReplyId() {
+    return R().lastReplyId;
+}
+
+uint16_t RealmNextListReply(const uint8_t** record, uint32_t* size) {
+    RealmState& r = R();
+    if (r.listReplies.empty()) {
+        if (record) *record = nullptr;
+        if (size) *size = 0;
+        return 0;
+    }
+    r.taken.push_back(std::move(r.listReplies.front()));
+    r.listReplies.pop_front();
+    ListReply& reply = r.taken.back();
+    r.lastStatus = reply.status;
+    if (record) *record = reply.record.data();
+    if (size) *size = (uint32_t)reply.record.size();
+    Record("RealmNextListReply", {Num(reply.requestId)});
+    return reply.requestId;
+}
+
+void RealmReleaseReply() {
+    Record("RealmReleaseReply");
+    if (!R().taken.empty()) R().taken.pop_back();
+}
+
+void RealmCreateGame(const void* record, uint16_t requestId) {
+    std::vector<std::string> args;
+    if (record) {
+        const uint8_t* b = static_cast<const uint8_t*>(record);
+        uint32_t flags = b[64] | b[65] << 8 | b[66] << 16 | (uint32_t)b[67] << 24;
+        args = {Field(b, 0, 16), Field(b, 16, 16), Field(b, 32, 32), Num(flags),
+                Num(b[68]),      Num(b[69]),       Num(b[70])};
+    } else {
+        args = {"null", "", "", "", "", "", ""};
+    }
+    args.push_back(Num(requestId));
+    Record("RealmCreateGame", args);
+    RealmState& r = R();
+    r.lastRequestId = requestId;
+    r.awaiting = kCreateRequest;
+    r.awaitingId = requestId;
+}
+
+void RealmJoinGame(const char* name, const char* password, uint16_t requestId) {
+    Record("RealmJoinGame", {Text(name), Text(password), Num(requestId)});
+    RealmState& r = R();
+    r.lastRequestId = requestId;
+    r.awaiting = kJoinRequest;
+    r.awaitingId = requestId;
+}
+
+void RealmRequestGameList(const void* filter, uint16_t requestId) {
+    Record("RealmRequestGameList", {filter ? Hex(filter, 24) : "null", Num(requestId)});
+    R().lastRequestId = requestId;
+}
+
+void RealmRequestGameInfo(const char* name, uint16_t requestId) {
+    Record("RealmRequestGameInfo", {Text(name), Num(requestId)});
+    R().lastRequestId = requestId;
+}
+
+uint16_t RealmJoinReplyWord() {
+    Record("RealmJoinReplyWord");
+    return R().joinWord;
+}
+
+uint32_t RealmJoinReplyDword() {
+    Record("RealmJoinReplyDword");
+    return R().joinDword;
+}
+
+const char* RealmJoinReplyText() {
+    Record("RealmJoinReplyText");
+    return R().joinText.c_str();
+}
+
+int RealmIsQueued() {
+    Record("RealmIsQueued");
+    return R().queued ? 1 : 0;
+}
+
+int RealmQueuePosition() {
+    Record("RealmQueuePosition");
+    return R().queuePosition;
+}
+
+void RealmLeaveQueue() {
+    Record("RealmLeaveQueue");
+    R().queued = false;
+}
+
+void RealmReset(int flag) {
+    Record("RealmReset", {Num(flag)});
+}
+
+void RealmFinish() {
+    Record("RealmFinish");
+}
+
+void RealmSetMessageHandler(RealmMessageHandler handler) {
+    Record("RealmSetMessageHandler", {Pointer((const void*)handler)});
+    R().messageHandler = handler;
+}
+
+void RealmStartMessages() {
+    Record("RealmStartMessages");
+}
+
+void RealmStartLogon(const void* data, uint32_t size) {
+    Record("RealmStartLogon", {data ? Hex(data, size) : "null", Num(size)});
+    RealmState& r = R();
+    ResetLogon();
+    r.countdown = r.logonFrames;
+    if (r.countdown == 0) FinishLogon();
+}
+
+void* RealmLogonEvent(int) {
+    return LogonWaitHandle();
+}
+
+void RealmSelectCharacter(const char* characterName) {
+    Record("RealmSelectCharacter", {Text(characterName)});
+}
+
+int RealmSelectDone() {
+    return R().selectDone ? 1 : 0;
+}
+
+void RealmEndWait(int flag) {
+    Record("RealmEndWait", {Num(flag)});
+}
+
+void RealmSetLadderHandlers(LadderEntriesHandler entries, LadderOtherHandler other) {
+    Record("RealmSetLadderHandlers", {Pointer((const void*)entries), Pointer((const void*)other)});
+    R().ladderEntries = entries;
+    R().ladderOther = other;
+}
+
+void RealmRequestLadderPage(int type, int firstRow) {
+    Record("RealmRequestLadderPage", {Num(type), Num(firstRow)});
+}
+
+void RealmRequestLadderPosition(const char* name, int flagA, int flagB) {
+    Record("RealmRequestLadderPosition", {Text(name), Num(flagA), Num(flagB)});
+}
+
+namespace standin {
+
+std::vector<Call> RealmCalls() {
+    return R().calls;
+}
+
+std::vector<Call> RealmCallsNamed(const std::string& name) {
+    std::vector<Call> out;
+    for (const Call& c : R().calls)
+        if (c.name == name) out.push_back(c);
+    return out;
+}
+
+void ClearRealmCalls() {
+    R().calls.clear();
+}
+
+void SetRealmConnected(bool connected) {
+    R().connected = connected;
+}
+
+void RealmReply(uint16_t requestId, int status) {
+    R().lastReplyId = requestId;
+    R().lastStatus = status;
+}
+
+void RealmAutoAnswer(int createStatus, int joinStatus) {
+    R().autoCreate = createStatus;
+    R().autoJoin = joinStatus;
+}
+
+uint16_t RealmLastRequestId() {
+    return R().lastRequestId;
+}
+
+void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text) {
+    R().joinWord = word;
+    R().joinDword = dword;
+    R().joinText = text;
+}
+
+void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record) {
+    R().listReplies.push_back({requestId, status, record});
+}
+
+int LiveListReplies() {
+    return (int)R().taken.size();
+}
+
+void SetRealmQueued(bool queued, int position) {
+    R().queued = queued;
+    R().queuePosition = position;
+}
+
+void SetRealmLogon(int framesUntilDone, int status, bool selectDone, bool dropDuringWait) {
+    RealmState& r = R();
+    r.logonFrames = framesUntilDone;
+    r.logonStatus = status;
+    r.selectDone = selectDone;
+    r.dropDuringWait = dropDuringWait;
+}
+
+void PushRealmMessage(int key, const std::string& text) {
+    if (R().messageHandler) R().messageHandler(key, text.c_str());
+}
+
+bool PushLadderEntries(int firstRow, int count, int nameSize, int type, const std::vector<uint8_t>& entries) {
+    if (!R().ladderEntries) return false;
+    R().ladderEntries(firstRow, count, nameSize, type, entries.data());
+    return true;
+}
+
+bool PushLadderOther(const std::vector<uint8_t>& record) {
+    if (!R().ladderOther) return false;
+    R().ladderOther(record.data());
+    return true;
+}
+
+} // namespace standin
+
+namespace standin::internal {
+
+void OnFrame() {
+    RealmState& r = R();
+    if (r.countdown > 0 && --r.countdown == 0) FinishLogon();
+}
+
+void ResetRealm() {
+    ResetLogon();
+    R() = RealmState();
+}
+
+} // namespace standin::internal

@@ -1,0 +1,22 @@
+// Hooks between the stand-in service units (strings, chat service, realm
+// client, core and utility); Reset.cpp calls them for ResetAll.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace standin::internal {
+
+void ResetStrings();
+void ResetChat();
+void ResetRealm();
+void ResetPellick();
+void ResetCorvel();
+
+// Recorded-call arguments.
+std::string Hex(const void* bytes, uint32_t size);
+std::string Text(const char* text); // "null" for a null text
+std::string Pointer(const void* p); // "null" or "ptr"
+
+} // namespace standin::internal
