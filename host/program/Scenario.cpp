@@ -309,6 +309,31 @@ static void ScriptAction(LineReader& reader) {
         step = ClickByPlace(reader, standin::RightClickControl);
     } else if (verb == "doubleclickat") {
         step = ClickByPlace(reader, standin::DoubleClickControl);
+    } else if (verb == "clickrow") {
+        int kind = (int)reader.Number("control kind");
+        int x = (int)reader.Number("x");
+        int y = (int)reader.Number("y");
+        int row = (int)reader.Number("row");
+        reader.End();
+        step = [=]() {
+            standin::Control* c = standin::FindAt(kind, x, y);
+            if (!c)
+                Fail(where, "no kind-" + std::to_string(kind) + " list at " + std::to_string(x) + "," +
+                                std::to_string(y) + " to click");
+            else
+                standin::ClickListRow(c, row);
+        };
+    } else if (verb == "tick") {
+        int x = (int)reader.Number("x");
+        int y = (int)reader.Number("y");
+        reader.End();
+        step = [=]() {
+            standin::Control* c = standin::FindAt(kTimer, x, y);
+            if (!c)
+                Fail(where, "no timer at " + std::to_string(x) + "," + std::to_string(y) + " to tick");
+            else
+                standin::TickTimer(c);
+        };
     } else if (verb == "type") {
         std::string text = reader.Rest();
         step = [=]() {
@@ -449,6 +474,10 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     if (stepsRun < (int)steps.size())
         Fail(steps[stepsRun], "the visit ended before this line ran (" +
                                   std::to_string(steps.size() - stepsRun) + " scripted steps left)");
+    if (standin::ScriptFailed())
+        Fail(Where{options.scenarioPath, (int)lines.size()},
+             "the stand-in's script failed (see its message above: a click found nothing or loops nested too "
+             "deeply)");
     if (standin::LoopTimedOut())
         Fail(Where{options.scenarioPath, (int)lines.size()}, "the visit did not end: the screen loop ran " +
                                                                  std::to_string(standin::kIdleFrameLimit) +
