@@ -1,0 +1,739 @@
+// The stand-in toolkit: QvWin's controls, texts, edit boxes, lists, timers,
+// images, cursor, figures, banner and front end, kept as a model of the screen
+// that tests inspect (StandIn.h section 2).
+//
+// Handles are opaque tokens, never addresses: each control, image and figure
+// gets a fresh value that is not reused, so a handle kept after its object was
+// destroyed is simply unknown. Every operation ignores null and unknown handles.
+//
+// Choices where the real toolkit's behaviour is not visible to the module:
+// - SetControlText sets the label; on a text box (kind 4) it also appends the
+//   text as a new paragraph (the help screen fills its box that way).
+// - Programmatic edit-box changes (EditSetText, EditSetTextUnicode) move the
+//   caret to the end, ignore the length limit and do not call the change
+//   callback; only typing does (Script.cpp).
+// - ListAddRowWithData (list, text, count, colour, flags) adds count rows (at
+//   least one) showing text: the ladder fills its list with one call.
+// - ListSetRowCount also sets how many rows the list shows at once; a text box
+//   shows height / 15 lines until then (the chat pane, 298 high, shows 19).
+// - ListGetRowText reads a cell; column 0 is the row's own text until a cell
+//   text replaces it. ListGetSelectedRow is the row last added or selected.
+// - A timer ticks once per frame at most, when started, enabled and its period
+//   has passed (RunDueTimers, called by the screen loop).
+// - Titles: see FigureTitleText.
+//
+// State: the live controls, images and figures, the focus, cancel control,
+// background, cursor, pointer, aura images, figure failure injection and the
+// toolkit call log.
+#include <cstring>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "Internal.h"
+#include "StandIn.h"
+#include "Toolkit.h"
+
+namespace {
+
+using standin::Call;
+using standin::Control;
+using standin::Figure;
+using standin::toolkit::Record;
+
+// Handle values: a distinct range per kind of object, 8 apart, never reused.
+constexpr uintptr_t kControlBase = 0x40000000u, kImageBase = 0x50000000u, kFigureBase = 0x60000000u;
+uintptr_t nextControlValue = kControlBase, nextImageValue = kImageBase, nextFigureValue = kFigureBase;
+int nextSerial = 1;
+
+std::map<uintptr_t, std::unique_ptr<Record>> controls; // by handle value = creation order
+QvControl focus = nullptr, cancelControl = nullptr;
+
+std::map<uintptr_t, std::string> imagePaths; // every image loaded since the last reset
+std::set<uintptr_t> liveImages;
+std::vector<std::string> imageLoads;
+QvImage background = nullptr, cursor = nullptr, squelchAura = nullptr, selectAura = nullptr;
+int pointerX = 0, pointerY = 0;
+
+std::map<uintptr_t, std::unique_ptr<Figure>> figures;
+int figureFailures = 0;
+int figureFrameCount = 8;
+
+std::vector<Call> toolkitCalls;
+int stringTableToken = 0;
+
+// Longest 16-bit text taken from the module (guards against a missing terminator).
+constexpr size_t kMaxText = 65536;
+// Most rows one list call may add or address.
+constexpr int kMaxRows = 100000;
+
+uintptr_t Value(const void* handle) {
+    return reinterpret_cast<uintptr_t>(handle);
+}
+
+Control* ModelOf(QvControl handle) {
+    Record* r = standin::toolkit::RecordOf(handle);
+    return r ? &r->model : nullptr;
+}
+
+std::u16string Widen1252(const char* text) {
+    if (!text) return {};
+    size_t n = strnlen(text, kMaxText);
+    std::vector<Unicode> wide(n + 1);
+    Unicode::win2Unicode(wide.data(), text, (int)(n + 1));
+    return standin::toolkit::FromUnicode(wide.data());
+}
+
+std::string Decimal(long long v) {
+    return std::to_string(v);
+}
+
+// Row `row` of a list, adding empty rows up to it; null for a row out of range.
+standin::ListRow* RowAt(Control* list, int row) {
+    if (row < 0 || row >= kMaxRows) return nullptr;
+    if ((size_t)row >= list->rows.size()) list->rows.resize((size_t)row + 1);
+    return &list->rows[(size_t)row];
+}
+
+void SetCell(Control* list, int row, int column, const std::u16string& text) {
+    if (column < 0 || column >= 256) return;
+    standin::ListRow* r = RowAt(list, row);
+    if (!r) return;
+    if (r->cells.empty()) r->cells.push_back(Widen1252(r->text.c_str()));
+    if ((size_t)column >= r->cells.size()) r->cells.resize((size_t)column + 1);
+    r->cells[(size_t)column] = text;
+}
+
+std::u16string CellText(const standin::ListRow& row, int column) {
+    if (row.cells.empty()) return column == 0 ? Widen1252(row.text.c_str()) : std::u16string();
+    return (size_t)column < row.cells.size() ? row.cells[(size_t)column] : std::u16string();
+}
+
+// Titles by title index: 1 to 3 the three tiers, 4 to 6 the same tiers of a
+// character with status 0x04. The class and the flag do not change the text.
+const char* const kTitles[] = {"",          "Slayer ", "Champion ", "Patriarch ",
+                               "Guardian ", "Warden ", "Sovereign "};
+
+const char* FigureTitleText(int titleIndex) {
+    if (titleIndex < 1 || titleIndex > 6) return "";
+    return kTitles[titleIndex];
+}
+
+Figure* FigureOf(QvFigure handle) {
+    auto it = figures.find(Value(handle));
+    return (handle && it != figures.end()) ? it->second.get() : nullptr;
+}
+
+void CopyLook(uint8_t (&dst)[16], const uint8_t* src) {
+    if (src)
+        memcpy(dst, src, sizeof dst);
+    else
+        memset(dst, 0, sizeof dst);
+}
+
+QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
+    auto rec = std::make_unique<Record>();
+    nextControlValue += 8;
+    QvControl handle = reinterpret_cast<QvControl>(nextControlValue);
+    Control& c = rec->model;
+    c.handle = handle;
+    c.serial = nextSerial++;
+    c.desc = desc;
+    c.hotSpot = hotSpot;
+    c.image = desc.image ? *desc.image : nullptr;
+    if (desc.textId != 0) c.label = standin::toolkit::FromUnicode(GetString(desc.textId));
+    if (desc.kind == kTextList) c.visibleCount = desc.height / 15;
+    controls[nextControlValue] = std::move(rec);
+    return handle;
+}
+
+} // namespace
+
+// ---- internal hooks -----------------------------------------------------------------
+namespace standin::toolkit {
+
+Record* RecordOf(QvControl handle) {
+    if (!handle) return nullptr;
+    auto it = controls.find(Value(handle));
+    return it == controls.end() ? nullptr : it->second.get();
+}
+
+Record* RecordOf(const Control* control) {
+    if (!control) return nullptr;
+    for (auto& [value, rec] : controls)
+        if (&rec->model == control) return rec.get();
+    return nullptr;
+}
+
+void RunDueTimers() {
+    uint32_t now = standin::Now();
+    std::vector<QvControl> due;
+    for (auto& [value, rec] : controls) {
+        Control& c = rec->model;
+        if (c.desc.kind != kTimer || !c.timerEnabled || c.timerPeriod <= 0 || !c.desc.onClick) continue;
+        if (now - rec->timerLast < (uint32_t)c.timerPeriod) continue;
+        rec->timerLast = now;
+        due.push_back(c.handle);
+    }
+    // A tick may destroy other timers: each is looked up again.
+    for (QvControl h : due)
+        if (Control* c = ModelOf(h)) c->desc.onClick((uint32_t)Value(h));
+}
+
+std::u16string FromUnicode(const Unicode* text) {
+    std::u16string s;
+    if (!text) return s;
+    for (size_t i = 0; i < kMaxText && text[i].ch; ++i)
+        s.push_back((char16_t)text[i].ch);
+    return s;
+}
+
+void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text) {
+    buffer.resize(text.size() + 1);
+    for (size_t i = 0; i < text.size(); ++i)
+        buffer[i].ch = (uint16_t)text[i];
+    buffer[text.size()].ch = 0;
+}
+
+void NoteToolkitCall(const std::string& name, std::vector<std::string> args) {
+    toolkitCalls.push_back(Call{name, std::move(args)});
+}
+
+} // namespace standin::toolkit
+
+namespace standin::internal {
+
+// Forgets the screen model. Handle values keep counting, so handles from before
+// the reset stay unknown.
+void ResetToolkit() {
+    controls.clear();
+    focus = cancelControl = nullptr;
+    imagePaths.clear();
+    liveImages.clear();
+    imageLoads.clear();
+    background = cursor = squelchAura = selectAura = nullptr;
+    pointerX = pointerY = 0;
+    figures.clear();
+    figureFailures = 0;
+    figureFrameCount = 8;
+    toolkitCalls.clear();
+    standin::toolkit::ResetSound();
+}
+
+} // namespace standin::internal
+
+// ---- screen model (StandIn.h section 2) ---------------------------------------------
+namespace standin {
+
+std::vector<Control*> Controls() {
+    std::vector<Control*> all;
+    for (auto& [value, rec] : controls)
+        all.push_back(&rec->model);
+    return all;
+}
+
+Control* Find(QvControl handle) {
+    return ModelOf(handle);
+}
+
+Control* FindByTextId(int textId) {
+    for (auto& [value, rec] : controls)
+        if (rec->model.desc.textId == textId) return &rec->model;
+    return nullptr;
+}
+
+Control* FindAt(int kind, int x, int y) {
+    for (auto& [value, rec] : controls) {
+        const ControlDescriptor& d = rec->model.desc;
+        if (d.kind == kind && d.x == x && d.y == y) return &rec->model;
+    }
+    return nullptr;
+}
+
+int LiveControlCount() {
+    return (int)controls.size();
+}
+QvControl Focus() {
+    return focus;
+}
+QvControl CancelControl() {
+    return cancelControl;
+}
+QvImage Background() {
+    return background;
+}
+QvImage Cursor() {
+    return cursor;
+}
+
+std::string ImagePath(QvImage image) {
+    auto it = imagePaths.find(Value(image));
+    return (image && it != imagePaths.end()) ? it->second : std::string();
+}
+
+std::vector<std::string> ImageLoads() {
+    return imageLoads;
+}
+int LiveImageCount() {
+    return (int)liveImages.size();
+}
+
+void SetPointer(int x, int y) {
+    pointerX = x;
+    pointerY = y;
+}
+
+QvImage SquelchAuraImage() {
+    return squelchAura;
+}
+QvImage SelectAuraImage() {
+    return selectAura;
+}
+
+std::vector<Figure*> Figures() {
+    std::vector<Figure*> all;
+    for (auto& [value, f] : figures)
+        all.push_back(f.get());
+    return all;
+}
+
+Figure* FindFigure(QvFigure handle) {
+    return FigureOf(handle);
+}
+int LiveFigureCount() {
+    return (int)figures.size();
+}
+void FailNextFigures(int n) {
+    figureFailures = n > 0 ? n : 0;
+}
+void SetFigureFrameCount(int n) {
+    figureFrameCount = n;
+}
+
+std::vector<Call> ToolkitCalls() {
+    return toolkitCalls;
+}
+
+} // namespace standin
+
+// ---- front end ------------------------------------------------------------------------
+void FrontEndBegin() {
+    standin::toolkit::NoteToolkitCall("FrontEndBegin");
+}
+void FrontEndSetMode(int mode) {
+    standin::toolkit::NoteToolkitCall("FrontEndSetMode", {Decimal(mode)});
+}
+void FrontEndEnd() {
+    standin::toolkit::NoteToolkitCall("FrontEndEnd");
+}
+
+void* GetStringTableHandle(int fullContent) {
+    standin::toolkit::NoteToolkitCall("GetStringTableHandle", {Decimal(fullContent)});
+    return &stringTableToken;
+}
+
+void ReleaseFrontEndResources() {
+    standin::toolkit::NoteToolkitCall("ReleaseFrontEndResources");
+}
+
+// ---- controls ------------------------------------------------------------------------------
+QvControl CreateControl(const ControlDescriptor* desc) {
+    if (!desc) return nullptr;
+    return AddControl(*desc, false);
+}
+
+void DestroyControl(QvControl* handle) {
+    if (!handle) return;
+    QvControl h = *handle;
+    *handle = nullptr;
+    if (!h) return;
+    controls.erase(Value(h));
+    if (focus == h) focus = nullptr;
+    if (cancelControl == h) cancelControl = nullptr;
+}
+
+QvControl CreateHotSpot(int x, int y, int width, int height, int a, ControlCallback onClick, int b, int c,
+                        int d, int e, int f) {
+    ControlDescriptor desc{};
+    desc.kind = kClickArea;
+    desc.x = x;
+    desc.y = y;
+    desc.width = width;
+    desc.height = height;
+    desc.onClick = onClick;
+    standin::toolkit::NoteToolkitCall("CreateHotSpot",
+                                      {Decimal(x), Decimal(y), Decimal(width), Decimal(height), Decimal(a),
+                                       onClick ? "callback" : "null", Decimal(b), Decimal(c), Decimal(d),
+                                       Decimal(e), Decimal(f)});
+    return AddControl(desc, true);
+}
+
+void ShowControl(QvControl c, int shown) {
+    if (Control* m = ModelOf(c)) m->shown = shown != 0;
+}
+void EnableControl(QvControl c, int enabled) {
+    if (Control* m = ModelOf(c)) m->enabled = enabled != 0;
+}
+void SetButtonPressed(QvControl c, int pressed) {
+    if (Control* m = ModelOf(c)) m->pressed = pressed != 0;
+}
+void SetButtonFrame(QvControl c, int frame) {
+    if (Control* m = ModelOf(c)) m->buttonFrame = frame;
+}
+void SetControlOnTop(QvControl c, int onTop) {
+    if (Control* m = ModelOf(c)) m->onTop = onTop != 0;
+}
+void SetPopupBackgroundFlag(QvControl c, int flag) {
+    if (Control* m = ModelOf(c)) m->popupBackground = flag != 0;
+}
+void SetCancelControl(QvControl c) {
+    if (!c || ModelOf(c)) cancelControl = c;
+}
+void SetFocus(QvControl edit) {
+    if (!edit || ModelOf(edit)) focus = edit;
+}
+int IsControlEnabled(QvControl c) {
+    Control* m = ModelOf(c);
+    return m && m->enabled ? 1 : 0;
+}
+int GetCheckState(QvControl c) {
+    Control* m = ModelOf(c);
+    return m && m->pressed ? 1 : 0;
+}
+void SetRadioImage(QvControl button, QvImage image) {
+    if (Control* m = ModelOf(button)) m->image = image;
+}
+
+// ---- text ----------------------------------------------------------------------------------
+void SetControlText(QvControl c, const Unicode* text) {
+    Control* m = ModelOf(c);
+    if (!m) return;
+    m->label = standin::toolkit::FromUnicode(text);
+    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0});
+}
+
+void TextBoxAddLine(QvControl box, const char* text, int colourFlag) {
+    if (Control* m = ModelOf(box)) m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0});
+}
+
+void TextListAddLine(QvControl list, const Unicode* text, int colour, int a, int b) {
+    if (Control* m = ModelOf(list))
+        m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b});
+}
+
+void TextListClear(QvControl list) {
+    Record* r = standin::toolkit::RecordOf(list);
+    if (!r) return;
+    r->model.lines.clear();
+    r->model.rows.clear();
+    r->model.selection = -1;
+    r->model.scrollTop = 0;
+    r->currentRow = -1;
+}
+
+void ListScrollTo(QvControl list, int position) {
+    if (Control* m = ModelOf(list)) m->scrollTop = position > 0 ? position : 0;
+}
+
+// ---- edit boxes ----------------------------------------------------------------------------
+const Unicode* EditGetText(QvControl edit) {
+    Record* r = standin::toolkit::RecordOf(edit);
+    if (!r || r->model.editText.empty()) return nullptr;
+    standin::toolkit::ToBuffer(r->textBuffer, r->model.editText);
+    return r->textBuffer.data();
+}
+
+static void ReplaceEditText(Record* r, std::u16string text) {
+    r->model.editText = std::move(text);
+    r->model.caret = (int)r->model.editText.size();
+    r->allSelected = false;
+}
+
+void EditSetText(QvControl edit, const char* text) {
+    if (Record* r = standin::toolkit::RecordOf(edit)) ReplaceEditText(r, Widen1252(text));
+}
+
+void EditSetTextUnicode(QvControl edit, const Unicode* text) {
+    // The text is copied before the box changes: it may be the box's own buffer.
+    if (Record* r = standin::toolkit::RecordOf(edit)) ReplaceEditText(r, standin::toolkit::FromUnicode(text));
+}
+
+void EditSelectAll(QvControl edit) {
+    if (Record* r = standin::toolkit::RecordOf(edit)) r->allSelected = !r->model.editText.empty();
+}
+
+void EditSetMaxLength(QvControl edit, int characters) {
+    if (Control* m = ModelOf(edit)) m->maxLength = characters > 0 ? characters : 0;
+}
+void EditSetKeyCallback(QvControl edit, EditKeyCallback cb) {
+    if (Control* m = ModelOf(edit)) m->keyCallback = cb;
+}
+void EditSetChangeCallback(QvControl edit, ControlCallback cb) {
+    if (Control* m = ModelOf(edit)) m->changeCallback = cb;
+}
+void EditSetTabNext(QvControl edit, QvControl next) {
+    if (Control* m = ModelOf(edit)) m->tabNext = next;
+}
+
+// ---- lists ---------------------------------------------------------------------------------
+void ListAddRow(QvControl list, const char* text) {
+    ListAddRowWithData(list, text, 1, 0, 0);
+}
+
+void ListAddRowWithData(QvControl list, const char* text, int data, int colour, int flags) {
+    Record* r = standin::toolkit::RecordOf(list);
+    if (!r) return;
+    int count = data > 1 ? data : 1;
+    if (count > kMaxRows - (int)r->model.rows.size()) count = kMaxRows - (int)r->model.rows.size();
+    for (int i = 0; i < count; ++i) {
+        standin::ListRow row;
+        row.text = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
+        row.data = data;
+        row.colour = colour;
+        r->model.rows.push_back(std::move(row));
+    }
+    r->currentRow = (int)r->model.rows.size() - 1;
+    (void)flags;
+}
+
+int ListGetSelection(QvControl list) {
+    Control* m = ModelOf(list);
+    return m ? m->selection : -1;
+}
+
+void ListSetSelection(QvControl list, int row) {
+    Record* r = standin::toolkit::RecordOf(list);
+    if (!r) return;
+    r->model.selection = (row >= 0 && (size_t)row < r->model.rows.size()) ? row : -1;
+    if (r->model.selection >= 0) r->currentRow = r->model.selection;
+}
+
+const Unicode* ListGetClicked(QvControl list) {
+    Record* r = standin::toolkit::RecordOf(list);
+    if (!r || r->model.selection < 0 || (size_t)r->model.selection >= r->model.rows.size()) return nullptr;
+    standin::toolkit::ToBuffer(r->clickBuffer, CellText(r->model.rows[(size_t)r->model.selection], 0));
+    return r->clickBuffer.data();
+}
+
+const Unicode* ListGetRowText(QvControl list, int row, int column) {
+    Record* r = standin::toolkit::RecordOf(list);
+    if (!r || row < 0 || (size_t)row >= r->model.rows.size() || column < 0) return nullptr;
+    standin::toolkit::ToBuffer(r->rowBuffer, CellText(r->model.rows[(size_t)row], column));
+    return r->rowBuffer.data();
+}
+
+int ListGetTop(QvControl list) {
+    Control* m = ModelOf(list);
+    return m ? m->scrollTop : 0;
+}
+
+int ListGetVisibleCount(QvControl list) {
+    Control* m = ModelOf(list);
+    return m ? m->visibleCount : 0;
+}
+
+// Text lists count their lines, row lists their rows.
+int ListGetLineCount(QvControl list) {
+    Control* m = ModelOf(list);
+    if (!m) return 0;
+    return (int)(m->rows.empty() ? m->lines.size() : m->rows.size());
+}
+
+int ListGetSelectedRow(QvControl list) {
+    Record* r = standin::toolkit::RecordOf(list);
+    return r ? r->currentRow : -1;
+}
+
+void ListSetRowCount(QvControl list, int rows) {
+    if (Control* m = ModelOf(list)) m->rowCount = m->visibleCount = rows > 0 ? rows : 0;
+}
+
+void ListSetColumns(QvControl list, int columns) {
+    if (Control* m = ModelOf(list)) m->columns = columns;
+}
+
+void ListSetColumnX(QvControl list, int column, int x) {
+    if (ModelOf(list)) standin::toolkit::NoteToolkitCall("ListSetColumnX", {Decimal(column), Decimal(x)});
+}
+
+void ListSetColumnWidth(QvControl list, int column, int width) {
+    if (ModelOf(list))
+        standin::toolkit::NoteToolkitCall("ListSetColumnWidth", {Decimal(column), Decimal(width)});
+}
+
+void ListSetRowOffset(QvControl list, int dx, int dy) {
+    if (ModelOf(list)) standin::toolkit::NoteToolkitCall("ListSetRowOffset", {Decimal(dx), Decimal(dy)});
+}
+
+void ListSetCellX(QvControl list, int row, int x) {
+    Control* m = ModelOf(list);
+    if (!m) return;
+    RowAt(m, row);
+    standin::toolkit::NoteToolkitCall("ListSetCellX", {Decimal(row), Decimal(x)});
+}
+
+void ListSetCellY(QvControl list, int row, int y) {
+    Control* m = ModelOf(list);
+    if (!m) return;
+    RowAt(m, row);
+    standin::toolkit::NoteToolkitCall("ListSetCellY", {Decimal(row), Decimal(y)});
+}
+
+void ListSetCellText(QvControl list, const char* text, int row, int column) {
+    if (Control* m = ModelOf(list)) SetCell(m, row, column, Widen1252(text));
+}
+
+void ListSetCellText2(QvControl list, const Unicode* text, int row, int column) {
+    if (Control* m = ModelOf(list)) SetCell(m, row, column, standin::toolkit::FromUnicode(text));
+}
+
+void TimerStart(QvControl timer, int period) {
+    Record* r = standin::toolkit::RecordOf(timer);
+    if (!r) return;
+    r->model.timerPeriod = period;
+    r->timerLast = standin::Now();
+}
+
+void TimerEnable(QvControl timer, int enabled) {
+    Record* r = standin::toolkit::RecordOf(timer);
+    if (!r) return;
+    if (enabled && !r->model.timerEnabled) r->timerLast = standin::Now();
+    r->model.timerEnabled = enabled != 0;
+}
+
+// ---- images and cursor -----------------------------------------------------------------------
+QvImage LoadImage(const char* path, int flags) {
+    (void)flags;
+    if (!path) return nullptr;
+    nextImageValue += 8;
+    std::string p(path, strnlen(path, kMaxText));
+    imagePaths[nextImageValue] = p;
+    liveImages.insert(nextImageValue);
+    imageLoads.push_back(p);
+    return reinterpret_cast<QvImage>(nextImageValue);
+}
+
+void FreeImage(QvImage image) {
+    liveImages.erase(Value(image));
+}
+void SetBackground(QvImage image) {
+    background = image;
+}
+void SetCursor(QvImage image) {
+    cursor = image;
+}
+
+void SetAuraImages(QvImage squelch, QvImage select) {
+    squelchAura = squelch;
+    selectAura = select;
+    standin::toolkit::NoteToolkitCall("SetAuraImages",
+                                      {standin::ImagePath(squelch), standin::ImagePath(select)});
+}
+
+// ---- figures ----------------------------------------------------------------------------------
+QvFigure CreateFigure(int kind, int mode, const uint8_t* lookA, const uint8_t* lookB) {
+    if (figureFailures > 0) {
+        --figureFailures;
+        return nullptr;
+    }
+    auto f = std::make_unique<Figure>();
+    nextFigureValue += 8;
+    f->handle = reinterpret_cast<QvFigure>(nextFigureValue);
+    f->kind = kind;
+    f->mode = mode;
+    CopyLook(f->lookA, lookA);
+    CopyLook(f->lookB, lookB);
+    f->frameCount = figureFrameCount;
+    QvFigure handle = f->handle;
+    figures[nextFigureValue] = std::move(f);
+    return handle;
+}
+
+void DestroyFigure(QvFigure figure, int flag) {
+    (void)flag;
+    if (figure) figures.erase(Value(figure));
+}
+
+void SetFigureX(QvFigure figure, int x) {
+    if (Figure* f = FigureOf(figure)) f->x = x;
+}
+void SetFigureParam(QvFigure figure, int value) {
+    if (Figure* f = FigureOf(figure)) f->param = value;
+}
+void SetFigureParam2(QvFigure figure, int value) {
+    if (Figure* f = FigureOf(figure)) f->param2 = value;
+}
+void SetFigureFrame(QvFigure figure, int frame) {
+    if (Figure* f = FigureOf(figure)) f->frame = frame;
+}
+int GetFigureFrameCount(QvFigure figure) {
+    Figure* f = FigureOf(figure);
+    return f ? f->frameCount : 0;
+}
+uint32_t GetFigureFlags(QvFigure figure) {
+    Figure* f = FigureOf(figure);
+    return f ? f->flags : 0;
+}
+void SetFigureFlags(QvFigure figure, uint32_t state) {
+    if (Figure* f = FigureOf(figure)) f->flags = state;
+}
+
+void DrawFigureLabel(QvFigure figure, const Unicode* label1, const Unicode* label2, const Unicode* label3,
+                     const Unicode* label4, int level, uint32_t tag) {
+    Figure* f = FigureOf(figure);
+    if (!f) return;
+    const Unicode* labels[4] = {label1, label2, label3, label4};
+    for (int i = 0; i < 4; ++i)
+        f->labels[i] = standin::toolkit::FromUnicode(labels[i]);
+    f->level = level;
+    f->tag = tag;
+}
+
+// Never null: title index 0 or one out of range gives an empty text.
+const char* GetFigureTitle(int characterClass, int titleIndex, int flag) {
+    (void)characterClass;
+    (void)flag;
+    return FigureTitleText(titleIndex);
+}
+
+void SetFigureLook(QvFigure figure, int kind, int mode, const uint8_t* lookA, const uint8_t* lookB) {
+    Figure* f = FigureOf(figure);
+    if (!f) return;
+    f->kind = kind;
+    f->mode = mode;
+    CopyLook(f->lookA, lookA);
+    CopyLook(f->lookB, lookB);
+}
+
+// No title below progress 4; then tier 1 (4..7), 2 (8..11) or 3 (12 and more),
+// moved to titles 4..6 when flag04 is set: the same texts as GetFigureTitle.
+const char* GetCharacterTitle(int characterClass, int progress, int flag04, int flag20) {
+    (void)characterClass;
+    (void)flag20;
+    if (progress < 4) return nullptr;
+    int tier = progress >= 12 ? 3 : progress >= 8 ? 2 : 1;
+    return FigureTitleText(tier + (flag04 ? 3 : 0));
+}
+
+// ---- banner -------------------------------------------------------------------------------------
+void AdBannerSet(QvControl banner, const char* path, int typeLetter) {
+    Control* m = ModelOf(banner);
+    if (!m) return;
+    m->bannerPath = path ? std::string(path, strnlen(path, kMaxText)) : std::string();
+    m->bannerLetter = typeLetter;
+}
+
+void AdBannerClear(QvControl banner) {
+    Control* m = ModelOf(banner);
+    if (!m) return;
+    m->bannerPath.clear();
+    m->bannerLetter = 0;
+}
+
+// ---- pointer ----------------------------------------------------------------------------------------
+// Inside means left <= x < right and top <= y < bottom.
+int MouseInRect(const ScreenRect* rect) {
+    if (!rect) return 0;
+    return pointerX >= rect->left && pointerX < rect->right && pointerY >= rect->top &&
+           pointerY < rect->bottom;
+}

@@ -1,0 +1,46 @@
+// Hooks between the stand-in toolkit (Toolkit.cpp) and its screen loop and
+// input drivers (Script.cpp). Not used by tests or the module.
+//
+// Every control the module creates is a Record: the screen-model Control that
+// tests inspect, plus what only the toolkit needs (text buffers handed back to
+// the module, the selection state of an edit box, a list's current row, a
+// timer's last tick).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "StandIn.h"
+
+namespace standin::toolkit {
+
+struct Record {
+    Control model;
+    bool allSelected = false;         // EditSelectAll: the next typed character replaces the text
+    int currentRow = -1;              // ListGetSelectedRow: last added or selected row
+    uint32_t timerLast = 0;           // tick count of the last timer tick (or start)
+    std::vector<Unicode> textBuffer;  // EditGetText
+    std::vector<Unicode> clickBuffer; // ListGetClicked
+    std::vector<Unicode> rowBuffer;   // ListGetRowText
+};
+
+// The live record behind a handle or a model pointer; null for anything else
+// (null, destroyed, never created).
+Record* RecordOf(QvControl handle);
+Record* RecordOf(const Control* control);
+
+// Ticks every started and enabled timer whose period has passed.
+void RunDueTimers();
+
+// 16-bit text helpers.
+std::u16string FromUnicode(const Unicode* text);
+void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text);
+
+// Forgets the sound calls (Sound.cpp; part of the toolkit's reset).
+void ResetSound();
+
+// Adds an entry to the toolkit call log.
+void NoteToolkitCall(const std::string& name, std::vector<std::string> args = {});
+
+} // namespace standin::toolkit
