@@ -39,6 +39,7 @@ TEST(Entry, StringTableFailureCreatesNothingAndKeepsResult) {
     EXPECT_EQ(first.Run(), 4u);
 
     standin::SetStringsLoadFails(true);
+    standin::ClearChatCalls();
     Visit second;
     int loadsBefore = (int)standin::ImageLoads().size();
     EXPECT_EQ(second.Run(), 4u) << "the result code keeps the previous visit's value";
@@ -185,7 +186,7 @@ TEST(Popups, QuitShowsWaitMessageAndLeavesWith4) {
 TEST(Popups, NewPopupReplacesThePreviousOneAndItsCloseAction) {
     Visit visit;
     visit.SetRealm("Zendri");
-    standin::SetRealmLogon(-1, 0);                    // the restore fails and the realm stays down
+    standin::SetRealmLogonData({}, false); // the restore fails and the realm stays down
     standin::Frames(1);                               // the first chat tick finds the realm gone
     standin::Enqueue([] {
         EXPECT_EQ(PopupText(), Text(5351));
@@ -201,7 +202,7 @@ TEST(Popups, NewPopupReplacesThePreviousOneAndItsCloseAction) {
 TEST(Popups, ConnectionLostPopupEndsVisitWith4WhenClosed) {
     Visit visit;
     visit.SetRealm("Zendri");
-    standin::SetRealmLogon(-1, 0);
+    standin::SetRealmLogonData({}, false);
     standin::Frames(1);
     standin::Click(5102);
     EXPECT_EQ(visit.Run(), 4u);
