@@ -4,11 +4,9 @@
 // State: the run's launch record, result, the scripted steps (where each came
 // from and how many ran) and the failures found so far, in the order found.
 #include <cstdio>
-#include <deque>
 #include <fstream>
 
 #include "../../Src/platform/Corvel.h"
-#include "../../Src/platform/Pellick.h"
 #include "../standin/StandIn.h"
 #include "Scenario.h"
 
@@ -22,7 +20,6 @@ static int stepsRun;
 static std::vector<std::string> failures;
 static std::string lastScreen; // after the last scripted step that ran (--print)
 static Where lastScreenWhere;
-static std::deque<std::string> adData; // advertisement data the module may read during the visit
 
 static void Fail(const Where& where, const std::string& message) {
     failures.push_back(where.Text() + ": " + message);
@@ -258,30 +255,6 @@ static std::function<void()> ParseRealmInput(LineReader& reader) {
     ScenarioError(reader.where(), "unknown realm input: " + sub);
 }
 
-static void PutU32(std::vector<uint8_t>* bytes, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        bytes->push_back((uint8_t)(v >> (8 * i)));
-}
-
-// An advertisement record as the service writes it: the two texts come from
-// the utility library's allocator because the module frees them.
-static void PushAdvertisement(uint32_t adId, const std::string& fileName, const std::string& data, int line) {
-    char* name = static_cast<char*>(Allocate((uint32_t)fileName.size() + 1, "qvhost", line));
-    char* second = static_cast<char*>(Allocate(1, "qvhost", line));
-    for (size_t i = 0; i <= fileName.size(); ++i)
-        name[i] = i < fileName.size() ? fileName[i] : 0;
-    second[0] = 0;
-    adData.push_back(data);
-    std::vector<uint8_t> bytes;
-    PutU32(&bytes, adId);
-    PutU32(&bytes, 0);
-    PutU32(&bytes, (uint32_t)(uintptr_t)name);
-    PutU32(&bytes, (uint32_t)(uintptr_t)second);
-    PutU32(&bytes, (uint32_t)(uintptr_t)adData.back().data());
-    PutU32(&bytes, (uint32_t)adData.back().size());
-    standin::PushRawEvent(3, bytes);
-}
-
 static void ShowScreen(const Where& where) {
     std::string text = "--- screen at " + where.Text() + " ---\n" + ScreenText();
     std::fputs(text.c_str(), stdout);
@@ -380,8 +353,8 @@ static void ScriptAction(LineReader& reader) {
         uint32_t adId = (uint32_t)reader.Number("ad id");
         std::string fileName = reader.Word("file name");
         std::string data = reader.Rest();
-        int line = where.line;
-        step = [=]() { PushAdvertisement(adId, fileName, data, line); };
+        std::vector<uint8_t> bytes(data.begin(), data.end());
+        step = [=]() { standin::PushAdEvent(adId, fileName, bytes); };
     } else if (verb == "dated") {
         uint32_t when = (uint32_t)reader.Number("unix time");
         std::string text = reader.Rest();
