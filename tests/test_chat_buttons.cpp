@@ -81,7 +81,7 @@ class ChatButtons : public ::testing::Test {
     }
     // Puts a user in the channel (before the visit) and selects it.
     static void AddAndSelect(const std::string& name, uint32_t flags = 0) {
-        si::PushChatEvent(1, flags, name, "CHAT");
+        si::PushChatEvent(1, flags, name, "TAHC");
         si::Frames(1);
         si::ClickAt(kClickArea, 40, 591);
     }
@@ -332,7 +332,7 @@ uint32_t SeedFor(Outcome want, uint32_t start) {
 // chosen so that the draws give outcome; returns the line printed.
 si::TextLine LightWithSeed(LaunchRecord* record, Outcome outcome) {
     si::SetNow(SeedFor(outcome, si::kClockStart));
-    si::PushChatEvent(1, 0, "Nim*Acct", "CHAT"); // the first figure seeds the generator
+    si::PushChatEvent(1, 0, "Nim*Acct", "TAHC"); // the first figure seeds the generator
     si::Frames(1);
     si::ClickAt(kButton, 398, 474);
     si::TextLine line;

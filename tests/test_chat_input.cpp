@@ -295,7 +295,7 @@ TEST_F(ChatInput, NotifyFlipsTheNoticesEvenWhileDisconnected) {
     Say("/qvnotify anything at all");
     Snap(&on);
     si::Check([] { si::SetChatConnected(true); });
-    si::Check([] { si::PushChatEvent(2, 0, "Nim*Acct", "CHAT"); });
+    si::Check([] { si::PushChatEvent(2, 0, "Nim*Acct", "TAHC"); });
     si::Frames(1);
     Snap(&joined);
     Say("/QVNotify");
@@ -408,7 +408,7 @@ TEST_F(ChatInput, GuardWordIsTestedOnTheTextNotTheWhisperWrap) {
     // typed text does not.
     record.guardWordHash = si::HashOf("Darn");
     record.guardWordLength = 4;
-    si::PushChatEvent(1, 0, "Nim*Darn", "CHAT");
+    si::PushChatEvent(1, 0, "Nim*Darn", "TAHC");
     si::Frames(1);
     SelectFirstUser();
     si::Type("hello");
@@ -419,7 +419,7 @@ TEST_F(ChatInput, GuardWordIsTestedOnTheTextNotTheWhisperWrap) {
 
 TEST_F(ChatInput, WhisperWrappedLineIsStoredAndNotEchoed) {
     Screen before, after, recalled;
-    si::PushChatEvent(1, 0, "Nim*Acct", "CHAT");
+    si::PushChatEvent(1, 0, "Nim*Acct", "TAHC");
     si::Frames(1);
     SelectFirstUser();
     Snap(&before);
@@ -452,7 +452,7 @@ TEST_F(ChatInput, CtrlNInsertsTheSelectedCharacterNameAtTheCaret) {
     for (int i = 0; i < n; ++i) {
         si::Check([&, i] {
             si::PushChatEvent(7, 0, "", "Lobby"); // a fresh channel: no users, no selection
-            si::PushChatEvent(1, 0, cases[i].user, "CHAT");
+            si::PushChatEvent(1, 0, cases[i].user, "TAHC");
         });
         si::Frames(2);
         SelectFirstUser();
@@ -469,7 +469,7 @@ TEST_F(ChatInput, CtrlNInsertsTheSelectedCharacterNameAtTheCaret) {
 
 TEST_F(ChatInput, CtrlNDoesNothingOnAnEmptyLineOrWithoutSelection) {
     Screen empty, unselected;
-    si::PushChatEvent(1, 0, "Nim*Acct", "CHAT");
+    si::PushChatEvent(1, 0, "Nim*Acct", "TAHC");
     si::Frames(1);
     si::CtrlN();
     Snap(&unselected); // nobody selected yet, nothing typed
