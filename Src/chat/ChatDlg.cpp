@@ -96,9 +96,12 @@ void EchoOwnLine(const char* text) {
     char own[256];
     TextCopy(own, sizeof own, chatService ? GetOwnName(chatService) : nullptr);
 
+    // The service shows the own name like any user name (character*account),
+    // so its account key is what a record of the player carries.
+    const char* ownKey = AccountKey(own);
     const ChannelUser* found = nullptr;
     for (const ChannelUser* user = channelUsers; user && !found; user = user->next)
-        if (strcmp(AccountKey(user->userName), own) == 0) found = user;
+        if (strcmp(AccountKey(user->userName), ownKey) == 0) found = user;
 
     char name[256];
     TextCopy(name, sizeof name, found ? found->userName : own);
