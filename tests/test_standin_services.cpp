@@ -707,7 +707,9 @@ TEST(LaunchRecord, FilledAsTheHostDoes) {
     LaunchRecord record;
     memset(&record, 0x5A, sizeof record);
     FillLaunchRecord(&record);
-    EXPECT_EQ(record.chatService, ChatTable());
+    ChatServiceTable* table = record.chatService; // packed fields are copied before comparing
+    uint32_t guardLength = record.guardWordLength;
+    EXPECT_EQ(table, ChatTable());
     EXPECT_STREQ(record.accountName, "Tester");
     EXPECT_STREQ(record.characterName, "Arin");
     EXPECT_EQ(record.characterClass, 0);
@@ -716,7 +718,7 @@ TEST(LaunchRecord, FilledAsTheHostDoes) {
     EXPECT_STREQ(record.channelName, "Lobby");
     EXPECT_STREQ(record.homeChannelName, "");
     EXPECT_EQ(record.accountKind, 0);
-    EXPECT_EQ(record.guardWordLength, 0u);
+    EXPECT_EQ(guardLength, 0u);
     EXPECT_EQ(record.hostArea5[0], 0);
 }
 
