@@ -332,8 +332,11 @@ void* GetStringTableHandle(int fullContent) {
     return &stringTableToken;
 }
 
+// The front end owns every figure it made: what the lobby still holds at the
+// end of a visit (the player's own figure in the character layout) goes here.
 void ReleaseFrontEndResources() {
     standin::toolkit::NoteToolkitCall("ReleaseFrontEndResources");
+    figures.clear();
 }
 
 // ---- controls ------------------------------------------------------------------------------
