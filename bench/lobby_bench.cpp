@@ -10,10 +10,12 @@
 // call into).
 #include <benchmark/benchmark.h>
 
+#include <dlfcn.h>
 #include <link.h>
 #include <signal.h>
 #include <sys/time.h>
 #include <ucontext.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -107,6 +109,30 @@ std::vector<double> SampleShares() {
     return counts;
 }
 
+// ---- the module ---------------------------------------------------------------------------
+// The module is loaded as the host loads it, from libQvMulti.so next to this
+// program, so that its code has an address range of its own. Without the
+// library the objects linked into this program are used and their time counts
+// as "other".
+const LobbyInterface* Lobby() {
+    static const LobbyInterface* lobby = [] {
+        char path[4096];
+        ssize_t n = readlink("/proc/self/exe", path, sizeof path - 32);
+        if (n > 0) {
+            path[n] = 0;
+            char* slash = strrchr(path, '/');
+            snprintf(slash ? slash + 1 : path, 32, "libQvMulti.so");
+            if (void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
+                auto query = reinterpret_cast<const LobbyInterface* (*)()>(dlsym(module, "QueryInterface"));
+                if (query) return query();
+            }
+        }
+        fprintf(stderr, "libQvMulti.so not loaded: module time is counted as other\n");
+        return QueryInterface();
+    }();
+    return lobby;
+}
+
 // ---- the visit -------------------------------------------------------------------------
 
 // A QvXP character description as the chat service sends it.
@@ -145,7 +171,7 @@ int RunChannelVisit(int users, int talkLines) {
     int events = 1 + users + talkLines;
     si::Frames(events + 4);
     si::Click(kQuitLabel);
-    si::RunVisit(QueryInterface(), &record);
+    si::RunVisit(Lobby(), &record);
     if (si::LoopTimedOut() || si::PendingChatEvents() != 0)
         fprintf(stderr, "the visit did not take every event\n");
     return events;
@@ -160,7 +186,7 @@ void BM_EmptyVisit(benchmark::State& state) {
         si::FillLaunchRecord(&record);
         si::Frames(frames);
         si::Click(kQuitLabel);
-        si::RunVisit(QueryInterface(), &record);
+        si::RunVisit(Lobby(), &record);
     }
 }
 BENCHMARK(BM_EmptyVisit)->Arg(11005)->Unit(benchmark::kMillisecond);
@@ -182,7 +208,7 @@ void BM_ChannelVisit(benchmark::State& state) {
     state.counters["other%"] = shares[kOther];
     state.counters["samples"] = sampleCount.load();
 }
-BENCHMARK(BM_ChannelVisit)->Args({1000, 10000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChannelVisit)->Args({1000, 10000})->MinTime(3.0)->Unit(benchmark::kMillisecond);
 
 // Cost per join against the crowd's size: each join re-lays the strip, which
 // is linear in the number of users, so the time per event may grow at most in
