@@ -94,9 +94,12 @@ TEST(GameStart, CreateBecomesJoinAndJoinStartsTheGame) {
         standin::RealmReply(pendingRequestId, 0);
     });
     EXPECT_EQ(visit.Run(), 1u);
-    EXPECT_EQ(visit.record.nextAction, 3u);
-    EXPECT_EQ(visit.record.gameWord, 0x1234);
-    EXPECT_EQ(visit.record.gameAddress, 0x0a000001u);
+    // The record is packed: read its fields by value.
+    uint32_t nextAction = visit.record.nextAction, gameAddress = visit.record.gameAddress;
+    uint16_t gameWord = visit.record.gameWord;
+    EXPECT_EQ(nextAction, 3u);
+    EXPECT_EQ(gameWord, 0x1234);
+    EXPECT_EQ(gameAddress, 0x0a000001u);
     EXPECT_STREQ(visit.record.gameInfo, "10.0.0.1:4000");
     auto joined = standin::ChatCallsNamed("GameJoined");
     ASSERT_EQ(joined.size(), 1u);
