@@ -163,14 +163,19 @@ static int OnWhisperSent(uint32_t, uint32_t, const char* userName, const char* t
     return 1;
 }
 
-static int OnChannelFull(uint32_t, uint32_t, const char*, const char* text) {
+// "The channel "<name>" is full." or "... is restricted.", with the pointer to help.
+static void ShowChannelRefusal(const char* channel, const char* reason) {
     char line[kLineSize];
     TextFormat(
         line, sizeof line,
-        "The channel \"%s\" is full. If you are having problems using Lanthorn commands, please click the "
+        "The channel \"%s\" is %s. If you are having problems using Lanthorn commands, please click the "
         "Help button.",
-        text);
+        channel, reason);
     AddChatLine(line, kColourAlert);
+}
+
+static int OnChannelFull(uint32_t, uint32_t, const char*, const char* text) {
+    ShowChannelRefusal(text, "full");
     return 1;
 }
 
@@ -183,13 +188,7 @@ static int OnChannelToJoin(uint32_t, uint32_t, const char*, const char* text) {
 }
 
 static int OnChannelRestricted(uint32_t, uint32_t, const char*, const char* text) {
-    char line[kLineSize];
-    TextFormat(
-        line, sizeof line,
-        "The channel \"%s\" is restricted. If you are having problems using Lanthorn commands, please click "
-        "the Help button.",
-        text);
-    AddChatLine(line, kColourAlert);
+    ShowChannelRefusal(text, "restricted");
     return 1;
 }
 

@@ -22,7 +22,9 @@ static const char kClickSound[] = "data\\global\\sfx\\cursor\\button.wav";
 static const char kRestoreFailedLog[] = "[QVMULTI]  Could not restore Zendri connection.";
 enum { kEnterChatConstant = 0x25, kFatalNoChatService = 3282 };
 
-extern "C" const LobbyInterface* QueryInterface() { return &kLobbyInterface; }
+extern "C" const LobbyInterface* QueryInterface() {
+    return &kLobbyInterface;
+}
 
 // ---- small rules ----------------------------------------------------------------------
 uint16_t TakeRequestId() {
@@ -30,9 +32,13 @@ uint16_t TakeRequestId() {
     return nextRequestId;
 }
 
-int IsChatLayout() { return launch->channelName[0] != 0; }
+int IsChatLayout() {
+    return launch->channelName[0] != 0;
+}
 
-int GameButtonsLocked() { return (launch->characterFlags & 0x000c) == 0x000c; }
+int GameButtonsLocked() {
+    return (launch->characterFlags & 0x000c) == 0x000c;
+}
 
 static int IsWordCharacter(unsigned char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -56,7 +62,8 @@ int ContainsGuardWord(const char* text) {
 static void CreateChatSide() {
     CreateInputLine();
     RefreshChatButtons();
-    for (int slot = kSlotBackTen; slot <= kSlotForwardOne; ++slot) SetControlOnTop(lobbySlots[slot], 1);
+    for (int slot = kSlotBackTen; slot <= kSlotForwardOne; ++slot)
+        SetControlOnTop(lobbySlots[slot], 1);
     CreateFigureCells();
     CreateLitButton();
 }
@@ -97,7 +104,8 @@ static void EnterChatService() {
         char realmAndName[512];
         TextFormat(realmAndName, sizeof realmAndName, "%s,%s", launch->realmName, launch->characterName);
         uint32_t flags = ((launch->characterFlags & 0x0020) ? 1u : 0u) | (IsChatLayout() ? 2u : 0u);
-        EnterChat(chatService, launch->characterName, realmAndName, kEnterChatConstant, launch->channelName, flags);
+        EnterChat(chatService, launch->characterName, realmAndName, kEnterChatConstant, launch->channelName,
+                  flags);
     } else {
         LogLine(kRestoreFailedLog);
         EnterChatPlain(chatService);

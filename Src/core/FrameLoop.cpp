@@ -26,7 +26,7 @@ static const ScreenRect kBannerRect = {145, 11, 655, 71};
 
 // ---- failed create and join replies ------------------------------------------------
 struct FailedStatus {
-    int32_t status;    // -1: any other non-zero status
+    int32_t status; // -1: any other non-zero status
     int32_t messageId;
     int32_t altMessageId; // used when the row's condition holds, 0: no condition
     int32_t condition;    // 1: characterFlags has 0x0020, 2: characterRealmByte non-zero
@@ -58,7 +58,8 @@ static_assert(sizeof kJoinFailures / sizeof kJoinFailures[0] == 11, "join failur
 
 static int FailureMessage(const FailedStatus* table, int status) {
     const FailedStatus* row = table;
-    while (row->status != -1 && row->status != status) ++row;
+    while (row->status != -1 && row->status != status)
+        ++row;
     int conditionHolds = (row->condition == 1 && (launch->characterFlags & 0x0020)) ||
                          (row->condition == 2 && launch->characterRealmByte != 0);
     return conditionHolds ? row->altMessageId : row->messageId;
@@ -123,10 +124,16 @@ static void OnListReply() {
 static int HandleRealmReplies() {
     if (!RealmIsConnected()) return 0;
     switch (lobbyState) {
-    case kLobbyCreatePending: OnCreateReply(); return 0;
-    case kLobbyJoinPending: return OnJoinReply();
-    case kLobbyGameListOpen: OnListReply(); return 0;
-    default: return 0;
+    case kLobbyCreatePending:
+        OnCreateReply();
+        return 0;
+    case kLobbyJoinPending:
+        return OnJoinReply();
+    case kLobbyGameListOpen:
+        OnListReply();
+        return 0;
+    default:
+        return 0;
     }
 }
 

@@ -10,35 +10,35 @@ struct ChatServiceTable;
 #pragma pack(push, 1)
 struct LaunchRecord {
     uint8_t hostArea0[0x14];
-    uint32_t nextAction;       // 0x14 out: 3 realm join, 6 create without realm, 7 join without realm, 2 create
-    uint16_t gameWord;         // 0x18 out
-    char gameName[24];         // 0x1a out
-    char gameInfo[0x88 - 0x32]; // 0x32 out
-    char accountName[0xb8 - 0x88];      // 0x88 in
-    char characterName[0x1e9 - 0xb8];   // 0xb8 in
-    uint8_t characterClass;    // 0x1e9 in: 0..6
-    uint16_t characterFlags;   // 0x1ea in
+    uint32_t nextAction; // 0x14 out: 3 realm join, 6 create without realm, 7 join without realm, 2 create
+    uint16_t gameWord;   // 0x18 out
+    char gameName[24];   // 0x1a out
+    char gameInfo[0x88 - 0x32];       // 0x32 out
+    char accountName[0xb8 - 0x88];    // 0x88 in
+    char characterName[0x1e9 - 0xb8]; // 0xb8 in
+    uint8_t characterClass;           // 0x1e9 in: 0..6
+    uint16_t characterFlags;          // 0x1ea in
     uint8_t hostArea1[0x204 - 0x1ec];
-    uint32_t gameFlags;        // 0x204 out
+    uint32_t gameFlags; // 0x204 out
     uint8_t hostArea2[0x20b - 0x208];
-    uint8_t gameDifficulty;    // 0x20b out
+    uint8_t gameDifficulty; // 0x20b out
     uint8_t hostArea3[0x21f - 0x20c];
-    ChatServiceTable* chatService; // 0x21f in
-    uint32_t gameAddress;      // 0x223 out
-    char realmName[24];        // 0x227 in
-    char gamePassword[24];     // 0x23f out
+    ChatServiceTable* chatService;       // 0x21f in
+    uint32_t gameAddress;                // 0x223 out
+    char realmName[24];                  // 0x227 in
+    char gamePassword[24];               // 0x23f out
     char gameDescription[0x358 - 0x257]; // 0x257 out
-    uint8_t accountKind;       // 0x358 in
+    uint8_t accountKind;                 // 0x358 in
     uint8_t hostArea4[0x35b - 0x359];
-    char channelName[32];      // 0x35b in (and written by the channel-joined event)
-    char homeChannelName[32];  // 0x37b in
-    uint8_t figureLookA[16];   // 0x39b in
-    uint8_t figureLookB[16];   // 0x3ab in
-    uint8_t characterLevel;    // 0x3bb in
+    char channelName[32];       // 0x35b in (and written by the channel-joined event)
+    char homeChannelName[32];   // 0x37b in
+    uint8_t figureLookA[16];    // 0x39b in
+    uint8_t figureLookB[16];    // 0x3ab in
+    uint8_t characterLevel;     // 0x3bb in
     uint8_t characterRealmByte; // 0x3bc in
-    uint32_t guardWordHash;    // 0x3bd in
-    uint32_t guardWordLength;  // 0x3c1 in
-    uint16_t figureFlags;      // 0x3c5 in
+    uint32_t guardWordHash;     // 0x3bd in
+    uint32_t guardWordLength;   // 0x3c1 in
+    uint16_t figureFlags;       // 0x3c5 in
     uint8_t hostArea5[0x400 - 0x3c7];
 };
 #pragma pack(pop)

@@ -84,9 +84,9 @@ enum { kFigureCellCount = 11 };
 extern const ControlDescriptor kLobbyTable[kLobbySlotCount];
 extern const ControlDescriptor kTopTextListDesc, kChatPaneDesc, kInputLineDesc, kFigureStripDesc,
     kLitButtonDesc, kLeftLogoDesc, kRightLogoDesc, kSidePanelBackgroundDesc, kSidePanelTextBoxDesc,
-    kPanelMessageDesc, kSmallPopupBackgroundDesc, kSmallPopupOkDesc, kSmallPopupCancelDesc, kSmallPopupTextDesc,
-    kLargePopupBackgroundDesc, kLargePopupButtonDesc, kLargePopupTitleDesc, kLargePopupBodyDesc,
-    kEnterChatButtonDesc, kCharacterHelpButtonDesc, kCharacterPanelBoxDesc;
+    kPanelMessageDesc, kSmallPopupBackgroundDesc, kSmallPopupOkDesc, kSmallPopupCancelDesc,
+    kSmallPopupTextDesc, kLargePopupBackgroundDesc, kLargePopupButtonDesc, kLargePopupTitleDesc,
+    kLargePopupBodyDesc, kEnterChatButtonDesc, kCharacterHelpButtonDesc, kCharacterPanelBoxDesc;
 extern const FontPair kFont0, kFont1, kFont2, kFont3, kFont4, kFont7;
 extern const ScrollPlacement kChatPaneScroll;
 
@@ -196,7 +196,7 @@ void RemoveCharacterPanel();
 const Unicode* GetClassName(int classIndex);
 
 // ---- 6. realm connection and messages -------------------------------------
-int RestoreRealmConnection();          // core/RealmConnection.cpp
+int RestoreRealmConnection();                   // core/RealmConnection.cpp
 void OnRealmMessage(int key, const char* text); // core/RealmMessages.cpp
 void ShowRealmMessages();
 void FreeRealmMessages();
@@ -244,14 +244,15 @@ extern int32_t firstVisible;
 // A product code as a user description carries it: the first byte is the
 // code's last character, so the little-endian word reads as the code.
 constexpr uint32_t ProductTag(const char (&code)[5]) {
-    return (uint32_t)(uint8_t)code[0] << 24 | (uint32_t)(uint8_t)code[1] << 16 | (uint32_t)(uint8_t)code[2] << 8 |
-           (uint32_t)(uint8_t)code[3];
+    return (uint32_t)(uint8_t)code[0] << 24 | (uint32_t)(uint8_t)code[1] << 16 |
+           (uint32_t)(uint8_t)code[2] << 8 | (uint32_t)(uint8_t)code[3];
 }
 // The user whose stored name equals userName exactly, or null.
 ChannelUser* FindUserByName(const char* userName);
 
 int ParseUserInfo(ChannelUser* user, const char* userInfoText, int textSize, uint32_t userFlags);
-ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int textSize, uint32_t userFlags);
+ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int textSize,
+                             uint32_t userFlags);
 int UpdateUserFlags(const char* userName, const char* userInfoText, int textSize, uint32_t userFlags);
 // Removes the user with the name's account key; returns 1 when one was found.
 // notice, when given, receives the name the leave notice shows.

@@ -17,7 +17,8 @@ void AddTransient(QvControl control) {
 }
 
 int CloseTransients(uint32_t) {
-    for (int i = 0; i < transientCount; ++i) DestroyControl(&transientControls[i]);
+    for (int i = 0; i < transientCount; ++i)
+        DestroyControl(&transientControls[i]);
     transientCount = 0;
     SetCancelControl(lobbySlots[kSlotQuit]);
     popupOpenedAt = 0;
@@ -33,7 +34,8 @@ static QvControl AddTransientOnTop(const ControlDescriptor* desc) {
 }
 
 // ---- message popups ---------------------------------------------------------------
-static void ShowSmallPopup(const ControlDescriptor* buttonDesc, const Unicode* text, ControlCallback closeAction) {
+static void ShowSmallPopup(const ControlDescriptor* buttonDesc, const Unicode* text,
+                           ControlCallback closeAction) {
     CloseTransients();
     QvControl background = CreateControl(&kSmallPopupBackgroundDesc);
     AddTransient(background);
@@ -74,7 +76,9 @@ void ShowPanelMessage(const Unicode* text, ControlCallback closeAction) {
     popupClose = closeAction;
 }
 
-void ShowConnectionLost() { ShowMessage(GetString(5351), ConnectionLostClose); }
+void ShowConnectionLost() {
+    ShowMessage(GetString(5351), ConnectionLostClose);
+}
 
 // ---- callbacks ---------------------------------------------------------------------
 int PopupButton(uint32_t arg) {

@@ -4,7 +4,9 @@
 
 static uint32_t randomState = 1;
 
-void RandomSeed(uint32_t seed) { randomState = seed; }
+void RandomSeed(uint32_t seed) {
+    randomState = seed;
+}
 
 int RandomNext() {
     randomState = randomState * 214013u + 2531011u;

@@ -16,58 +16,58 @@ QvControl enterChatButton, characterHelpButton, characterPanelBox;
 // Paths in load order, each below the data root.
 static const char kImageRoot[] = "DATA\\GLOBAL";
 static const char* const kImagePaths[kImageCount] = {
-    "\\UI\\FrontEnd\\PopUpLargest2",       // large popup background
-    "\\UI\\FrontEnd\\MediumButtonBlank2",  // large popup button
-    "\\UI\\BIGMENU\\lanthorn",             // chat layout background
-    "\\UI\\BIGMENU\\waitingroombkgd",      // character layout background
-    "\\UI\\CURSOR\\ohand",                 // normal cursor
-    "\\UI\\CURSOR\\lrotate",               // cursor over the banner
-    "\\UI\\BIGMENU\\scrollbar",            // chat pane scroll bar
-    "\\UI\\FRONTEND\\joingamescrollbars",  // dialog list scroll bars
-    "\\UI\\BIGMENU\\chatleftbuttons",      // left chat buttons, first row
-    "\\UI\\BIGMENU\\chatleftbuttons1",     // left chat buttons, second row, narrow
-    "\\UI\\BIGMENU\\chatleftbuttons2",     // left chat button, second row, wide
-    "\\UI\\BIGMENU\\chatrightbuttons",     // channel, ladder and quit buttons
-    "\\UI\\BIGMENU\\chatrighttopbuttons",  // create, join, enter-chat and help buttons
-    "\\UI\\BIGMENU\\chatarrows",           // user-strip scroll buttons
-    "\\UI\\BIGMENU\\joingamebckg",         // game list dialog
-    "\\UI\\BIGMENU\\GameButtonBlank",      // game dialog buttons
-    "\\UI\\BIGMENU\\joingameclickbox",     // game list click boxes
-    "\\UI\\BIGMENU\\numberarrows",         // number arrows (four separate loads)
-    "\\UI\\BIGMENU\\numberarrows",         //
-    "\\UI\\BIGMENU\\numberarrows",         //
-    "\\UI\\BIGMENU\\numberarrows",         //
-    "\\UI\\BIGMENU\\numbergreyarrows",     // disabled number arrows
-    "\\UI\\BIGMENU\\GreyLevelBox",         // create-game dialog
-    "\\UI\\BIGMENU\\createjoinbckg",       // game dialogs
-    "\\UI\\BIGMENU\\creategamebckg",       // create-game dialog
-    "\\UI\\BIGMENU\\creategamebutton",     // create-game dialog
-    "\\UI\\BIGMENU\\widebuttonblank",      // ladder menu buttons
-    "\\UI\\BIGMENU\\CancelButtonBlank",    // dialog buttons
-    "\\UI\\BIGMENU\\yesnobuttonblank",     // loaded with the others, drawn by nothing
-    "\\ui\\BIGMENU\\QvlogoBlackLanthorn",  // logo animation
-    "\\ui\\BIGMENU\\QvlogoLanthorn",       // logo animation
-    "\\UI\\BIGMENU\\blankbckg2",           // side-panel background
-    "\\UI\\BIGMENU\\gembutton",            // lit button
-    "\\UI\\BIGMENU\\LadderChoiceEXP",      // ladder choice
-    "\\UI\\BIGMENU\\HardcoreLadderBckg",   // ladder list
-    "\\UI\\BIGMENU\\PlayerProfileBckg",    // profile view
-    "\\UI\\BIGMENU\\PlayerProfileBckg",    // profile edit
-    "\\UI\\BIGMENU\\HelpBckg",             // help screen
-    "\\UI\\BIGMENU\\radiobutton",          // difficulty choice
-    "\\UI\\BIGMENU\\radiobuttonGrey",      // disabled difficulty choice
-    "\\ui\\BIGMENU\\PopUpOK",              // small popup background
-    "\\ui\\BIGMENU\\CancelButtonBlank",    // small popup button
-    "\\ui\\BIGMENU\\overalltab",           // ladder tab: overall
-    "\\ui\\BIGMENU\\huntresstab",          // ladder tabs, one per class in class order
-    "\\ui\\BIGMENU\\spellbindertab",       //
-    "\\ui\\BIGMENU\\gravecallertab",       //
-    "\\ui\\BIGMENU\\crusadertab",          //
-    "\\ui\\BIGMENU\\berserkertab",         //
-    "\\ui\\BIGMENU\\shapeshiftertab",      //
-    "\\ui\\BIGMENU\\shadowbladetab",       //
-    "\\UncompOverlays\\SquelchAura",       // overlay on squelched users
-    "\\UncompOverlays\\SelectAura",        // overlay on the selected user
+    "\\UI\\FrontEnd\\PopUpLargest2",      // large popup background
+    "\\UI\\FrontEnd\\MediumButtonBlank2", // large popup button
+    "\\UI\\BIGMENU\\lanthorn",            // chat layout background
+    "\\UI\\BIGMENU\\waitingroombkgd",     // character layout background
+    "\\UI\\CURSOR\\ohand",                // normal cursor
+    "\\UI\\CURSOR\\lrotate",              // cursor over the banner
+    "\\UI\\BIGMENU\\scrollbar",           // chat pane scroll bar
+    "\\UI\\FRONTEND\\joingamescrollbars", // dialog list scroll bars
+    "\\UI\\BIGMENU\\chatleftbuttons",     // left chat buttons, first row
+    "\\UI\\BIGMENU\\chatleftbuttons1",    // left chat buttons, second row, narrow
+    "\\UI\\BIGMENU\\chatleftbuttons2",    // left chat button, second row, wide
+    "\\UI\\BIGMENU\\chatrightbuttons",    // channel, ladder and quit buttons
+    "\\UI\\BIGMENU\\chatrighttopbuttons", // create, join, enter-chat and help buttons
+    "\\UI\\BIGMENU\\chatarrows",          // user-strip scroll buttons
+    "\\UI\\BIGMENU\\joingamebckg",        // game list dialog
+    "\\UI\\BIGMENU\\GameButtonBlank",     // game dialog buttons
+    "\\UI\\BIGMENU\\joingameclickbox",    // game list click boxes
+    "\\UI\\BIGMENU\\numberarrows",        // number arrows (four separate loads)
+    "\\UI\\BIGMENU\\numberarrows",        //
+    "\\UI\\BIGMENU\\numberarrows",        //
+    "\\UI\\BIGMENU\\numberarrows",        //
+    "\\UI\\BIGMENU\\numbergreyarrows",    // disabled number arrows
+    "\\UI\\BIGMENU\\GreyLevelBox",        // create-game dialog
+    "\\UI\\BIGMENU\\createjoinbckg",      // game dialogs
+    "\\UI\\BIGMENU\\creategamebckg",      // create-game dialog
+    "\\UI\\BIGMENU\\creategamebutton",    // create-game dialog
+    "\\UI\\BIGMENU\\widebuttonblank",     // ladder menu buttons
+    "\\UI\\BIGMENU\\CancelButtonBlank",   // dialog buttons
+    "\\UI\\BIGMENU\\yesnobuttonblank",    // loaded with the others, drawn by nothing
+    "\\ui\\BIGMENU\\QvlogoBlackLanthorn", // logo animation
+    "\\ui\\BIGMENU\\QvlogoLanthorn",      // logo animation
+    "\\UI\\BIGMENU\\blankbckg2",          // side-panel background
+    "\\UI\\BIGMENU\\gembutton",           // lit button
+    "\\UI\\BIGMENU\\LadderChoiceEXP",     // ladder choice
+    "\\UI\\BIGMENU\\HardcoreLadderBckg",  // ladder list
+    "\\UI\\BIGMENU\\PlayerProfileBckg",   // profile view
+    "\\UI\\BIGMENU\\PlayerProfileBckg",   // profile edit
+    "\\UI\\BIGMENU\\HelpBckg",            // help screen
+    "\\UI\\BIGMENU\\radiobutton",         // difficulty choice
+    "\\UI\\BIGMENU\\radiobuttonGrey",     // disabled difficulty choice
+    "\\ui\\BIGMENU\\PopUpOK",             // small popup background
+    "\\ui\\BIGMENU\\CancelButtonBlank",   // small popup button
+    "\\ui\\BIGMENU\\overalltab",          // ladder tab: overall
+    "\\ui\\BIGMENU\\huntresstab",         // ladder tabs, one per class in class order
+    "\\ui\\BIGMENU\\spellbindertab",      //
+    "\\ui\\BIGMENU\\gravecallertab",      //
+    "\\ui\\BIGMENU\\crusadertab",         //
+    "\\ui\\BIGMENU\\berserkertab",        //
+    "\\ui\\BIGMENU\\shapeshiftertab",     //
+    "\\ui\\BIGMENU\\shadowbladetab",      //
+    "\\UncompOverlays\\SquelchAura",      // overlay on squelched users
+    "\\UncompOverlays\\SelectAura",       // overlay on the selected user
 };
 static_assert(sizeof kImagePaths / sizeof kImagePaths[0] == 52, "52 screen images");
 
@@ -90,7 +90,8 @@ void FreeScreenImages() {
 }
 
 // ---- descriptors ------------------------------------------------------------------
-const FontPair kFont0 = {0, 0}, kFont1 = {1, 0}, kFont2 = {2, 0}, kFont3 = {3, 0}, kFont4 = {4, 0}, kFont7 = {7, 0};
+const FontPair kFont0 = {0, 0}, kFont1 = {1, 0}, kFont2 = {2, 0}, kFont3 = {3, 0}, kFont4 = {4, 0},
+               kFont7 = {7, 0};
 const ScrollPlacement kChatPaneScroll = {400, 390, 314};
 static const LogoRecord kLogoRecord = {&screenImages[kImgLogoBlack], &screenImages[kImgLogo], 3, 1};
 
@@ -145,7 +146,8 @@ const ControlDescriptor kCharacterPanelBoxDesc    = { 4, 143, 588, 230,  87,  0,
 // clang-format on
 
 void CreateLobbySlots(int first, int last) {
-    for (int i = first; i <= last; ++i) lobbySlots[i] = CreateControl(&kLobbyTable[i]);
+    for (int i = first; i <= last; ++i)
+        lobbySlots[i] = CreateControl(&kLobbyTable[i]);
 }
 
 void DestroyLobbySlots() {

@@ -16,7 +16,9 @@ int TextCopyN(char* dst, int size, const char* src, int count) {
     return n;
 }
 
-int TextCopy(char* dst, int size, const char* src) { return TextCopyN(dst, size, src, size); }
+int TextCopy(char* dst, int size, const char* src) {
+    return TextCopyN(dst, size, src, size);
+}
 
 int TextAppend(char* dst, int size, const char* src) {
     if (size <= 0) return 0;
@@ -40,7 +42,8 @@ int TextFormat(char* dst, int size, const char* fmt, ...) {
 int TextLengthWithin(const char* text, int max) {
     int n = 0;
     if (text)
-        while (n < max && text[n]) ++n;
+        while (n < max && text[n])
+            ++n;
     return n;
 }
 

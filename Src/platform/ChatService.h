@@ -59,8 +59,10 @@ typedef int (*EnterChatFn)(const char* name, const char* realmAndName, uint32_t 
 typedef int (*LeaveChatFn)();
 typedef int (*IsConnectedFn)();
 typedef int (*NotifyAdClickFn)(uint32_t adId, int flag);
-typedef int (*WriteProfileFn)(const char* name, int count, const char* const* keys, const char* const* values);
-typedef int (*RequestProfileFn)(const char* name, int count, int flag, const char* const* keys, uint32_t value);
+typedef int (*WriteProfileFn)(const char* name, int count, const char* const* keys,
+                              const char* const* values);
+typedef int (*RequestProfileFn)(const char* name, int count, int flag, const char* const* keys,
+                                uint32_t value);
 typedef int (*PollProfileFn)(int count, int flag, char* const* buffers, const uint32_t* sizes);
 typedef int (*QueueQueryFn)(uint32_t* outcome);
 typedef const void* (*GetAdInfoFn)(uint32_t adId);
@@ -71,11 +73,15 @@ template <typename Fn> inline Fn ChatSlotFn(const ChatServiceTable* t, ChatSlot 
     return reinterpret_cast<Fn>(t->slot[s]);
 }
 
-inline int EnterChatPlain(const ChatServiceTable* t) { return ChatSlotFn<EnterChatPlainFn>(t, kSlotEnterChatPlain)(); }
+inline int EnterChatPlain(const ChatServiceTable* t) {
+    return ChatSlotFn<EnterChatPlainFn>(t, kSlotEnterChatPlain)();
+}
 inline int SendChatLine(const ChatServiceTable* t, const char* text) {
     return ChatSlotFn<SendChatLineFn>(t, kSlotSendChatLine)(text);
 }
-inline const char* GetOwnName(const ChatServiceTable* t) { return ChatSlotFn<GetOwnNameFn>(t, kSlotGetOwnName)(); }
+inline const char* GetOwnName(const ChatServiceTable* t) {
+    return ChatSlotFn<GetOwnNameFn>(t, kSlotGetOwnName)();
+}
 inline int JoinChannel(const ChatServiceTable* t, const char* name, int flag, int zero) {
     return ChatSlotFn<JoinChannelFn>(t, kSlotJoinChannel)(name, flag, zero);
 }
@@ -85,7 +91,9 @@ inline const char* GetChannelList(const ChatServiceTable* t, int flags) {
 inline int PollEvent(const ChatServiceTable* t, uint32_t* kind, void* record) {
     return ChatSlotFn<PollEventFn>(t, kSlotPollEvent)(kind, record);
 }
-inline int PeriodicTick(const ChatServiceTable* t) { return ChatSlotFn<PeriodicTickFn>(t, kSlotPeriodicTick)(); }
+inline int PeriodicTick(const ChatServiceTable* t) {
+    return ChatSlotFn<PeriodicTickFn>(t, kSlotPeriodicTick)();
+}
 inline int AnnounceGame(const ChatServiceTable* t, const char* name, const char* password, const char* text,
                         uint32_t flags) {
     return ChatSlotFn<AnnounceGameFn>(t, kSlotAnnounceGame)(name, password, text, flags);
@@ -104,8 +112,12 @@ inline int EnterChat(const ChatServiceTable* t, const char* name, const char* re
                      const char* channel, uint32_t flags) {
     return ChatSlotFn<EnterChatFn>(t, kSlotEnterChat)(name, realmAndName, constant, channel, flags);
 }
-inline int LeaveChat(const ChatServiceTable* t) { return ChatSlotFn<LeaveChatFn>(t, kSlotLeaveChat)(); }
-inline int IsConnected(const ChatServiceTable* t) { return ChatSlotFn<IsConnectedFn>(t, kSlotIsConnected)(); }
+inline int LeaveChat(const ChatServiceTable* t) {
+    return ChatSlotFn<LeaveChatFn>(t, kSlotLeaveChat)();
+}
+inline int IsConnected(const ChatServiceTable* t) {
+    return ChatSlotFn<IsConnectedFn>(t, kSlotIsConnected)();
+}
 inline int NotifyAdClick(const ChatServiceTable* t, uint32_t adId, int flag) {
     return ChatSlotFn<NotifyAdClickFn>(t, kSlotNotifyAdClick)(adId, flag);
 }
@@ -127,7 +139,8 @@ inline int QueueQuery(const ChatServiceTable* t, uint32_t* outcome) {
 inline const void* GetAdInfo(const ChatServiceTable* t, uint32_t adId) {
     return ChatSlotFn<GetAdInfoFn>(t, kSlotGetAdInfo)(adId);
 }
-inline int SetMessageHandlers(const ChatServiceTable* t, DatedMessageHandler dated, ClearMessagesHandler clear) {
+inline int SetMessageHandlers(const ChatServiceTable* t, DatedMessageHandler dated,
+                              ClearMessagesHandler clear) {
     return ChatSlotFn<SetMessageHandlersFn>(t, kSlotSetMessageHandlers)(dated, clear);
 }
 inline int ClearMessageHandlers(const ChatServiceTable* t) {

@@ -32,8 +32,12 @@ OsLock OsLockCreate() {
     if (lock) pthread_mutex_init(&lock->mutex, nullptr);
     return lock;
 }
-void OsLockEnter(OsLock lock) { pthread_mutex_lock(&lock->mutex); }
-void OsLockLeave(OsLock lock) { pthread_mutex_unlock(&lock->mutex); }
+void OsLockEnter(OsLock lock) {
+    pthread_mutex_lock(&lock->mutex);
+}
+void OsLockLeave(OsLock lock) {
+    pthread_mutex_unlock(&lock->mutex);
+}
 void OsLockDelete(OsLock lock) {
     if (!lock) return;
     pthread_mutex_destroy(&lock->mutex);
@@ -77,7 +81,9 @@ int OsTempFileName(const char* dir, const char* prefix, char* name, int size) {
     return 1;
 }
 
-int OsDeleteFile(const char* path) { return path && *path && unlink(path) == 0; }
+int OsDeleteFile(const char* path) {
+    return path && *path && unlink(path) == 0;
+}
 
 uint64_t OsUnixToLocalFileTime(uint32_t unixSeconds) {
     time_t t = (time_t)unixSeconds;

@@ -6,9 +6,13 @@
 #include <new>
 
 // The library's load entry point only reports success.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}
 
-uint32_t OsTickCount() { return GetTickCount(); }
+uint32_t OsTickCount() {
+    return GetTickCount();
+}
 
 struct OsLockRec {
     CRITICAL_SECTION section;
@@ -19,15 +23,21 @@ OsLock OsLockCreate() {
     if (lock) InitializeCriticalSection(&lock->section);
     return lock;
 }
-void OsLockEnter(OsLock lock) { EnterCriticalSection(&lock->section); }
-void OsLockLeave(OsLock lock) { LeaveCriticalSection(&lock->section); }
+void OsLockEnter(OsLock lock) {
+    EnterCriticalSection(&lock->section);
+}
+void OsLockLeave(OsLock lock) {
+    LeaveCriticalSection(&lock->section);
+}
 void OsLockDelete(OsLock lock) {
     if (!lock) return;
     DeleteCriticalSection(&lock->section);
     delete lock;
 }
 
-int OsWaitZero(void* handle) { return WaitForSingleObject((HANDLE)handle, 0) == WAIT_OBJECT_0; }
+int OsWaitZero(void* handle) {
+    return WaitForSingleObject((HANDLE)handle, 0) == WAIT_OBJECT_0;
+}
 
 int OsReadMachineString(const char* keyPath, const char* valueName, char* buf, int size) {
     if (size <= 0) return 0;
@@ -62,16 +72,22 @@ int OsStartProcess(const char* commandLine) {
     return 1;
 }
 
-void OsRaiseDesktop() { SetForegroundWindow(GetDesktopWindow()); }
+void OsRaiseDesktop() {
+    SetForegroundWindow(GetDesktopWindow());
+}
 
-int OsTempPath(char* buf, int size) { return (int)GetTempPathA((DWORD)size, buf); }
+int OsTempPath(char* buf, int size) {
+    return (int)GetTempPathA((DWORD)size, buf);
+}
 
 int OsTempFileName(const char* dir, const char* prefix, char* name, int size) {
     if (size < MAX_PATH) return 0;
     return GetTempFileNameA(dir, prefix, 0, name) != 0;
 }
 
-int OsDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
+int OsDeleteFile(const char* path) {
+    return DeleteFileA(path) != 0;
+}
 
 uint64_t OsUnixToLocalFileTime(uint32_t unixSeconds) {
     uint64_t utc = ((uint64_t)unixSeconds + 11644473600ull) * 10000000ull;
@@ -92,7 +108,8 @@ int OsFormatLongDate(uint64_t localFileTime, Unicode* out, int size) {
     if (w <= 0) wide[0] = 0;
     wide[255] = 0;
     int i = 0;
-    for (; i < size - 1 && wide[i]; ++i) out[i].ch = (uint16_t)wide[i];
+    for (; i < size - 1 && wide[i]; ++i)
+        out[i].ch = (uint16_t)wide[i];
     if (size > 0) out[i].ch = 0;
     return i;
 }

@@ -18,6 +18,6 @@ void* FileCreate(const char* name, uint32_t access, uint32_t share, void* securi
 int FileWrite(void* file, const void* data, uint32_t size, uint32_t* written, void* overlapped);
 void FileClose(void* file);
 
-void CleanName(char* text);               // cleans a game name or password in place
+void CleanName(char* text);                // cleans a game name or password in place
 const char* AddressText(uint32_t address); // text of a network address
 const char* LocalAddressText();            // this machine's address

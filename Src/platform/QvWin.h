@@ -39,21 +39,21 @@ struct LogoRecord {
 
 // The descriptor's per-kind field at offset 36.
 union DescriptorExtra {
-    int32_t frame;                   // button: first frame in its image
-    EditEnterCallback enter;         // edit box: the enter callback
-    const ScrollPlacement* scroll;   // list with scroll bar
-    const LogoRecord* logo;          // logo animation
-    const void* data;                // data-driven text
+    int32_t frame;                 // button: first frame in its image
+    EditEnterCallback enter;       // edit box: the enter callback
+    const ScrollPlacement* scroll; // list with scroll bar
+    const LogoRecord* logo;        // logo animation
+    const void* data;              // data-driven text
 };
 
 // Every control is created from one of these (offsets are binding).
 struct ControlDescriptor {
-    int32_t kind;     // 1 edit, 2 image, 3 logo, 4 text list, 6 button, 7 data text, 8 timer, 9 area, 12 strip
-    int32_t x, y;     // left edge, bottom edge
+    int32_t kind; // 1 edit, 2 image, 3 logo, 4 text list, 6 button, 7 data text, 8 timer, 9 area, 12 strip
+    int32_t x, y; // left edge, bottom edge
     int32_t width, height;
-    int32_t style;    // 0, 10 or 13
-    int32_t textId;   // label string id, 0 for none
-    QvImage* image;   // address of the image handle variable, or null
+    int32_t style;  // 0, 10 or 13
+    int32_t textId; // label string id, 0 for none
+    QvImage* image; // address of the image handle variable, or null
     ControlCallback onClick;
     DescriptorExtra extra;
     const FontPair* font;
@@ -136,7 +136,7 @@ void EditSetTabNext(QvControl edit, QvControl next);
 // --- lists -----------------------------------------------------------------
 void ListAddRow(QvControl list, const char* text);
 void ListAddRowWithData(QvControl list, const char* text, int data, int colour, int flags);
-int ListGetSelection(QvControl list); // -1: none
+int ListGetSelection(QvControl list);           // -1: none
 void ListSetSelection(QvControl list, int row); // -1 clears
 const Unicode* ListGetClicked(QvControl list);
 const Unicode* ListGetRowText(QvControl list, int row, int column);

@@ -48,10 +48,10 @@ struct Control {
     int serial = 0;             // creation order
     ControlDescriptor desc{};   // copy of the descriptor (hot spots: a synthesized one, kind 9)
     bool hotSpot = false;
-    QvImage image = nullptr;    // image drawn (descriptor's variable at creation, or SetRadioImage)
+    QvImage image = nullptr; // image drawn (descriptor's variable at creation, or SetRadioImage)
     bool shown = true, enabled = true, pressed = false, onTop = false, popupBackground = true;
     int buttonFrame = 0;
-    std::u16string label;       // from the descriptor's textId, or SetControlText
+    std::u16string label;        // from the descriptor's textId, or SetControlText
     std::vector<TextLine> lines; // text boxes and text lists
     int scrollTop = 0;           // ListScrollTo
     int visibleCount = 0;        // lines a list shows at once
@@ -126,7 +126,7 @@ int LoopDepth();
 uint64_t FramesRun();
 
 // Immediate operations (usable inside an action or from the host program).
-void ClickControl(Control* c);  // left click: the button's callback when shown and enabled
+void ClickControl(Control* c); // left click: the button's callback when shown and enabled
 void RightClickControl(Control* c);
 void DoubleClickControl(Control* c);
 void TypeText(const char* utf8); // into the focused edit box, key by key
@@ -140,7 +140,7 @@ void ClickListRow(Control* list, int row);
 void TickTimer(Control* timer);
 
 // Scripted versions: each enqueues one action.
-void Click(int textId);              // control labelled by that string id
+void Click(int textId);               // control labelled by that string id
 void ClickAt(int kind, int x, int y); // control found by its place
 void RightClickAt(int kind, int x, int y);
 void Type(const std::string& utf8);
@@ -148,9 +148,9 @@ void Enter();
 void Escape();
 void Tab();
 void CtrlN();
-void Wait(uint32_t ms); // lets time pass, then runs one frame
-void Frames(int n);     // n frames with nothing else happening
-void Check(Action check); // runs a check mid-visit
+void Wait(uint32_t ms);                           // lets time pass, then runs one frame
+void Frames(int n);                               // n frames with nothing else happening
+void Check(Action check);                         // runs a check mid-visit
 void ClickRowAt(int kind, int x, int y, int row); // ClickListRow on the list found by its place
 // A scripted click found no control, or screen loops nested too deeply.
 bool ScriptFailed();
