@@ -1,5 +1,5 @@
 // The character layout: the panel that describes the player's character, the
-// character's own figure, and what a whole visit in that layout leaves behind.
+// character's own figure, and the next visit after a switch to chat.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,9 +15,6 @@ namespace {
 standin::Control* PanelBox() {
     return standin::FindAt(kTextList, 143, 588);
 }
-standin::Control* TopTextList() {
-    return standin::FindAt(kTextList, 28, 138);
-}
 
 std::string PanelLine(size_t index) {
     standin::Control* box = PanelBox();
@@ -31,23 +28,25 @@ struct CharacterVisit : Visit {
 
 } // namespace
 
-// The panel's lines by level, class and progress (bits 8..12 of characterFlags).
+// The panel's lines by level, class, progress (bits 8..12 of characterFlags)
+// and the figure flag 0x0004 that colours the first line. The first line's
+// title is the stand-in's text for the progress (none below 4).
 TEST(CharacterPanel, LinesFollowLevelClassAndProgress) {
     struct Row {
         uint8_t level, characterClass;
-        uint16_t characterFlags;
-        const char* levelText;
+        uint16_t characterFlags, figureFlags;
+        const char *firstLine, *levelText;
         int classId, difficultyId;
     } rows[] = {
-        {0, 0, 0x0000, " 1", 4011, 11125},     // level 0 shows as 1
-        {12, 1, 0x0300, " 12", 4010, 11125},   // progress 3 / 4
-        {99, 2, 0x0400, " 99", 4009, 5156},    // progress 4 / 4
-        {1, 3, 0x0800, " 1", 4008, 5155},      // progress 8 / 4
-        {7, 4, 0x0A20, " 7", 4007, 5155},      // progress 10 / 5 with 0x0020
-        {255, 5, 0x0C00, " 255", 10097, 5154}, // progress 12 / 4
-        {30, 6, 0x1F20, " 30", 10098, 5154},   // progress 31 / 5
-        {30, 7, 0x0000, " 30", 5383, 11125},   // class outside 0..6
-        {30, 9, 0x0000, " 30", 5383, 11125},
+        {0, 0, 0x0000, 0x0000, "Arin", " 1", 4011, 11125},               // level 0 shows as 1, no title
+        {12, 1, 0x0300, 0x0004, "Arin", " 12", 4010, 11125},             // progress 3 / 4
+        {99, 2, 0x0400, 0x0000, "Slayer Arin", " 99", 4009, 5156},       // progress 4 / 4
+        {1, 3, 0x0800, 0x0004, "Champion Arin", " 1", 4008, 5155},       // progress 8 / 4
+        {7, 4, 0x0A20, 0x0000, "Champion Arin", " 7", 4007, 5155},       // progress 10 / 5 with 0x0020
+        {255, 5, 0x0C00, 0x0000, "Patriarch Arin", " 255", 10097, 5154}, // progress 12 / 4
+        {30, 6, 0x1F20, 0x0000, "Patriarch Arin", " 30", 10098, 5154},   // progress 31 / 5
+        {30, 7, 0x0A04, 0x0000, "Warden Arin", " 30", 5383, 5155},       // class outside 0..6, status 0x04
+        {30, 9, 0x0000, 0x0000, "Arin", " 30", 5383, 11125},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message()
@@ -57,67 +56,47 @@ TEST(CharacterPanel, LinesFollowLevelClassAndProgress) {
         visit.record.characterLevel = row.level;
         visit.record.characterClass = row.characterClass;
         visit.record.characterFlags = row.characterFlags;
+        visit.record.figureFlags = row.figureFlags;
         standin::Check([&] {
             ASSERT_NE(PanelBox(), nullptr);
             ASSERT_EQ(PanelBox()->lines.size(), 4u);
+            EXPECT_EQ(PanelLine(0), row.firstLine);
             EXPECT_EQ(PanelLine(1), Text(4057) + row.levelText + Text(row.classId));
             EXPECT_EQ(PanelLine(2), Text(11124));
             EXPECT_EQ(PanelLine(3), Text(row.difficultyId));
+            EXPECT_EQ(PanelBox()->lines[0].colour, row.figureFlags ? 1 : 0);
             for (size_t i = 1; i < 4; ++i)
                 EXPECT_EQ(PanelBox()->lines[i].colour, 0);
         });
-        standin::Click(5316);
-        visit.Run();
+        visit.Quit();
     }
 }
 
-TEST(CharacterPanel, FirstLineIsTitleAndNameColouredByFigureFlag) {
-    for (uint16_t figureFlags : {0x0000, 0x0004}) {
-        standin::ResetAll();
-        CharacterVisit visit;
-        visit.record.figureFlags = figureFlags;
-        visit.record.characterFlags = 0x0A00;
-        std::string title = GetCharacterTitle(visit.record.characterClass, 10, 0, 0);
-        standin::Check([&] {
-            ASSERT_NE(PanelBox(), nullptr);
-            EXPECT_EQ(PanelLine(0), title + "Arin");
-            EXPECT_EQ(PanelBox()->lines[0].colour, figureFlags ? 1 : 0);
-        });
-        standin::Click(5316);
-        visit.Run();
-    }
-}
-
-TEST(CharacterPanel, NoTitleLeavesTheNameAlone) {
+TEST(CharacterPanel, LayoutButtonsTopTextAndChatEntry) {
     CharacterVisit visit;
-    visit.record.characterFlags = 0; // no progress: the stand-in has no title to give
-    const char* title = GetCharacterTitle(0, 0, 0, 0);
-    ASSERT_TRUE(title == nullptr || !*title);
-    standin::Check([] { EXPECT_EQ(PanelLine(0), "Arin"); });
-    standin::Click(5316);
-    visit.Run();
-}
-
-TEST(CharacterPanel, ButtonsTopTextAndChannelState) {
-    CharacterVisit visit;
+    visit.record.characterFlags = 0x0020;
     standin::Check([] {
+        EXPECT_EQ(standin::ImagePath(standin::Background()), "DATA\\GLOBAL\\UI\\BIGMENU\\waitingroombkgd");
         for (int id : {5312, 5313, 5314, 5315, 5316, 11126})
             EXPECT_NE(standin::FindByTextId(id), nullptr) << id;
         for (int id : {5305, 5306, 5307, 5309, 5310})
             EXPECT_EQ(standin::FindByTextId(id), nullptr) << id;
+        EXPECT_EQ(Input(), nullptr);
         standin::Control* help = standin::FindAt(kButton, 146, 480);
         ASSERT_NE(help, nullptr) << "the layout's own help button";
         EXPECT_EQ(help->desc.textId, 5308);
         EXPECT_NE(standin::FindAt(kImageControl, 145, 69), nullptr) << "banner";
         EXPECT_NE(standin::FindAt(kClickArea, 145, 69), nullptr) << "banner click";
-        EXPECT_FALSE(standin::FindByTextId(5314)->enabled);
-        ASSERT_NE(TopTextList(), nullptr);
-        ASSERT_EQ(TopTextList()->lines.size(), 1u);
-        EXPECT_EQ(standin::Utf8(TopTextList()->lines[0].text), Text(11123));
-        EXPECT_EQ(TopTextList()->lines[0].colour, 3);
+        EXPECT_FALSE(standin::FindByTextId(kChannelLabel)->enabled) << "channel waits for the switch to chat";
+        ASSERT_NE(TitleList(), nullptr);
+        ASSERT_EQ(TitleList()->lines.size(), 1u);
+        EXPECT_EQ(standin::Utf8(TitleList()->lines[0].text), Text(11123));
+        EXPECT_EQ(TitleList()->lines[0].colour, 3);
     });
-    standin::Click(5316);
-    visit.Run();
+    EXPECT_EQ(visit.Quit(), 4u);
+    auto enter = standin::ChatCallsNamed("EnterChat");
+    ASSERT_EQ(enter.size(), 1u);
+    EXPECT_EQ(enter[0].args.back(), "1") << "character flag 0x20 on, no channel";
 }
 
 // The own figure's mode: 1 only for figure flag 0x0004 without 0x0008, and for
@@ -156,8 +135,7 @@ TEST(OwnFigure, ModeAndPlacement) {
             EXPECT_EQ(0, memcmp(figure->lookA, visit.record.figureLookA, 16));
             EXPECT_EQ(0, memcmp(figure->lookB, visit.record.figureLookB, 16));
         });
-        standin::Click(5316);
-        visit.Run();
+        visit.Quit();
     }
 }
 
@@ -168,32 +146,17 @@ TEST(OwnFigure, AFigureThatCannotBeMadeLeavesThePanel) {
         EXPECT_EQ(standin::LiveFigureCount(), 0);
         EXPECT_NE(PanelBox(), nullptr);
     });
-    standin::Click(5316);
-    EXPECT_EQ(visit.Run(), 4u);
-}
-
-TEST(CharacterVisit, FullVisitLeavesNothingBehind) {
-    CharacterVisit visit;
-    standin::Click(5316);
-    EXPECT_EQ(visit.Run(), 4u);
-    EXPECT_EQ(standin::LiveControlCount(), 0);
-    EXPECT_EQ(standin::LiveFigureCount(), 0);
-    EXPECT_EQ(standin::LiveImageCount(), 0);
-    EXPECT_EQ(standin::LiveBlocks(), 0);
+    EXPECT_EQ(visit.Quit(), 4u);
 }
 
 TEST(CharacterVisit, SecondVisitInChatLayoutStartsFromTheRecord) {
     CharacterVisit first;
-    standin::Click(11126);
-    standin::Click(5316);
-    first.Run();
+    standin::Click(kEnterChatLabel);
+    first.Quit();
     Visit second; // channel "Lobby"
     standin::Check([] {
-        EXPECT_EQ(standin::FindByTextId(11126), nullptr);
-        EXPECT_TRUE(standin::FindByTextId(5314)->enabled);
-        EXPECT_EQ(PanelBox(), nullptr);
+        ExpectChatLayout();
         EXPECT_EQ(standin::LiveFigureCount(), 0);
     });
-    standin::Click(5316);
-    EXPECT_EQ(second.Run(), 4u);
+    EXPECT_EQ(second.Quit(), 4u);
 }

@@ -6,159 +6,71 @@
 #include <string>
 #include <vector>
 
-#include "../host/standin/StandIn.h"
+#include "support/LobbyTest.h"
 
-namespace si = standin;
+using namespace lobbytest;
+using Lines = std::vector<std::string>;
 
 namespace {
 
-const int kQuitLabel = 5316;
-const int kWhisperLabel = 5306;
-const int kOkLabel = 5102;
-const int kConnectionLost = 5351;
-
-si::Control* Pane() {
-    return si::FindAt(kTextList, 28, 410);
-}
-si::Control* Input() {
-    return si::FindAt(kEditBox, 28, 450);
-}
-
-// What a check mid-visit sees.
-struct Screen {
-    std::vector<si::TextLine> pane;
-    std::string input;
-    bool inputShown = false;
-};
-
-Screen Look() {
-    Screen s;
-    if (si::Control* p = Pane()) s.pane = p->lines;
-    if (si::Control* i = Input()) {
-        s.input = si::Utf8(i->editText);
-        s.inputShown = true;
-    }
-    return s;
-}
-
-std::vector<std::string> SentLines() {
-    std::vector<std::string> lines;
-    for (const si::Call& c : si::ChatCallsNamed("SendChatLine"))
-        lines.push_back(c.args.empty() ? "" : c.args[0]);
-    return lines;
-}
-
-// 1 when some live control shows the text of that string id (label or line).
-bool Showing(int id) {
-    std::u16string text = si::StringText(id);
-    for (si::Control* c : si::Controls()) {
-        if (c->label == text) return true;
-        for (const si::TextLine& l : c->lines)
-            if (l.text == text) return true;
-    }
-    return false;
-}
-
-std::string LastPaneLine(const Screen& s) {
-    return s.pane.empty() ? "" : si::Utf8(s.pane.back().text);
-}
-
-class ChatInput : public ::testing::Test {
-  protected:
-    LaunchRecord record{};
-    void SetUp() override {
-        si::ResetAll();
-        si::FillLaunchRecord(&record);
-    }
-    // Queues the line and Enter.
-    static void Say(const std::string& line) {
-        si::Type(line);
-        si::Enter();
-    }
-    // Looks at the screen at this point of the script.
-    static void Snap(Screen* s) {
-        si::Check([s] { *s = Look(); });
-    }
-    // Selects the user in the first figure cell.
-    static void SelectFirstUser() { si::ClickAt(kClickArea, 40, 591); }
-    uint32_t Visit() {
-        si::Click(kQuitLabel);
-        uint32_t result = si::RunVisit(QueryInterface(), &record);
-        EXPECT_FALSE(si::LoopTimedOut());
-        return result;
+// A visit whose guard word is "darn".
+struct GuardedVisit : Visit {
+    GuardedVisit() {
+        record.guardWordHash = standin::HashOf("darn");
+        record.guardWordLength = 4;
     }
 };
 
-TEST_F(ChatInput, InputLineTakesTheFocusAndTwoHundredCharacters) {
-    bool ready = false;
-    si::Check([&] {
-        si::Control* input = Input();
-        ASSERT_NE(input, nullptr);
-        EXPECT_EQ(si::Focus(), input->handle);
-        EXPECT_EQ(input->maxLength, 200);
-        ready = true;
-    });
-    Visit();
-    EXPECT_TRUE(ready);
-}
+} // namespace
 
-TEST_F(ChatInput, PlainLineIsSentEchoedAndCleared) {
-    Screen before, after;
+TEST(ChatInput, PlainLineIsSentEchoedAndClearedBlankLinesAreNot) {
+    Visit visit;
+    Screen before, spaces, recalled, after;
     Snap(&before);
+    standin::Enter(); // nothing typed
+    Say("   ");       // a line of spaces is neither sent nor stored
+    Snap(&spaces);
+    standin::Tab();
+    Snap(&recalled);
     Say("hello there");
     Snap(&after);
-    Visit();
-    EXPECT_EQ(SentLines(), std::vector<std::string>{"hello there"});
+    visit.Quit();
+    EXPECT_EQ(SentLines(), Lines{"hello there"});
+    EXPECT_EQ(spaces.pane.size(), before.pane.size());
+    EXPECT_EQ(spaces.input, "");
+    EXPECT_EQ(recalled.input, "");
     ASSERT_EQ(after.pane.size(), before.pane.size() + 1);
-    EXPECT_NE(LastPaneLine(after).find("hello there"), std::string::npos);
+    EXPECT_NE(after.Last().find("hello there"), std::string::npos);
     EXPECT_EQ(after.input, "");
 }
 
-TEST_F(ChatInput, LineOfSpacesIsNeitherSentNorStored) {
+TEST(ChatInput, OtherSlashLinesReachTheServiceUnchangedWithoutEcho) {
+    Visit visit;
     Screen before, after, recalled;
     Snap(&before);
-    Say("   ");
-    Snap(&after);
-    si::Tab();
-    Snap(&recalled);
-    Visit();
-    EXPECT_TRUE(SentLines().empty());
-    EXPECT_EQ(after.pane.size(), before.pane.size());
-    EXPECT_EQ(after.input, "");
-    EXPECT_EQ(recalled.input, "");
-}
-
-TEST_F(ChatInput, EmptyEnterSendsNothing) {
-    si::Enter();
-    Visit();
-    EXPECT_TRUE(SentLines().empty());
-}
-
-TEST_F(ChatInput, OtherSlashLinesReachTheServiceUnchangedWithoutEcho) {
-    Screen before, after;
-    Snap(&before);
+    Say("/qvnotifyx"); // not the lobby's command: the word must stand alone
     Say("/join  Some Channel");
     Say("/WHO x");
     Snap(&after);
-    si::Tab();
-    Screen recalled;
+    standin::Tab();
     Snap(&recalled);
-    Visit();
-    EXPECT_EQ(SentLines(), (std::vector<std::string>{"/join  Some Channel", "/WHO x"}));
+    visit.Quit();
+    EXPECT_EQ(SentLines(), (Lines{"/qvnotifyx", "/join  Some Channel", "/WHO x"}));
     EXPECT_EQ(after.pane.size(), before.pane.size());
     EXPECT_EQ(after.input, "");
     EXPECT_EQ(recalled.input, "/WHO x");
 }
 
-TEST_F(ChatInput, HistoryKeepsTheTenNewestSlashLines) {
+TEST(ChatInput, HistoryKeepsTheTenNewestSlashLines) {
+    Visit visit;
     for (int i = 1; i <= 11; ++i)
         Say("/cmd" + std::to_string(i));
     std::vector<Screen> walk(11);
     for (Screen& s : walk) {
-        si::Tab();
+        standin::Tab();
         Snap(&s);
     }
-    Visit();
+    visit.Quit();
     // Newest first, down to the second line; the first is gone and the walk
     // starts over.
     for (int i = 0; i < 10; ++i)
@@ -167,40 +79,42 @@ TEST_F(ChatInput, HistoryKeepsTheTenNewestSlashLines) {
     EXPECT_EQ(SentLines().size(), 11u);
 }
 
-TEST_F(ChatInput, TabAfterEnterStartsFromTheNewestLine) {
+TEST(ChatInput, TabAfterEnterStartsFromTheNewestLine) {
+    Visit visit;
     Say("/one");
     Say("/two");
-    si::Tab();
-    si::Tab(); // "/one"
-    si::Type(" more");
-    si::Enter(); // stores "/one more" and forgets the walk
+    standin::Tab();
+    standin::Tab(); // "/one"
+    Say(" more");   // stores "/one more" and forgets the walk
     Screen s;
-    si::Tab();
+    standin::Tab();
     Snap(&s);
-    Visit();
+    visit.Quit();
     EXPECT_EQ(s.input, "/one more");
 }
 
-TEST_F(ChatInput, TabWithEmptyHistoryChangesNothing) {
+TEST(ChatInput, TabWithEmptyHistoryChangesNothing) {
+    Visit visit;
     Screen empty, typed;
-    si::Tab();
+    standin::Tab();
     Snap(&empty);
-    si::Type("ab");
-    si::Tab();
+    standin::Type("ab");
+    standin::Tab();
     Snap(&typed);
-    Visit();
+    visit.Quit();
     EXPECT_EQ(empty.input, "");
     EXPECT_EQ(typed.input, "ab");
 }
 
-TEST_F(ChatInput, ReplyWithoutTargetSaysNobodyToReplyTo) {
+TEST(ChatInput, ReplyWithoutTargetSaysNobodyToReplyTo) {
+    Visit visit;
     Screen s;
     Say("/r hello");
     Snap(&s);
-    Visit();
+    visit.Quit();
     EXPECT_TRUE(SentLines().empty());
     ASSERT_FALSE(s.pane.empty());
-    EXPECT_EQ(LastPaneLine(s), "Nobody to reply to!");
+    EXPECT_EQ(s.Last(), "Nobody to reply to!");
     EXPECT_EQ(s.pane.back().colour, 1);
     EXPECT_EQ(s.pane.back().a, 0);
     EXPECT_EQ(s.pane.back().b, 1);
@@ -208,14 +122,10 @@ TEST_F(ChatInput, ReplyWithoutTargetSaysNobodyToReplyTo) {
 
 // After a whisper from character Nim of account Acct, what each typed line
 // sends (empty: nothing) and the line it leaves in the pane (empty: none).
-struct ReplyCase {
-    const char* typed;
-    const char* sent;
-    const char* paneLine;
-};
-
-TEST_F(ChatInput, ReplyCommandsAfterAWhisper) {
-    const ReplyCase cases[] = {
+TEST(ChatInput, ReplyCommandsAfterAWhisper) {
+    struct Case {
+        const char *typed, *sent, *paneLine;
+    } const cases[] = {
         {"/r hi", "/w *Acct hi", ""},
         {"/r   two  words", "/w *Acct two  words", ""},
         {"/reply back at you", "/w *Acct back at you", ""},
@@ -228,24 +138,20 @@ TEST_F(ChatInput, ReplyCommandsAfterAWhisper) {
         {"/r2 y", "/r2 y", ""},
         {"/replyy y", "/replyy y", ""},
     };
-    si::PushChatEvent(4, 0, "Nim*Acct", "psst");
-    si::Frames(1);
-    const int n = sizeof cases / sizeof cases[0];
+    const int n = std::size(cases);
+    Visit visit;
+    Push(4, 0, "Nim*Acct", "psst");
     std::vector<Screen> before(n), after(n);
     std::vector<size_t> sentBefore(n), sentAfter(n);
     for (int i = 0; i < n; ++i) {
-        si::Check([&, i] {
-            before[i] = Look();
-            sentBefore[i] = SentLines().size();
-        });
+        Snap(&before[i]);
+        standin::Check([&, i] { sentBefore[i] = SentLines().size(); });
         Say(cases[i].typed);
-        si::Check([&, i] {
-            after[i] = Look();
-            sentAfter[i] = SentLines().size();
-        });
+        Snap(&after[i]);
+        standin::Check([&, i] { sentAfter[i] = SentLines().size(); });
     }
-    Visit();
-    std::vector<std::string> sent = SentLines();
+    visit.Quit();
+    Lines sent = SentLines();
     for (int i = 0; i < n; ++i) {
         SCOPED_TRACE(cases[i].typed);
         if (cases[i].sent[0]) {
@@ -256,7 +162,7 @@ TEST_F(ChatInput, ReplyCommandsAfterAWhisper) {
         }
         if (cases[i].paneLine[0]) {
             ASSERT_EQ(after[i].pane.size(), before[i].pane.size() + 1);
-            EXPECT_EQ(LastPaneLine(after[i]), cases[i].paneLine);
+            EXPECT_EQ(after[i].Last(), cases[i].paneLine);
             EXPECT_EQ(after[i].pane.back().colour, 1);
         } else {
             EXPECT_EQ(after[i].pane.size(), before[i].pane.size());
@@ -265,113 +171,95 @@ TEST_F(ChatInput, ReplyCommandsAfterAWhisper) {
     }
 }
 
-TEST_F(ChatInput, ReplyAddressesTheLatestWhisperersAccount) {
-    si::PushChatEvent(4, 0, "Nim*Acct", "one");
-    si::Frames(1);
-    si::Check([] { si::PushChatEvent(4, 0, "*Other", "two"); });
-    si::Frames(1);
+TEST(ChatInput, ReplyAddressesTheLatestWhisperersAccount) {
+    Visit visit;
+    Push(4, 0, "Nim*Acct", "one");
+    Push(4, 0, "*Other", "two");
+    standin::Frames(1);
     Say("/r ok");
-    Visit();
-    EXPECT_EQ(SentLines(), std::vector<std::string>{"/w *Other ok"});
+    visit.Quit();
+    EXPECT_EQ(SentLines(), Lines{"/w *Other ok"});
 }
 
-TEST_F(ChatInput, ReplyWhileDisconnectedShowsConnectionLost) {
-    si::PushChatEvent(4, 0, "Nim*Acct", "psst");
-    si::Frames(1);
-    si::Check([] { si::SetChatConnected(false); });
-    Say("/r hi");
-    bool lost = false;
-    si::Check([&] { lost = Showing(kConnectionLost); });
-    si::Click(kOkLabel);
-    uint32_t result = si::RunVisit(QueryInterface(), &record);
-    EXPECT_TRUE(lost);
-    EXPECT_EQ(result, 4u);
-    EXPECT_TRUE(SentLines().empty());
+// While the service is down: a plain line stays in the input line to be sent
+// later; slash lines (the reply included) are stored and cleared. Each shows
+// the connection-lost popup, whose button ends the visit.
+TEST(ChatInput, LinesWhileDisconnectedShowConnectionLost) {
+    struct Case {
+        const char *line, *kept, *recalled;
+    } const cases[] = {
+        {"still here", "still here", "still here"},
+        {"/r hi", "", "/r hi"},
+        {"/who", "", "/who"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        standin::ResetAll();
+        Visit visit;
+        Push(4, 0, "Nim*Acct", "psst");
+        standin::Frames(1);
+        standin::Check([] { standin::SetChatConnected(false); });
+        Say(c.line);
+        Screen after, recalled;
+        bool lost = false;
+        Snap(&after);
+        standin::Check([&] { lost = Showing(kConnectionLost); });
+        standin::Tab(); // the popup leaves the input line working
+        Snap(&recalled);
+        standin::Click(kOkLabel);
+        EXPECT_EQ(visit.Run(), 4u);
+        EXPECT_TRUE(lost);
+        EXPECT_TRUE(SentLines().empty());
+        EXPECT_EQ(after.input, c.kept);
+        EXPECT_EQ(recalled.input, c.recalled);
+    }
 }
 
-TEST_F(ChatInput, NotifyFlipsTheNoticesEvenWhileDisconnected) {
+TEST(ChatInput, NotifyFlipsTheNoticesEvenWhileDisconnected) {
+    Visit visit;
     Screen on, off, joined;
-    si::Check([] { si::SetChatConnected(false); });
+    standin::Check([] { standin::SetChatConnected(false); });
     Say("/qvnotify anything at all");
     Snap(&on);
-    si::Check([] { si::SetChatConnected(true); });
-    si::Check([] { si::PushChatEvent(2, 0, "Nim*Acct", "TAHC"); });
-    si::Frames(1);
+    standin::Check([] { standin::SetChatConnected(true); });
+    Push(2, 0, "Nim*Acct", "TAHC");
     Snap(&joined);
     Say("/QVNotify");
     Snap(&off);
-    Visit();
-    ASSERT_FALSE(on.pane.empty());
-    EXPECT_EQ(LastPaneLine(on), "Player entering/leaving notifications are enabled.");
+    visit.Quit();
+    EXPECT_EQ(on.Last(), "Player entering/leaving notifications are enabled.");
     EXPECT_EQ(on.pane.back().colour, 3);
-    EXPECT_NE(LastPaneLine(joined).find("has joined the channel."), std::string::npos);
-    ASSERT_FALSE(off.pane.empty());
-    EXPECT_EQ(LastPaneLine(off), "Player entering/leaving notifications are disabled.");
+    EXPECT_NE(joined.Last().find("has joined the channel."), std::string::npos);
+    EXPECT_EQ(off.Last(), "Player entering/leaving notifications are disabled.");
     EXPECT_EQ(off.pane.back().colour, 3);
     EXPECT_TRUE(SentLines().empty());
 }
 
-TEST_F(ChatInput, NotifyNeedsTheWordAlone) {
-    Say("/qvnotifyx");
-    Visit();
-    EXPECT_EQ(SentLines(), std::vector<std::string>{"/qvnotifyx"});
-}
-
-TEST_F(ChatInput, PlainLineWhileDisconnectedKeepsItsText) {
-    Screen s;
-    si::Check([] { si::SetChatConnected(false); });
-    Say("still here");
-    Snap(&s);
-    bool lost = false;
-    si::Check([&] { lost = Showing(kConnectionLost); });
-    si::Click(kOkLabel);
-    uint32_t result = si::RunVisit(QueryInterface(), &record);
-    EXPECT_TRUE(lost);
-    EXPECT_EQ(s.input, "still here");
-    EXPECT_TRUE(SentLines().empty());
-    EXPECT_EQ(result, 4u);
-}
-
-TEST_F(ChatInput, SlashLineWhileDisconnectedIsStoredAndCleared) {
-    Screen s, recalled;
-    si::Check([] { si::SetChatConnected(false); });
-    Say("/who");
-    Snap(&s);
-    si::Check([] { si::SetChatConnected(true); }); // the popup stays; Tab still works
-    si::Tab();
-    Snap(&recalled);
-    Visit();
-    EXPECT_EQ(s.input, "");
-    EXPECT_EQ(recalled.input, "/who");
-    EXPECT_TRUE(SentLines().empty());
-}
-
-// Guard word "darn": refused only where it stands as a word of its own.
-struct GuardCase {
-    const char* line;
-    bool refused;
-};
-
-TEST_F(ChatInput, GuardWordIsRefusedOnlyOnWordBoundaries) {
-    record.guardWordHash = si::HashOf("darn");
-    record.guardWordLength = 4;
-    const GuardCase cases[] = {
-        {"darn", true},    {"oh darn it", true}, {"darn!", true},  {"/me says darn", true}, {"darned", false},
-        {"undarn", false}, {"2darn", false},     {"darn5", false}, {"nothing bad", false},
+// Guard word "darn": refused only where it stands as a word of its own, in
+// any case.
+TEST(ChatInput, GuardWordIsRefusedOnlyOnWordBoundaries) {
+    struct Case {
+        const char* line;
+        bool refused;
+    } const cases[] = {
+        {"darn", true},    {"oh darn it", true}, {"darn!", true},   {"/me says darn", true},
+        {"x,darn.", true}, {"the DARN", true},   {"darned", false}, {"undarn", false},
+        {"2darn", false},  {"darn5", false},     {"dar", false},    {"nothing bad", false},
     };
-    const int n = sizeof cases / sizeof cases[0];
+    const int n = std::size(cases);
+    GuardedVisit visit;
     std::vector<bool> warned(n);
     std::vector<std::string> kept(n);
     for (int i = 0; i < n; ++i) {
         Say(cases[i].line);
-        si::Check([&, i] {
+        standin::Check([&, i] {
             warned[i] = Showing(11063) && Showing(11064);
             kept[i] = Look().input;
         });
-        if (cases[i].refused) si::Click(kOkLabel);
+        if (cases[i].refused) standin::Click(kOkLabel);
     }
-    Visit();
-    std::vector<std::string> expected;
+    visit.Quit();
+    Lines expected;
     for (int i = 0; i < n; ++i) {
         SCOPED_TRACE(cases[i].line);
         EXPECT_EQ(warned[i], cases[i].refused);
@@ -381,20 +269,19 @@ TEST_F(ChatInput, GuardWordIsRefusedOnlyOnWordBoundaries) {
     EXPECT_EQ(SentLines(), expected);
 }
 
-TEST_F(ChatInput, ConfirmingTheGuardWarningEmptiesTheLineWithoutSending) {
-    record.guardWordHash = si::HashOf("darn");
-    record.guardWordLength = 4;
+TEST(ChatInput, ConfirmingTheGuardWarningEmptiesTheLineWithoutSending) {
+    GuardedVisit visit;
     Screen before, warned, confirmed, recalled;
+    bool gone = false;
     Snap(&before);
     Say("/shout darn");
     Snap(&warned);
-    bool gone = false;
-    si::Click(kOkLabel);
+    standin::Click(kOkLabel);
     Snap(&confirmed);
-    si::Check([&] { gone = !Showing(11064); });
-    si::Tab();
+    standin::Check([&] { gone = !Showing(11064); });
+    standin::Tab();
     Snap(&recalled);
-    Visit();
+    visit.Quit();
     EXPECT_EQ(warned.input, "/shout darn");
     EXPECT_EQ(confirmed.input, "");
     EXPECT_TRUE(gone);
@@ -403,106 +290,96 @@ TEST_F(ChatInput, ConfirmingTheGuardWarningEmptiesTheLineWithoutSending) {
     EXPECT_TRUE(SentLines().empty());
 }
 
-TEST_F(ChatInput, GuardWordIsTestedOnTheTextNotTheWhisperWrap) {
+TEST(ChatInput, GuardWordIsTestedOnTheTextNotTheWhisperWrap) {
     // The selected user's account is the guard word: the wrap holds it, the
     // typed text does not.
-    record.guardWordHash = si::HashOf("Darn");
-    record.guardWordLength = 4;
-    si::PushChatEvent(1, 0, "Nim*Darn", "TAHC");
-    si::Frames(1);
-    SelectFirstUser();
-    si::Type("hello");
-    si::Click(kWhisperLabel);
-    Visit();
-    EXPECT_EQ(SentLines(), std::vector<std::string>{"/whisper *Darn hello"});
+    GuardedVisit visit;
+    AddAndSelect("Nim*Darn");
+    standin::Type("hello");
+    standin::Click(kWhisperLabel);
+    visit.Quit();
+    EXPECT_EQ(SentLines(), Lines{"/whisper *Darn hello"});
 }
 
-TEST_F(ChatInput, WhisperWrappedLineIsStoredAndNotEchoed) {
+TEST(ChatInput, WhisperWrappedLineIsStoredAndNotEchoed) {
+    Visit visit;
     Screen before, after, recalled;
-    si::PushChatEvent(1, 0, "Nim*Acct", "TAHC");
-    si::Frames(1);
-    SelectFirstUser();
+    AddAndSelect("Nim*Acct");
     Snap(&before);
-    si::Type("a secret");
-    si::Click(kWhisperLabel);
+    standin::Type("a secret");
+    standin::Click(kWhisperLabel);
     Snap(&after);
-    si::Tab();
+    standin::Tab();
     Snap(&recalled);
-    Visit();
-    EXPECT_EQ(SentLines(), std::vector<std::string>{"/whisper *Acct a secret"});
+    visit.Quit();
+    EXPECT_EQ(SentLines(), Lines{"/whisper *Acct a secret"});
     EXPECT_EQ(after.pane.size(), before.pane.size());
     EXPECT_EQ(after.input, "");
     EXPECT_EQ(recalled.input, "/whisper *Acct a secret");
 }
 
 // Ctrl+N with the caret at a position of "hi there".
-struct NameCase {
-    const char* user;
-    int caret;
-    const char* result;
-};
-
-TEST_F(ChatInput, CtrlNInsertsTheSelectedCharacterNameAtTheCaret) {
-    const NameCase cases[] = {
+TEST(ChatInput, CtrlNInsertsTheSelectedCharacterNameAtTheCaret) {
+    struct Case {
+        const char* user;
+        int caret;
+        const char* result;
+    } const cases[] = {
         {"Nim*Acct", 3, "hi Nimthere"}, {"Nim*Acct", 0, "Nimhi there"}, {"Nim*Acct", 8, "hi thereNim"},
         {"*Lone", 3, "hi *Lonethere"},  {"Plain", 8, "hi therePlain"},
     };
-    const int n = sizeof cases / sizeof cases[0];
+    const int n = std::size(cases);
+    Visit visit;
     std::vector<std::string> got(n);
     for (int i = 0; i < n; ++i) {
-        si::Check([&, i] {
-            si::PushChatEvent(7, 0, "", "Lobby"); // a fresh channel: no users, no selection
-            si::PushChatEvent(1, 0, cases[i].user, "TAHC");
-        });
-        si::Frames(2);
-        SelectFirstUser();
-        si::Type("hi there");
-        si::Check([&, i] { Input()->caret = cases[i].caret; });
-        si::CtrlN();
-        si::Check([&, i] { got[i] = Look().input; });
-        si::Enter();
+        Push(7, 0, "", "Lobby"); // a fresh channel: no users, no selection
+        AddAndSelect(cases[i].user);
+        standin::Type("hi there");
+        standin::Check([&, i] { Input()->caret = cases[i].caret; });
+        standin::CtrlN();
+        standin::Check([&, i] { got[i] = Look().input; });
+        standin::Enter();
     }
-    Visit();
+    visit.Quit();
     for (int i = 0; i < n; ++i)
         EXPECT_EQ(got[i], cases[i].result) << cases[i].user << " at " << cases[i].caret;
 }
 
-TEST_F(ChatInput, CtrlNDoesNothingOnAnEmptyLineOrWithoutSelection) {
-    Screen empty, unselected;
-    si::PushChatEvent(1, 0, "Nim*Acct", "TAHC");
-    si::Frames(1);
-    si::CtrlN();
+TEST(ChatInput, CtrlNDoesNothingOnAnEmptyLineOrWithoutSelection) {
+    Visit visit;
+    Screen empty, unselected, typed;
+    Push(1, 0, "Nim*Acct", "TAHC");
+    standin::Frames(1);
+    standin::CtrlN();
     Snap(&unselected); // nobody selected yet, nothing typed
     SelectFirstUser();
-    si::CtrlN();
+    standin::CtrlN();
     Snap(&empty);
-    si::Type("x");
-    si::Check([] { Input()->caret = 1; });
-    si::CtrlN();
-    Screen typed;
+    standin::Type("x");
+    standin::Check([] { Input()->caret = 1; });
+    standin::CtrlN();
     Snap(&typed);
-    Visit();
+    visit.Quit();
     EXPECT_EQ(unselected.input, "");
     EXPECT_EQ(empty.input, "");
     EXPECT_EQ(typed.input, "xNim");
 }
 
-TEST_F(ChatInput, SentLineKeepsThePaneAtItsEnd) {
+TEST(ChatInput, SentLineKeepsThePaneAtItsEnd) {
+    Visit visit;
     for (int i = 0; i < 60; ++i)
-        si::PushChatEvent(6, 0, "", "notice " + std::to_string(i));
-    si::Frames(61);
+        standin::PushChatEvent(6, 0, "", "notice " + std::to_string(i));
+    standin::Frames(61);
     int lines = 0, shown = 0, top = -1;
-    si::Check([] { Pane()->scrollTop = 0; });
+    standin::Check([] { ChatPane()->scrollTop = 0; });
     Say("/who");
-    si::Check([&] {
-        lines = (int)Pane()->lines.size();
-        shown = Pane()->visibleCount;
-        top = Pane()->scrollTop;
+    standin::Check([&] {
+        lines = (int)ChatPane()->lines.size();
+        shown = ChatPane()->visibleCount;
+        top = ChatPane()->scrollTop;
     });
-    Visit();
+    visit.Quit();
     ASSERT_GT(shown, 0);
     ASSERT_GT(lines, shown);
     EXPECT_EQ(top, lines - shown);
 }
-
-} // namespace

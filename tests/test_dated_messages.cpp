@@ -42,8 +42,7 @@ TEST(DatedMessages, DateTextAndBlankLineInTheirColours) {
         EXPECT_EQ(PaneLines(), (Lines{"Friday, January 01, 1971", "Welcome back", ""}));
         EXPECT_EQ(PaneColours(), (std::vector<int>{0, 4, 0}));
     });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
 }
 
 TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
@@ -55,8 +54,7 @@ TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
         ASSERT_FALSE(PaneLines().empty());
         EXPECT_EQ(PaneLines()[0], "Thursday, December 31, 1970");
     });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
 }
 
 TEST(DatedMessages, TimeZeroShowsNothing) {
@@ -65,8 +63,7 @@ TEST(DatedMessages, TimeZeroShowsNothing) {
     standin::Check([] { EXPECT_TRUE(PaneLines().empty()); });
     PushAndDrain(kNewYear1971, "shown");
     standin::Check([] { EXPECT_EQ(PaneLines().size(), 3u); });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
 }
 
 // How line feeds split a message into pane lines.
@@ -89,8 +86,7 @@ TEST(DatedMessages, LineFeedsSplitTheText) {
             EXPECT_EQ(Lines(lines.begin() + 1, lines.end() - 1), row.lines);
             EXPECT_EQ(lines.back(), "") << "the blank line after the message";
         });
-        standin::Click(5316);
-        visit.Run();
+        visit.Quit();
     }
 }
 
@@ -103,8 +99,7 @@ TEST(DatedMessages, ClearRequestEmptiesThePane) {
     });
     standin::Frames(1);
     standin::Check([] { EXPECT_EQ(PaneLines(), (Lines{"Friday, January 01, 1971", "new", ""})); });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
 }
 
 TEST(DatedMessages, HandlersLiveOnlyAroundTheLoopOfTheCharacterLayout) {
@@ -112,16 +107,14 @@ TEST(DatedMessages, HandlersLiveOnlyAroundTheLoopOfTheCharacterLayout) {
         CharacterVisit visit;
         EXPECT_FALSE(standin::MessageHandlersRegistered());
         standin::Check([] { EXPECT_TRUE(standin::MessageHandlersRegistered()); });
-        standin::Click(5316);
-        visit.Run();
+        visit.Quit();
         EXPECT_FALSE(standin::MessageHandlersRegistered());
         EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u);
     }
     standin::ResetAll();
     Visit chat; // channel "Lobby"
     standin::Check([] { EXPECT_FALSE(standin::MessageHandlersRegistered()); });
-    standin::Click(5316);
-    chat.Run();
+    chat.Quit();
     EXPECT_TRUE(standin::ChatCallsNamed("SetMessageHandlers").empty());
 }
 
@@ -130,7 +123,7 @@ TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {
     standin::Enqueue([] {
         for (int i = 0; i < 5; ++i)
             standin::PushDatedMessage(kNewYear1971 + i, "undrawn");
-        standin::ClickControl(standin::FindByTextId(5316));
+        standin::ClickControl(standin::FindByTextId(kQuitLabel));
     });
     EXPECT_EQ(visit.Run(), 4u);
     EXPECT_EQ(standin::LiveBlocks(), 0);
@@ -153,8 +146,7 @@ TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
             ASSERT_EQ(lines[3 * i + 2], "") << i;
         }
     });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
     EXPECT_EQ(standin::LiveBlocks(), 0);
 }
 
@@ -165,39 +157,20 @@ TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
     PushAndDrain(kNewYear1971, "drawn before");
     standin::Enqueue([] {
         EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "queued just before"));
-        standin::ClickControl(standin::FindByTextId(11126));
+        standin::ClickControl(standin::FindByTextId(kEnterChatLabel));
         EXPECT_FALSE(standin::MessageHandlersRegistered());
         EXPECT_FALSE(standin::PushDatedMessage(kNewYear1971, "too late"));
     });
     standin::Frames(1);
     standin::Check([] {
         EXPECT_TRUE(PaneLines().empty()) << "the chat layout starts with an empty pane";
-        EXPECT_EQ(standin::ImagePath(standin::Background()), "DATA\\GLOBAL\\UI\\BIGMENU\\lanthorn");
-        EXPECT_EQ(standin::FindByTextId(11126), nullptr);
-        EXPECT_EQ(standin::FindAt(kButton, 146, 480), nullptr) << "the character layout's help button";
-        EXPECT_EQ(standin::FindAt(kTextList, 143, 588), nullptr) << "the character panel";
+        ExpectChatLayout();
         EXPECT_EQ(standin::LiveFigureCount(), 0);
-        for (int id : {5305, 5306, 5307, 5308, 5309, 5310, 5312, 5313, 5314, 5315, 5316})
-            EXPECT_NE(standin::FindByTextId(id), nullptr) << id;
-        EXPECT_TRUE(standin::FindByTextId(5314)->enabled);
-        standin::Control* input = standin::FindAt(kEditBox, 28, 450);
-        ASSERT_NE(input, nullptr);
-        EXPECT_EQ(standin::Focus(), input->handle);
-        EXPECT_EQ(input->maxLength, 200);
-        for (int x : {725, 751})
-            for (int y : {583, 528}) {
-                standin::Control* arrow = standin::FindAt(kButton, x, y);
-                ASSERT_NE(arrow, nullptr);
-                EXPECT_TRUE(arrow->onTop);
-            }
-        EXPECT_NE(standin::FindAt(kFigureStrip, 40, 591), nullptr);
-        EXPECT_NE(standin::FindAt(kButton, 398, 474), nullptr) << "lit button";
         auto join = standin::ChatCallsNamed("JoinChannel");
         ASSERT_EQ(join.size(), 1u);
         EXPECT_EQ(join[0].args, (std::vector<std::string>{"", "0", "0"}));
     });
-    standin::Click(5316);
-    EXPECT_EQ(visit.Run(), 4u);
+    EXPECT_EQ(visit.Quit(), 4u);
     EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u) << "removed once, by the switch";
     EXPECT_EQ(standin::LiveControlCount(), 0);
     EXPECT_EQ(standin::LiveFigureCount(), 0);
@@ -208,18 +181,18 @@ TEST(EnterChat, WhileDisconnectedShowsConnectionLostAndChangesNothing) {
     CharacterVisit visit;
     standin::Enqueue([] {
         standin::SetChatConnected(false);
-        standin::ClickControl(standin::FindByTextId(11126));
+        standin::ClickControl(standin::FindByTextId(kEnterChatLabel));
     });
     standin::Check([] {
-        EXPECT_EQ(PopupText(), Text(5351));
-        EXPECT_NE(standin::FindByTextId(11126), nullptr);
+        EXPECT_EQ(PopupText(), Text(kConnectionLost));
+        EXPECT_NE(standin::FindByTextId(kEnterChatLabel), nullptr);
         EXPECT_NE(standin::FindAt(kTextList, 143, 588), nullptr);
         EXPECT_EQ(standin::LiveFigureCount(), 1);
-        EXPECT_EQ(standin::FindAt(kEditBox, 28, 450), nullptr);
+        EXPECT_EQ(Input(), nullptr);
         EXPECT_TRUE(standin::MessageHandlersRegistered());
         EXPECT_TRUE(standin::ChatCallsNamed("JoinChannel").empty());
-        EXPECT_FALSE(standin::FindByTextId(5314)->enabled);
+        EXPECT_FALSE(standin::FindByTextId(kChannelLabel)->enabled);
     });
-    standin::Click(5102); // the popup's button ends the visit
+    standin::Click(kOkLabel); // the popup's button ends the visit
     EXPECT_EQ(visit.Run(), 4u);
 }

@@ -26,7 +26,7 @@ bool Logged(const char* line) {
 }
 
 standin::Control* WaitPopupButton() {
-    return standin::FindByTextId(5103);
+    return standin::FindByTextId(kCancelLabel);
 }
 
 void ExpectPlainChatEntry() {
@@ -42,8 +42,7 @@ void ExpectPlainChatEntry() {
 TEST(RealmRestore, NoRealmNeedsNothing) {
     Visit visit; // realm ""
     standin::Check([] { EXPECT_EQ(WaitPopupButton(), nullptr); });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
     EXPECT_TRUE(standin::ChatCallsNamed("GetRealmLogonData").empty());
     EXPECT_TRUE(standin::RealmCallsNamed("RealmStartLogon").empty());
     EXPECT_FALSE(Logged(kRestoreFailed));
@@ -53,8 +52,7 @@ TEST(RealmRestore, NoRealmNeedsNothing) {
 TEST(RealmRestore, ConnectedRealmShowsNoPopup) {
     standin::SetRealmConnected(true);
     RealmVisit visit;
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
     EXPECT_TRUE(standin::ChatCallsNamed("GetRealmLogonData").empty());
     EXPECT_EQ(standin::FramesRun(), 1u) << "no nested wait loop ran before the lobby's";
     auto enter = standin::ChatCallsNamed("EnterChat");
@@ -70,16 +68,17 @@ TEST(RealmRestore, LogonThenCharacterSelection) {
     standin::Check([] {
         // Inside the logon wait, before the lobby's own loop and chat entry.
         ASSERT_NE(WaitPopupButton(), nullptr);
-        EXPECT_EQ(PopupText(), Text(5243));
+        EXPECT_EQ(PopupText(), Text(kPleaseWait));
         EXPECT_TRUE(standin::ChatCallsNamed("EnterChat").empty());
         EXPECT_TRUE(standin::RealmCallsNamed("RealmSelectCharacter").empty());
     });
     standin::Frames(10);
     standin::Check([] { EXPECT_EQ(WaitPopupButton(), nullptr) << "the popup went with the waits"; });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
     auto logon = standin::RealmCallsNamed("RealmStartLogon");
     ASSERT_EQ(logon.size(), 1u);
+    EXPECT_EQ(logon[0].args, (std::vector<std::string>{"0102030405060708090a", "10"}))
+        << "the data after the count";
     auto fetch = standin::ChatCallsNamed("GetRealmLogonData");
     ASSERT_EQ(fetch.size(), 1u);
     EXPECT_EQ(fetch[0].args, (std::vector<std::string>{"Eastmarch", "password"}));
@@ -98,14 +97,13 @@ TEST(RealmRestore, CancelDuringLogonFailsAtTheNextFrame) {
     standin::SetRealmLogonData(kLogonData);
     standin::SetRealmLogon(-1, 0); // the logon never finishes
     RealmVisit visit;
-    standin::Click(5103);
+    standin::Click(kCancelLabel);
     standin::Check([] {
         // The frame after the click ended the wait; the lobby runs with plain chat.
         EXPECT_EQ(standin::ChatCallsNamed("EnterChatPlain").size(), 1u);
         EXPECT_EQ(WaitPopupButton(), nullptr);
     });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
     EXPECT_TRUE(standin::RealmCallsNamed("RealmSelectCharacter").empty());
     ExpectPlainChatEntry();
 }
@@ -133,25 +131,12 @@ TEST(RealmRestore, FailuresEnterChatPlainly) {
         standin::SetRealmLogon(row.frames, row.status, row.selectDone, row.drop);
         RealmVisit visit;
         standin::Frames(5);
-        standin::Click(5316);
-        visit.Run();
+        visit.Quit();
         EXPECT_EQ(standin::RealmCallsNamed("RealmStartLogon").size(),
                   row.dataPresent && row.data.size() > 8 ? 1u : 0u);
         EXPECT_EQ(standin::RealmCallsNamed("RealmSelectCharacter").size(), row.selects ? 1u : 0u);
         ExpectPlainChatEntry();
     }
-}
-
-TEST(RealmRestore, HandsOnOnlyTheDataAfterTheCount) {
-    standin::SetRealmConnected(false);
-    standin::SetRealmLogonData(kLogonData);
-    standin::SetRealmLogon(1, 0);
-    RealmVisit visit;
-    standin::Click(5316);
-    visit.Run();
-    auto logon = standin::RealmCallsNamed("RealmStartLogon");
-    ASSERT_EQ(logon.size(), 1u);
-    EXPECT_EQ(logon[0].args, (std::vector<std::string>{"0102030405060708090a", "10"}));
 }
 
 TEST(RealmRestore, CharacterSelectionThatNeverEndsCanBeCancelled) {
@@ -161,10 +146,9 @@ TEST(RealmRestore, CharacterSelectionThatNeverEndsCanBeCancelled) {
     RealmVisit visit;
     standin::Frames(3);
     standin::Check([] { ASSERT_NE(WaitPopupButton(), nullptr) << "still waiting for the selection"; });
-    standin::Click(5103);
+    standin::Click(kCancelLabel);
     standin::Check([] { EXPECT_EQ(standin::ChatCallsNamed("EnterChatPlain").size(), 1u); });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
     EXPECT_EQ(standin::RealmCallsNamed("RealmSelectCharacter").size(), 1u);
     ExpectPlainChatEntry();
 }
@@ -195,8 +179,7 @@ TEST(RealmMessages, NoMessagesShowTheBlankBackgroundAndAnEmptyLine) {
         EXPECT_EQ(SidePanelText(), "");
         EXPECT_EQ(SidePanelTextBox()->lines[0].colour, 1);
     });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
 }
 
 TEST(RealmMessages, JoinedInKeyOrderWithOneTextPerKey) {
@@ -217,8 +200,7 @@ TEST(RealmMessages, JoinedInKeyOrderWithOneTextPerKey) {
         standin::PushRealmMessage(9, " last");
     });
     standin::Check([] { EXPECT_EQ(SidePanelText(), "first one.TWO!three. last"); });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
     EXPECT_EQ(standin::LiveBlocks(), 0) << "the list is freed at the end of the visit";
 }
 
@@ -237,17 +219,14 @@ TEST(RealmMessages, LongTextsAreCutTo511Characters) {
         EXPECT_EQ(SidePanelText(), "");
         EXPECT_TRUE(SideBackground()->shown) << "nothing left to read";
     });
-    standin::Click(5316);
-    visit.Run();
+    visit.Quit();
 }
 
 TEST(RealmMessages, EachVisitStartsEmpty) {
     Visit first;
     standin::Enqueue([] { standin::PushRealmMessage(1, "old news"); });
-    standin::Click(5316);
-    first.Run();
+    first.Quit();
     Visit second;
     standin::Check([] { EXPECT_EQ(SidePanelText(), ""); });
-    standin::Click(5316);
-    second.Run();
+    second.Quit();
 }

@@ -6,12 +6,24 @@
 
 namespace lobbytest {
 
-Visit::Visit() { standin::FillLaunchRecord(&record); }
+const std::string kMarker = "\xC3\xBF"
+                            "c";
+
+Visit::Visit() {
+    standin::FillLaunchRecord(&record);
+}
 
 uint32_t Visit::Run() {
     uint32_t result = standin::RunVisit(QueryInterface(), &record);
     EXPECT_FALSE(standin::LoopTimedOut()) << "the screen loop never ended";
+    EXPECT_FALSE(standin::ScriptFailed()) << "a scripted click found no control";
+    EXPECT_EQ(standin::PendingActions(), 0) << "the visit ended before every scripted step ran";
     return result;
+}
+
+uint32_t Visit::Quit() {
+    standin::Click(kQuitLabel);
+    return Run();
 }
 
 void Visit::SetChannel(const char* name) {
@@ -24,30 +36,176 @@ void Visit::SetRealm(const char* name) {
     strncpy(record.realmName, name, sizeof record.realmName - 1);
 }
 
-standin::Control* ChatPane() { return standin::FindAt(kTextList, 28, 410); }
-standin::Control* SidePanelTextBox() { return standin::FindAt(kTextList, 447, 398); }
-standin::Control* PanelMessage() { return standin::FindAt(kTextList, 438, 300); }
+standin::Control* ChatPane() {
+    return standin::FindAt(kTextList, 28, 410);
+}
+standin::Control* Input() {
+    return standin::FindAt(kEditBox, 28, 450);
+}
+standin::Control* TitleList() {
+    return standin::FindAt(kTextList, 28, 138);
+}
+standin::Control* SidePanelTextBox() {
+    return standin::FindAt(kTextList, 447, 398);
+}
+standin::Control* PanelMessage() {
+    return standin::FindAt(kTextList, 438, 300);
+}
+standin::Control* LitButton() {
+    return standin::FindAt(kButton, 398, 474);
+}
 
 std::vector<std::string> PaneLines() {
     std::vector<std::string> lines;
     if (standin::Control* pane = ChatPane())
-        for (const standin::TextLine& line : pane->lines) lines.push_back(standin::Utf8(line.text));
+        for (const standin::TextLine& line : pane->lines)
+            lines.push_back(standin::Utf8(line.text));
     return lines;
 }
 
 std::vector<int> PaneColours() {
     std::vector<int> colours;
     if (standin::Control* pane = ChatPane())
-        for (const standin::TextLine& line : pane->lines) colours.push_back(line.colour);
+        for (const standin::TextLine& line : pane->lines)
+            colours.push_back(line.colour);
     return colours;
 }
 
-std::string Text(int id) { return standin::Utf8(standin::StringText(id)); }
+std::string Text(int id) {
+    std::string text = standin::Utf8(standin::StringText(id));
+    EXPECT_FALSE(text.empty()) << "string " << id << " has no text";
+    return text;
+}
 
 std::string PopupText() {
     standin::Control* box = standin::FindAt(kTextList, 268, 320);
     if (!box || box->lines.empty()) return "";
     return standin::Utf8(box->lines.back().text);
+}
+
+bool Showing(int id) {
+    std::u16string text = standin::StringText(id);
+    for (standin::Control* c : standin::Controls()) {
+        if (c->label == text) return true;
+        for (const standin::TextLine& l : c->lines)
+            if (l.text == text) return true;
+    }
+    return false;
+}
+
+std::vector<std::string> SentLines() {
+    std::vector<std::string> lines;
+    for (const standin::Call& c : standin::ChatCallsNamed("SendChatLine"))
+        lines.push_back(c.args.empty() ? "" : c.args[0]);
+    return lines;
+}
+
+void ExpectChatLayout() {
+    EXPECT_EQ(standin::ImagePath(standin::Background()), "DATA\\GLOBAL\\UI\\BIGMENU\\lanthorn");
+    for (int id : {5305, 5306, 5307, 5308, 5309, 5310, 5312, 5313, 5314, 5315, 5316})
+        EXPECT_NE(standin::FindByTextId(id), nullptr) << id;
+    EXPECT_EQ(standin::FindByTextId(kEnterChatLabel), nullptr);
+    EXPECT_EQ(standin::FindAt(kButton, 146, 480), nullptr) << "the character layout's help button";
+    EXPECT_EQ(standin::FindAt(kTextList, 143, 588), nullptr) << "the character panel";
+    EXPECT_NE(TitleList(), nullptr);
+    EXPECT_NE(ChatPane(), nullptr);
+    EXPECT_NE(standin::FindAt(kFigureStrip, 40, 591), nullptr);
+    EXPECT_NE(LitButton(), nullptr);
+    for (int x : {725, 751})
+        for (int y : {583, 528}) {
+            standin::Control* arrow = standin::FindAt(kButton, x, y);
+            ASSERT_NE(arrow, nullptr);
+            EXPECT_TRUE(arrow->onTop);
+        }
+    ASSERT_NE(Input(), nullptr);
+    EXPECT_EQ(standin::Focus(), Input()->handle);
+    EXPECT_EQ(Input()->maxLength, 200);
+    EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
+    EXPECT_TRUE(standin::FindByTextId(kChannelLabel)->enabled);
+}
+
+std::vector<std::string> Screen::Texts() const {
+    std::vector<std::string> texts;
+    for (const standin::TextLine& l : pane)
+        texts.push_back(standin::Utf8(l.text));
+    return texts;
+}
+
+std::string Screen::Last() const {
+    return pane.empty() ? "" : standin::Utf8(pane.back().text);
+}
+
+const standin::Figure* Screen::FigureOf(const std::string& account) const {
+    for (const standin::Figure& f : figures)
+        if (f.labels[0] == standin::Utf16("*" + account)) return &f;
+    return nullptr;
+}
+
+Screen Look() {
+    Screen s;
+    if (standin::Control* p = ChatPane()) s.pane = p->lines;
+    if (standin::Control* i = Input()) s.input = standin::Utf8(i->editText);
+    if (standin::Control* t = TitleList(); t && !t->lines.empty())
+        s.title = standin::Utf8(t->lines.back().text);
+    for (const standin::Figure* f : standin::Figures())
+        s.figures.push_back(*f);
+    const int places[4][2] = {{725, 583}, {751, 583}, {725, 528}, {751, 528}};
+    for (int i = 0; i < 4; ++i)
+        if (standin::Control* a = standin::FindAt(kButton, places[i][0], places[i][1]))
+            s.arrows[i] = a->enabled;
+    if (standin::Control* b = standin::FindByTextId(kSquelchLabel)) s.squelch = b->enabled;
+    if (standin::Control* b = standin::FindByTextId(kUnsquelchLabel)) s.unsquelch = b->enabled;
+    if (standin::Control* b = LitButton()) s.litFrame = b->buttonFrame;
+    return s;
+}
+
+void Snap(Screen* s) {
+    standin::Frames(1);
+    standin::Check([s] { *s = Look(); });
+}
+
+void Push(uint32_t number, uint32_t flags, const std::string& name, const std::string& text) {
+    standin::Check([=] { standin::PushChatEvent(number, flags, name, text); });
+}
+
+void PushRaw(const std::vector<uint8_t>& bytes) {
+    standin::Check([=] { standin::PushRawEvent(0, bytes); });
+}
+
+void Say(const std::string& line) {
+    standin::Type(line);
+    standin::Enter();
+}
+
+void SelectFirstUser() {
+    standin::ClickAt(kClickArea, 40, 591);
+}
+
+void AddAndSelect(const std::string& name, uint32_t flags) {
+    Push(1, flags, name, "TAHC");
+    standin::Frames(1);
+    SelectFirstUser();
+}
+
+std::string Description(const char* tag, const std::string& character, int classIndex, uint16_t status,
+                        const std::string& realm, uint8_t firstAppearance) {
+    std::string s = {tag[3], tag[2], tag[1], tag[0]};
+    s += realm + "," + character + ",";
+    s += "\x01\x01";              // packed word, ignored
+    s += (char)firstAppearance;   // appearance
+    s += std::string(10, '\x03'); //
+    s += (char)(classIndex + 1);  // class + 1
+    s += std::string(11, '\x04'); // colours
+    s += '\x0c';                  // level
+    s += (char)(status & 0xff);   // status, low byte first
+    s += (char)(status >> 8);
+    s += "\x01\x01";     // extra word
+    s += "\xff\xff\xff"; // realm byte and spares
+    return s;
+}
+
+std::string UserName(int i) {
+    return "C" + std::to_string(i) + "*A" + std::to_string(i);
 }
 
 } // namespace lobbytest

@@ -1,6 +1,6 @@
 // Shared helpers for the lobby's tests: a launch record as the host fills it,
-// a visit run through the module's operation table, and readers of the screen
-// model's well-known controls.
+// a visit run through the module's operation table, scripted service input,
+// and readers of the screen model's well-known controls.
 #pragma once
 
 #include <string>
@@ -11,26 +11,96 @@
 
 namespace lobbytest {
 
+// String ids of the labels the tests click.
+enum Label {
+    kOkLabel = 5102,
+    kCancelLabel = 5103,
+    kSendLabel = 5305,
+    kWhisperLabel = 5306,
+    kSquelchLabel = 5307,
+    kEmoteLabel = 5309,
+    kUnsquelchLabel = 5310,
+    kCreateLabel = 5312,
+    kJoinLabel = 5313,
+    kChannelLabel = 5314,
+    kLadderLabel = 5315,
+    kQuitLabel = 5316,
+    kEnterChatLabel = 11126,
+};
+constexpr int kPleaseWait = 5243, kConnectionLost = 5351;
+// Colour marker (string 3994 of the stand-in's table) as UTF-8.
+extern const std::string kMarker;
+
 // A launch record filled like the host does (chat layout, channel "Lobby").
 struct Visit {
     LaunchRecord record;
     Visit();
-    // Runs one visit; fails the test when the screen loop had to be ended by force.
+    // Runs one visit; fails the test when the screen loop had to be ended by
+    // force or a scripted click found no control.
     uint32_t Run();
+    // Clicks quit after everything scripted so far, then runs the visit.
+    uint32_t Quit();
     // Sets the channel name (empty: character layout).
     void SetChannel(const char* name);
     void SetRealm(const char* name);
 };
 
 standin::Control* ChatPane();
+standin::Control* Input();
+standin::Control* TitleList();
 standin::Control* SidePanelTextBox();
 standin::Control* PanelMessage();
+standin::Control* LitButton();
 // The chat pane's lines as UTF-8 (empty when the pane does not exist).
 std::vector<std::string> PaneLines();
 std::vector<int> PaneColours();
-// UTF-8 text of a string id from the stand-in table.
+// UTF-8 text of a string id from the stand-in table (a test fails on an empty
+// one: comparisons against it would prove nothing).
 std::string Text(int id);
 // Texts of the small popup's text box, if one is shown ("" otherwise).
 std::string PopupText();
+// Whether some live control shows the text of that string id (label or line).
+bool Showing(int id);
+// Every line handed to SendChatLine, in order.
+std::vector<std::string> SentLines();
+// Checks the controls of the chat layout, with the input line focused.
+void ExpectChatLayout();
+
+// What a check mid-visit sees of the channel.
+struct Screen {
+    std::vector<standin::TextLine> pane;
+    std::string input, title;
+    std::vector<standin::Figure> figures;
+    bool arrows[4] = {}; // -10, +10, -1, +1
+    bool squelch = false, unsquelch = false;
+    int litFrame = -1;
+    std::vector<std::string> Texts() const;
+    std::string Last() const; // last pane line ("" when empty)
+    // The figure whose first label is "*" + account.
+    const standin::Figure* FigureOf(const std::string& account) const;
+};
+Screen Look();
+// Runs one frame (so events pushed before are polled), then looks.
+void Snap(Screen* s);
+
+// Scripted service input: each event is polled in the frame after it, in
+// order with the clicks and keys around it.
+void Push(uint32_t number, uint32_t flags, const std::string& name, const std::string& text);
+void PushRaw(const std::vector<uint8_t>& bytes); // a kind-0 record, byte for byte
+// Types the line and presses Enter.
+void Say(const std::string& line);
+// Puts a user in the channel and selects it in the first figure cell.
+void AddAndSelect(const std::string& name, uint32_t flags = 0);
+void SelectFirstUser();
+
+// A QvDV/QvXP/QvST character description as the service sends it.
+std::string Description(const char* tag, const std::string& character, int classIndex, uint16_t status,
+                        const std::string& realm = "West", uint8_t firstAppearance = 3);
+// Status word with a progress number in bits 8..12.
+inline uint16_t Progress(int progress, uint16_t bits = 0) {
+    return (uint16_t)(progress << 8 | bits);
+}
+// "C<i>*A<i>": character C<i> of account A<i>.
+std::string UserName(int i);
 
 } // namespace lobbytest
