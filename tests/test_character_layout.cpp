@@ -43,6 +43,7 @@ TEST(CharacterPanel, LinesFollowLevelClassAndProgress) {
         {99, 2, 0x0400, 0x0000, "Slayer Arin", " 99", 4009, 5156},       // progress 4 / 4
         {1, 3, 0x0800, 0x0004, "Champion Arin", " 1", 4008, 5155},       // progress 8 / 4
         {7, 4, 0x0A20, 0x0000, "Champion Arin", " 7", 4007, 5155},       // progress 10 / 5 with 0x0020
+        {7, 4, 0x0820, 0x0000, "Champion Arin", " 7", 4007, 5156},       // progress 8 / 5 with 0x0020
         {255, 5, 0x0C00, 0x0000, "Patriarch Arin", " 255", 10097, 5154}, // progress 12 / 4
         {30, 6, 0x1F20, 0x0000, "Patriarch Arin", " 30", 10098, 5154},   // progress 31 / 5
         {30, 7, 0x0A04, 0x0000, "Warden Arin", " 30", 5383, 5155},       // class outside 0..6, status 0x04

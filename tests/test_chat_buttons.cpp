@@ -244,10 +244,14 @@ uint32_t SeedFor(Outcome want, uint32_t start) {
 // chosen so that the draws give the outcome (one process per outcome: the
 // generator is seeded once).
 struct LitOutcome {
+    const char* name;
     Outcome outcome;
     std::u16string text;
     int colour;
 };
+void PrintTo(const LitOutcome& o, std::ostream* os) {
+    *os << o.name;
+}
 class LitButtonText : public testing::TestWithParam<LitOutcome> {};
 
 TEST_P(LitButtonText, FollowsTheGeneratorsDraws) {
@@ -265,8 +269,10 @@ TEST_P(LitButtonText, FollowsTheGeneratorsDraws) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ChatButtons, LitButtonText,
-                         testing::Values(LitOutcome{kBlaze, standin::StringText(5336), 11},
-                                         LitOutcome{kMoo, u"Moooooooo!", 9},
-                                         LitOutcome{kGlow, standin::StringText(5334), 11},
+                         testing::Values(LitOutcome{"Blaze", kBlaze, standin::StringText(5336), 11},
+                                         LitOutcome{"Moo", kMoo, u"Moooooooo!", 9},
+                                         LitOutcome{"Glow", kGlow, standin::StringText(5334), 11},
                                          // the moo needs both draws 0
-                                         LitOutcome{kGlowNearly, standin::StringText(5334), 11}));
+                                         LitOutcome{"GlowNearly", kGlowNearly, standin::StringText(5334),
+                                                    11}),
+                         [](const testing::TestParamInfo<LitOutcome>& info) { return info.param.name; });
