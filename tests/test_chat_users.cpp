@@ -243,15 +243,15 @@ TEST(ChannelUsers, SelectingDeselectingAndClicksBeyondTheList) {
     Screen s[5];
     Push(1, 0, "Nim*Acct", "TAHC");
     Push(1, 0x20, "Bo*Acct2", "TAHC");
-    Snap(&s[0]);                                // nothing selected
-    standin::ClickAt(kClickArea, 40, 591);      // select Nim
-    Snap(&s[1]);                                //
-    standin::ClickAt(kClickArea, 100, 591);     // select the squelched Bo
-    Snap(&s[2]);                                //
-    standin::ClickAt(kClickArea, 160, 591);     // beyond the last user
-    standin::RightClickAt(kClickArea, 40, 591); //
-    Snap(&s[3]);                                // still Bo
-    standin::ClickAt(kClickArea, 100, 591);     // the selected cell deselects
+    Snap(&s[0]);                           // nothing selected
+    standin::ClickAt(kClickArea, 40, 591); // select Nim
+    Snap(&s[1]);
+    standin::ClickAt(kClickArea, 100, 591); // select the squelched Bo
+    Snap(&s[2]);
+    standin::ClickAt(kClickArea, 160, 591); // beyond the last user
+    standin::RightClickAt(kClickArea, 40, 591);
+    Snap(&s[3]);                            // still Bo
+    standin::ClickAt(kClickArea, 100, 591); // the selected cell deselects
     Snap(&s[4]);
     visit.Quit();
     EXPECT_FALSE(s[0].squelch || s[0].unsquelch);

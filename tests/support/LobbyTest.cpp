@@ -191,9 +191,9 @@ std::string Description(const char* tag, const std::string& character, int class
                         const std::string& realm, uint8_t firstAppearance) {
     std::string s = {tag[3], tag[2], tag[1], tag[0]};
     s += realm + "," + character + ",";
-    s += "\x01\x01";              // packed word, ignored
-    s += (char)firstAppearance;   // appearance
-    s += std::string(10, '\x03'); //
+    s += "\x01\x01";            // packed word, ignored
+    s += (char)firstAppearance; // appearance: eleven bytes
+    s += std::string(10, '\x03');
     s += (char)(classIndex + 1);  // class + 1
     s += std::string(11, '\x04'); // colours
     s += '\x0c';                  // level
