@@ -167,11 +167,7 @@ void RealmStatusUpdate(int realmLost) {
         return;
     }
     if (lobbyState == kLobbyIdle && panelMessage) LeaveDialog();
-    if (!GameButtonsLocked()) {
-        EnableControl(lobbySlots[kSlotCreateGame], 1);
-        EnableControl(lobbySlots[kSlotJoinGame], 1);
-    }
-    EnableControl(lobbySlots[kSlotLadder], ladderDisabled == 0);
+    EnableGameAndLadderButtons();
     if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
 }
 

@@ -170,6 +170,8 @@ void ShowLargeMessage(const Unicode* title, const Unicode* body);
 void ShowPanelMessage(const Unicode* text, ControlCallback closeAction);
 void LeaveDialog();
 void ResetLobbyButtons();
+// Create and join game unless locked by the record, ladder unless disabled.
+void EnableGameAndLadderButtons();
 void ReleaseRightHandButtons();
 int QuitButton(uint32_t arg);
 int PopupButton(uint32_t arg);

@@ -125,12 +125,16 @@ void ReleaseRightHandButtons() {
     SetButtonPressed(lobbySlots[kSlotLadder], 0);
 }
 
-void ResetLobbyButtons() {
-    ReleaseRightHandButtons();
+void EnableGameAndLadderButtons() {
     if (!GameButtonsLocked()) {
         EnableControl(lobbySlots[kSlotCreateGame], 1);
         EnableControl(lobbySlots[kSlotJoinGame], 1);
     }
-    EnableControl(lobbySlots[kSlotChannel], IsChatLayout() || chatNotEntered == 0);
     EnableControl(lobbySlots[kSlotLadder], ladderDisabled == 0);
+}
+
+void ResetLobbyButtons() {
+    ReleaseRightHandButtons();
+    EnableGameAndLadderButtons();
+    EnableControl(lobbySlots[kSlotChannel], IsChatLayout() || chatNotEntered == 0);
 }
