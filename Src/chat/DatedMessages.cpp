@@ -89,10 +89,5 @@ void BuildChatControls() {
     CreateLobbySlots(kSlotSend, kSlotEmote);
     CreateLobbySlots(kSlotBackTen, kSlotForwardOne);
     EnableControl(lobbySlots[kSlotChannel], 1);
-    CreateInputLine();
-    RefreshChatButtons();
-    for (int slot = kSlotBackTen; slot <= kSlotForwardOne; ++slot)
-        SetControlOnTop(lobbySlots[slot], 1);
-    CreateFigureCells();
-    CreateLitButton();
+    CreateChatSide();
 }

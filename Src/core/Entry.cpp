@@ -57,9 +57,7 @@ int ContainsGuardWord(const char* text) {
 }
 
 // ---- building the screen --------------------------------------------------------------
-// The chat layout's input line, user figures and lit button (also built by the
-// switch to chat).
-static void CreateChatSide() {
+void CreateChatSide() {
     CreateInputLine();
     RefreshChatButtons();
     for (int slot = kSlotBackTen; slot <= kSlotForwardOne; ++slot)

@@ -57,6 +57,10 @@ int ContainsGuardWord(const char* text);
 // 1 while characterFlags has both 0x0004 and 0x0008: the create-game and
 // join-game buttons then stay disabled for the whole visit.
 int GameButtonsLocked();
+// The chat layout's input line (with the chat-button state), the arrows put on
+// top, the figure cells and the lit button: built with the chat layout and by
+// the switch to chat.
+void CreateChatSide();
 
 // ---- 2. screen resources (core/Resources.cpp) -----------------------------
 enum LobbySlot {
