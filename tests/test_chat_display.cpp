@@ -16,14 +16,6 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-// Runs everything scripted so far, looks at the channel, then quits.
-Screen LookThenQuit(Visit& visit) {
-    Screen s;
-    Snap(&s);
-    visit.Quit();
-    return s;
-}
-
 // "<marker>P<Name> <marker>Mtext": a talk line with prefix and message colours.
 std::string TalkLine(int prefix, const std::string& name, int message, const std::string& text) {
     return kMarker + std::to_string(prefix) + "<" + name + "> " + kMarker + std::to_string(message) + text;

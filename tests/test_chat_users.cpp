@@ -13,14 +13,6 @@ using namespace lobbytest;
 
 namespace {
 
-// Runs everything scripted so far, looks at the channel, then quits.
-Screen LookThenQuit(Visit& visit) {
-    Screen s;
-    Snap(&s);
-    visit.Quit();
-    return s;
-}
-
 // The first figure shown (creation order is list order here), then the four
 // arrows' enabled states: -10, +10, -1, +1.
 std::vector<int> FirstShownAndArrows(const Screen& s) {

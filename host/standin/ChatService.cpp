@@ -424,10 +424,7 @@ std::vector<Call> ChatCalls() {
 }
 
 std::vector<Call> ChatCallsNamed(const std::string& name) {
-    std::vector<Call> out;
-    for (const Call& c : S().calls)
-        if (c.name == name) out.push_back(c);
-    return out;
+    return internal::CallsNamed(S().calls, name);
 }
 
 void ClearChatCalls() {

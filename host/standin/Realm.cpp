@@ -309,10 +309,7 @@ std::vector<Call> RealmCalls() {
 }
 
 std::vector<Call> RealmCallsNamed(const std::string& name) {
-    std::vector<Call> out;
-    for (const Call& c : R().calls)
-        if (c.name == name) out.push_back(c);
-    return out;
+    return internal::CallsNamed(R().calls, name);
 }
 
 void ClearRealmCalls() {

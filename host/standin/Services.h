@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "StandIn.h"
+
 namespace standin::internal {
 
 void ResetStrings();
@@ -18,5 +20,7 @@ void ResetCorvel();
 std::string Hex(const void* bytes, uint32_t size);
 std::string Text(const char* text); // "null" for a null text
 std::string Pointer(const void* p); // "null" or "ptr"
+// The recorded calls of that name, in order.
+std::vector<Call> CallsNamed(const std::vector<Call>& calls, const std::string& name);
 
 } // namespace standin::internal

@@ -145,4 +145,11 @@ std::string Pointer(const void* p) {
     return p ? "ptr" : "null";
 }
 
+std::vector<Call> CallsNamed(const std::vector<Call>& calls, const std::string& name) {
+    std::vector<Call> out;
+    for (const Call& c : calls)
+        if (c.name == name) out.push_back(c);
+    return out;
+}
+
 } // namespace standin::internal

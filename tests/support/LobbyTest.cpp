@@ -164,6 +164,13 @@ void Snap(Screen* s) {
     standin::Check([s] { *s = Look(); });
 }
 
+Screen LookThenQuit(Visit& visit) {
+    Screen s;
+    Snap(&s);
+    visit.Quit();
+    return s;
+}
+
 void Push(uint32_t number, uint32_t flags, const std::string& name, const std::string& text) {
     standin::Check([=] { standin::PushChatEvent(number, flags, name, text); });
 }

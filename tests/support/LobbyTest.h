@@ -82,6 +82,8 @@ struct Screen {
 Screen Look();
 // Runs one frame (so events pushed before are polled), then looks.
 void Snap(Screen* s);
+// Runs everything scripted so far, looks at the channel, then quits.
+Screen LookThenQuit(Visit& visit);
 
 // Scripted service input: each event is polled in the frame after it, in
 // order with the clicks and keys around it.
