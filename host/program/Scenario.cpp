@@ -55,10 +55,10 @@ static LineKind KindOf(const std::string& text, const Where& where) {
         if (sub.text == "reply" || sub.text == "message" || sub.text == "listreply") return kAction;
         return kState;
     }
-    static const char* const kStateVerbs[] = {"chat",         "registry",     "registrypath", "strings",
-                                              "ownname",      "channels",     "fullcontent",  "clock",
-                                              "failfigures",  "figureframes", "logondata",    "gameblock",
-                                              "queueoutcome", "profile",      "adinfo"};
+    static const char* const kStateVerbs[] = {
+        "chat",         "registry", "registrypath", "strings",      "ownname",       "channels",
+        "fullcontent",  "clock",    "failfigures",  "figureframes", "logondata",     "gameblock",
+        "queueoutcome", "profile",  "adinfo",       "queuewait",    "announceresult"};
     for (const char* s : kStateVerbs)
         if (v == s) return kState;
     return kAction;
@@ -99,6 +99,13 @@ static std::function<void()> ParseRealmState(LineReader& reader) {
         reader.End();
         return [=]() { standin::SetRealmLogon(frames, status, selectDone, drop); };
     }
+    if (sub == "createqueue") {
+        int position = (int)reader.Number("position");
+        uint32_t stepMs = (uint32_t)reader.Number("milliseconds per place");
+        int status = (int)reader.Number("status");
+        reader.End();
+        return [=]() { standin::ScriptCreateQueue(position, stepMs, status); };
+    }
     if (sub == "queued") {
         bool queued = ReadFlag(reader, "queued");
         int position = reader.AtEnd() ? 0 : (int)reader.Number("position");
@@ -129,9 +136,12 @@ static std::function<void()> ParseState(LineReader& reader) {
     if (verb == "registry") {
         std::string key = reader.Word("registry key");
         std::string value = reader.Word("value name");
-        uint32_t number = (uint32_t)reader.Number("number");
+        Token number = reader.Next("number or none");
         reader.End();
-        return [key, value, number]() { RegistryWriteNumber(key.c_str(), value.c_str(), 0, number); };
+        if (!number.quoted && number.text == "none")
+            return [key, value]() { standin::ClearRegistryValue(key, value); };
+        uint32_t n = (uint32_t)ParseNumber(where, number.text, "number");
+        return [key, value, n]() { RegistryWriteNumber(key.c_str(), value.c_str(), 0, n); };
     }
     if (verb == "registrypath") {
         std::string path = reader.Rest();
@@ -193,6 +203,12 @@ static std::function<void()> ParseState(LineReader& reader) {
         uint32_t outcome = (uint32_t)reader.Number("outcome");
         reader.End();
         return [done, outcome]() { standin::SetQueueOutcome(done, outcome); };
+    }
+    if (verb == "queuewait" || verb == "announceresult") {
+        int n = (int)reader.Number(verb == "queuewait" ? "polls" : "result");
+        reader.End();
+        if (verb == "queuewait") return [n]() { standin::SetQueueWait(n); };
+        return [n]() { standin::SetAnnounceResult(n); };
     }
     if (verb == "profile") {
         std::string sex = reader.Word("sex");

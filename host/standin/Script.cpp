@@ -15,7 +15,8 @@
 //   their handle as the callback argument; hot spots and lists get the address
 //   of a ClickRecord (hot spots: button released, lists: button pressed). A
 //   button whose descriptor flags have bit 0 latches: a click leaves it pressed
-//   until the module releases it.
+//   until the module releases it. A button with bit 1 (check boxes, radio
+//   buttons) toggles: a click flips its pressed state before the callback.
 // - Keys go to the focused edit box while it is shown and enabled. Each typed
 //   character first goes to the key callback (0 consumes it; the callback may
 //   change it); then control characters are dropped, the text is replaced when
@@ -264,7 +265,10 @@ void ClickControl(Control* c) {
     ControlCallback onClick = r->model.desc.onClick;
     if (r->model.hotSpot) return CallWithRecord(onClick, handle, kMsgLeftUp);
     if (r->model.desc.kind == kTextList) return CallWithRecord(onClick, handle, kMsgLeftDown);
-    if (r->model.desc.kind == kButton && (r->model.desc.flags & 1)) r->model.pressed = true;
+    if (r->model.desc.kind == kButton && (r->model.desc.flags & 1))
+        r->model.pressed = true;
+    else if (r->model.desc.kind == kButton && (r->model.desc.flags & 2))
+        r->model.pressed = !r->model.pressed;
     onClick(Arg(handle));
 }
 
