@@ -1,6 +1,7 @@
 // The create-game dialog: field rules, remembered settings, difficulty
 // unlocking, the level restriction, the arrows, the request in both modes and
-// the realm's answers to it.
+// the realm's answers to it; the creation queue screen and the withdrawal of a
+// queued creation.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -58,11 +59,27 @@ void OpenAndName(const char* name = "Duel") {
     TypeInto(kCgNameField, name);
 }
 
-// Name of the realm call recorded right before the last call of that name.
-std::string CallBefore(const std::string& name) {
+// The position message as stored: string 11026, the colour marker with colour
+// 0, then the position and a space.
+std::string PositionMessage(int position) {
+    return Text(11026) + kMarker + "0" + std::to_string(position) + " ";
+}
+
+std::string PositionLine() {
+    standin::Control* text = Slot(kQueuePositionText);
+    return text && !text->lines.empty() ? standin::Utf8(text->lines.back().text) : "<no position text>";
+}
+
+// Name and arguments of the realm call recorded right after the last call of that name.
+std::string CallAfter(const std::string& name) {
     auto calls = standin::RealmCalls();
-    for (size_t i = calls.size(); i-- > 1;)
-        if (calls[i].name == name) return calls[i - 1].name;
+    for (size_t i = calls.size(); i-- > 0;)
+        if (calls[i].name == name && i + 1 < calls.size()) {
+            std::string text = calls[i + 1].name;
+            for (const std::string& arg : calls[i + 1].args)
+                text += " " + arg;
+            return text;
+        }
     return "<none>";
 }
 
@@ -98,8 +115,6 @@ TEST(CreateGameDialog, FieldsAdmitOnlyTheirCharactersAndLengths) {
         EXPECT_EQ(TextOf(kCgPasswordField), "p@ss word~");
         EXPECT_EQ(TextOf(kCgLevelField), "5");
         EXPECT_EQ(TextOf(kCgPlayersField), "10");
-        EXPECT_EQ(Slot(kCgDescriptionField)->maxLength, 32);
-        EXPECT_EQ(Slot(kCgPasswordField)->desc.flags, 1) << "masked";
     });
     visit.Quit();
 }
@@ -208,12 +223,6 @@ TEST(CreateGameDialog, DifficultiesUnlockWithProgress) {
             EXPECT_EQ(visit.record.gameDifficulty, c.selected);
         });
     }
-    standin::ClickAt(kButton, 555, 381);
-    standin::Check([&visit] {
-        EXPECT_TRUE(Slot(kCgDifficulty1)->pressed);
-        EXPECT_FALSE(Slot(kCgDifficulty0)->pressed);
-        EXPECT_EQ(visit.record.gameDifficulty, 1);
-    });
     visit.Quit();
 }
 
@@ -295,8 +304,8 @@ TEST(CreateGameRequest, RealmRecordHoldsTheCleanedFieldsAndTheSettingsAreRemembe
         EXPECT_STREQ(visit.record.gameName, "Duel");
         EXPECT_STREQ(visit.record.gamePassword, "pw");
         EXPECT_STREQ(visit.record.gameDescription, "friendly");
-        EXPECT_EQ(CallBefore("RealmCreateGame"), "RealmReset")
-            << "the realm is reset right before the request";
+        EXPECT_TRUE(CallAfter("RealmReset").starts_with("RealmCreateGame"))
+            << "reset right before the request";
     });
     standin::Click(kCancelLabel); // ends the wait
     visit.Quit();
@@ -318,7 +327,7 @@ TEST(CreateGameRequest, CancelledWaitWithdrawsButALateStatusIsStillHandled) {
     standin::Click(kCancelLabel);
     standin::Check([] {
         EXPECT_EQ(standin::LoopDepth(), 1);
-        EXPECT_EQ(CallBefore("RealmReset"), "RealmLeaveQueue");
+        EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
         EXPECT_EQ(lobbyState, kLobbyCreatePending);
         EXPECT_EQ(createGameControls[kCgBackground], nullptr);
         EXPECT_EQ(PopupText(), "");
@@ -405,4 +414,62 @@ TEST(CreateGameRequest, FailedOpenCreationKeepsTheDialog) {
         EXPECT_EQ(resultCode, kResultNone);
     });
     EXPECT_EQ(visit.Quit(), 4u);
+}
+
+TEST(CreationQueue, ShowsThePositionAndRereadsItOnEachTick) {
+    CreateVisit visit;
+    standin::ScriptCreateQueue(3, 1000, 0);
+    OpenAndName();
+    standin::Click(kCreateButtonLabel);
+    standin::Check([] {
+        ASSERT_EQ(Slot(kQueuePositionText)->lines.size(), 3u);
+        EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[0].text), Text(11023));
+        EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[1].text), " ");
+        EXPECT_EQ(PositionLine(), PositionMessage(3));
+        EXPECT_EQ(standin::CancelControl(), createGameControls[kQueueCancelButton]);
+        EXPECT_FALSE(SidePanelTextBox()->shown);
+        EXPECT_EQ(createGameControls[kCgNameField], nullptr) << "the dialog made way for the queue screen";
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+    });
+    standin::Wait(1000);
+    standin::Enqueue([] { standin::TickTimer(standin::FindAt(kTimer, 2, 0)); });
+    standin::Check([] { EXPECT_EQ(PositionLine(), PositionMessage(2)); });
+    visit.Quit();
+}
+
+TEST(CreationQueue, EscapeWithdrawsTheRequestAndKeepsWatchingForItsStatus) {
+    CreateVisit visit;
+    standin::ScriptCreateQueue(2, 1000, 0x20);
+    OpenAndName();
+    standin::Click(kCreateButtonLabel);
+    standin::Escape();
+    standin::Check([] {
+        EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
+        for (QvControl c : createGameControls)
+            EXPECT_EQ(c, nullptr);
+        EXPECT_TRUE(SidePanelTextBox()->shown);
+        EXPECT_FALSE(standin::FindByTextId(kCreateLabel)->pressed);
+        EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+    });
+    standin::Wait(5000);
+    standin::Check([] {
+        EXPECT_EQ(PanelMessage(), nullptr) << "a withdrawn request is never answered";
+        standin::RealmReply(pendingRequestId, 0x20); // unless the realm answers it anyway
+    });
+    standin::Check([] { EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5139)); });
+    visit.Quit();
+    EXPECT_EQ(standin::RealmCallsNamed("RealmLeaveQueue").size(), 1u)
+        << "nothing left to withdraw at the end";
+}
+
+TEST(CreationQueue, TheVisitEndWithdrawsAWaitingCreation) {
+    CreateVisit visit;
+    standin::SetRealmQueued(true, 4); // an earlier creation still waits
+    standin::Click(kCreateLabel);
+    standin::Check([] { EXPECT_EQ(PositionLine(), PositionMessage(4)); });
+    EXPECT_EQ(visit.Quit(), 4u);
+    EXPECT_EQ(standin::RealmCallsNamed("RealmLeaveQueue").size(), 1u);
+    EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
+    EXPECT_EQ(standin::LiveControlCount(), 0);
 }
