@@ -32,8 +32,8 @@ enum {
     kArrowLimit = 5,   // characters an arrow reads from its field
     kColourUsable = 4, // label colours
     kColourGreyed = 5,
-    kFlag04 = 0x0004,
     kFlag20 = 0x0020,
+    kMaxDigitsRead = 7, // keeps a parsed number within 32 bits
 };
 
 // ---- descriptors -----------------------------------------------------------------------
@@ -148,8 +148,8 @@ static int ParseDecimal(const char* text) {
 }
 
 int FieldNumber(QvControl field, int limit) {
-    char text[16];
-    FieldText(field, text, limit < 15 ? limit : 15);
+    char text[kMaxDigitsRead + 1];
+    FieldText(field, text, limit < kMaxDigitsRead ? limit : kMaxDigitsRead);
     return ParseDecimal(text);
 }
 
