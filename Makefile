@@ -1,23 +1,29 @@
 # Two commands: `make run` (a lobby visit of the host program with the default
 # scenario) and `make test` (both builds, every test, a visit under Wine).
 # Both install what they need with apt on a fresh Debian 12 machine.
+# `make dist` packs the module for hosts: build/dist/QvMulti-<VERSION>.zip.
 
 JOBS ?= 2
 LINUX := build/linux-i686
 ASAN := build/linux-i686-asan
 WIN := build/windows-i686
 SCENARIO ?= host/scenarios/default.scn
+VERSION := $(shell cat VERSION)
+DIST := build/dist/QvMulti-$(VERSION)
+WINE := WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine
 
-.PHONY: run test bench setup build-linux build-asan build-windows wine-visit format tsan
+.PHONY: run test bench setup build-linux build-asan build-windows wine-visit wine-minimal-host dist format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
 
 test: setup build-linux build-asan build-windows tsan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
-	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports)'
+	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports|Import|Include|MinimalHost)'
 	sh tests/check_exports.sh windows $(WIN)/QvMulti.dll
+	sh tests/check_imports.sh windows $(WIN)/QvMulti.dll
 	$(MAKE) wine-visit
+	$(MAKE) wine-minimal-host
 
 bench: setup build-linux
 	$(LINUX)/lobby_bench
@@ -35,10 +41,28 @@ build-asan:
 
 build-windows:
 	cmake --preset windows-i686 >/dev/null
-	cmake --build $(WIN) -j$(JOBS) --target qvhost QvMulti QvHost
+	cmake --build $(WIN) -j$(JOBS) --target qvhost QvMulti QvStandIn minimal_host
 
 wine-visit: build-windows
-	cd $(WIN) && WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO)
+	cd $(WIN) && $(WINE) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO)
+
+# The C host of examples/ runs one visit of the Windows module.
+wine-minimal-host: build-windows
+	cd $(WIN) && $(WINE) minimal_host.exe QvMulti.dll
+
+# The package for hosts: both builds of the module, the header, the guide and
+# the C example, named with the version in VERSION.
+dist: setup build-linux build-windows
+	rm -rf $(DIST) $(DIST).zip
+	mkdir -p $(DIST)/windows $(DIST)/linux $(DIST)/include $(DIST)/docs $(DIST)/examples
+	cp $(WIN)/QvMulti.dll $(DIST)/windows/
+	cp $(LINUX)/libQvMulti.so $(DIST)/linux/
+	cp include/QvMulti.h $(DIST)/include/
+	cp docs/host.md $(DIST)/docs/
+	cp examples/minimal_host.c $(DIST)/examples/
+	cp VERSION $(DIST)/
+	cd build/dist && zip -qr QvMulti-$(VERSION).zip QvMulti-$(VERSION)
+	@echo "$(DIST).zip"
 
 tsan:
 	cmake --preset linux-x64-tsan >/dev/null

@@ -25,7 +25,7 @@ enum {
     kColourNotice = 3,
     kColourChannel = 5,
 };
-static const int kRecordUserName = 24;
+static const int kRecordUserName = QV_CHAT_EVENT_USER_NAME;
 static const int kUserNameLimit = 49;
 
 // Bytes of the record that a handler may read from text on: up to the end of
@@ -243,8 +243,8 @@ void DispatchChatEvent(const uint8_t* record) {
 
     uint32_t number = ReadWord(eventRecord);
     if (number >= kChatEventCount || !ChatEventTable[number]) return;
-    uint32_t userFlags = ReadWord(eventRecord + 4);
-    uint32_t second = ReadWord(eventRecord + 8);
+    uint32_t userFlags = ReadWord(eventRecord + offsetof(ChatEventHeader, userFlags));
+    uint32_t second = ReadWord(eventRecord + offsetof(ChatEventHeader, second));
 
     // The event text starts after the user name's terminator; a name that runs
     // to the end of the record leaves an empty text (the copy's terminator).

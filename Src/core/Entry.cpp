@@ -20,9 +20,9 @@ static const LobbyInterface kLobbyInterface = {RunLobby};
 
 static const char kClickSound[] = "data\\global\\sfx\\cursor\\button.wav";
 static const char kRestoreFailedLog[] = "[QVMULTI]  Could not restore Zendri connection.";
-enum { kEnterChatConstant = 0x25, kFatalNoChatService = 3282 };
+enum { kEnterChatConstant = QV_ENTER_CHAT_CONSTANT, kFatalNoChatService = 3282 };
 
-extern "C" const LobbyInterface* QueryInterface() {
+extern "C" QVMULTI_EXPORT const LobbyInterface* QV_CALL QueryInterface(void) {
     return &kLobbyInterface;
 }
 

@@ -16,8 +16,8 @@ enum {
     kChatTickMs = 15000,
     kGameListTickMs = 15000,
     kGameInfoTickMs = 1000,
-    kKindChatEvent = 0,
-    kKindAdvert = 3,
+    kKindChatEvent = QV_EVENT_CHAT,
+    kKindAdvert = QV_EVENT_AD,
     kListStatusRebuild = 0x33,
     kListStatusLost = 0x32,
 };
@@ -98,7 +98,7 @@ static int OnJoinReply() {
         FailGameRequest(kJoinFailures, status);
         return 0;
     }
-    launch->nextAction = 3;
+    launch->nextAction = QV_NEXT_REALM_JOIN;
     launch->gameWord = RealmJoinReplyWord();
     launch->gameAddress = RealmJoinReplyDword();
     TextCopy(launch->gameInfo, sizeof launch->gameInfo, RealmJoinReplyText());

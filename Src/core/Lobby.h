@@ -35,7 +35,7 @@
 #define LOBBY_FATAL(number) FatalErrorReport((number), __FILE__, __LINE__)
 
 // ---- 1. visit state (core/Entry.cpp) --------------------------------------
-enum { kResultNone = 0, kResultStartGame = 1, kResultLeave = 4 };
+enum { kResultNone = QV_RESULT_NONE, kResultStartGame = QV_RESULT_START_GAME, kResultLeave = QV_RESULT_LEAVE };
 enum { kLobbyIdle = 0, kLobbyCreatePending = 1, kLobbyJoinPending = 2, kLobbyGameListOpen = 3 };
 
 extern LaunchRecord* launch;
@@ -284,7 +284,7 @@ void CreateFigureCells();
 void DestroyFigureCells();
 
 // ---- 9. chat events (chat/ComCallback.cpp) --------------------------------
-enum { kChatEventRecordSize = 288, kChatEventCount = 24 };
+enum { kChatEventRecordSize = QV_EVENT_RECORD_SIZE, kChatEventCount = QV_CHAT_EVENT_COUNT };
 typedef int (*ChatEventHandler)(uint32_t userFlags, uint32_t second, const char* userName, const char* text);
 extern const ChatEventHandler ChatEventTable[kChatEventCount];
 extern int32_t joinLeaveNotices;

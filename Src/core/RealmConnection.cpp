@@ -13,7 +13,7 @@ static int32_t connectCancelled;
 enum { kWaitTextId = 5243 };
 // The logon block: a 32-bit byte count, then the data; anything of 8 bytes or
 // less cannot be a logon.
-enum { kLogonCountSize = 4, kMinLogonBytes = 8 };
+enum { kLogonCountSize = sizeof(RealmLogonData), kMinLogonBytes = QV_LOGON_DATA_MIN_LENGTH - 1 };
 
 static int CancelConnect(uint32_t) {
     connectCancelled = 1;

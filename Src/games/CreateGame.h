@@ -76,25 +76,8 @@ extern QvControl createGameControls[kCgSlotCount];
 extern int32_t selectedDifficulty;
 
 // ---- 3. the create request ---------------------------------------------------------------
-#pragma pack(push, 1)
-struct GameCreateRecord {
-    char name[16];           // zero-terminated
-    char password[16];       // zero-terminated, may be empty
-    char description[32];    // zero-terminated, may be empty
-    uint32_t flags;          // bits 12..14: the difficulty
-    uint8_t kind;            // always 1
-    uint8_t levelDifference; // 0..99, 255 when the level restriction is off
-    uint8_t maxPlayers;      // 1..10
-};
-#pragma pack(pop)
-static_assert(offsetof(GameCreateRecord, name) == 0, "create record layout");
-static_assert(offsetof(GameCreateRecord, password) == 16, "create record layout");
-static_assert(offsetof(GameCreateRecord, description) == 32, "create record layout");
-static_assert(offsetof(GameCreateRecord, flags) == 64, "create record layout");
-static_assert(offsetof(GameCreateRecord, kind) == 68, "create record layout");
-static_assert(offsetof(GameCreateRecord, levelDifference) == 69, "create record layout");
-static_assert(offsetof(GameCreateRecord, maxPlayers) == 70, "create record layout");
-static_assert(sizeof(GameCreateRecord) == 71, "create record layout");
+// GameCreateRecord, the request handed to RealmCreateGame, is the public
+// contract's (include/QvMulti.h).
 
 // The Create button and Enter in any field; 0 when nothing was done.
 int CreateGameConfirm(uint32_t arg);

@@ -17,8 +17,8 @@ enum {
     kFlag20 = 0x0020,
     kGameFlag04 = 0x800,
     kGameFlag20 = 0x100000,
-    kNextActionRealmCreate = 2,
-    kNextActionOpenCreate = 6,
+    kNextActionRealmCreate = QV_NEXT_REALM_CREATE,
+    kNextActionOpenCreate = QV_NEXT_CREATE,
 };
 
 // ---- the request record -------------------------------------------------------------

@@ -7,68 +7,10 @@
 
 #include <cstdint>
 
-struct ChatServiceTable {
-    void* slot[44];
-};
-static_assert(sizeof(void*) == 4, "chat-service slots are 32-bit");
+#include "../../include/QvMulti.h"
 
-// The two handlers the service may call from its own thread.
-typedef int (*DatedMessageHandler)(uint32_t unixTime, const char* text);
-typedef int (*ClearMessagesHandler)();
-
-enum ChatSlot {
-    kSlotEnterChatPlain = 4,
-    kSlotSendChatLine = 5,
-    kSlotGetOwnName = 6,
-    kSlotJoinChannel = 7,
-    kSlotGetChannelList = 8,
-    kSlotPollEvent = 9,
-    kSlotPeriodicTick = 12,
-    kSlotAnnounceGame = 13,
-    kSlotGameListQuery = 14,
-    kSlotGameJoined = 15,
-    kSlotGetRealmLogonData = 17,
-    kSlotEnterChat = 21,
-    kSlotLeaveChat = 22,
-    kSlotIsConnected = 26,
-    kSlotNotifyAdClick = 27,
-    kSlotWriteProfile = 29,
-    kSlotRequestProfile = 30,
-    kSlotPollProfile = 31,
-    kSlotQueueQuery = 35,
-    kSlotGetAdInfo = 41,
-    kSlotSetMessageHandlers = 42,
-    kSlotClearMessageHandlers = 43,
-};
-
-// Function types of the slots, in slot order.
-typedef int (*EnterChatPlainFn)();
-typedef int (*SendChatLineFn)(const char* text);
-typedef const char* (*GetOwnNameFn)();
-typedef int (*JoinChannelFn)(const char* name, int flag, int zero);
-typedef const char* (*GetChannelListFn)(int flags);
-typedef int (*PollEventFn)(uint32_t* kind, void* record);
-typedef int (*PeriodicTickFn)();
-typedef int (*AnnounceGameFn)(const char* name, const char* password, const char* text, uint32_t flags);
-typedef const void* (*GameListQueryFn)(const char* name, const char* password, uint32_t kindFlags,
-                                       uint32_t filterFlags);
-typedef int (*GameJoinedFn)(const char* name, const char* password);
-typedef const void* (*GetRealmLogonDataFn)(const char* realmName, const char* password);
-typedef int (*EnterChatFn)(const char* name, const char* realmAndName, uint32_t constant, const char* channel,
-                           uint32_t flags);
-typedef int (*LeaveChatFn)();
-typedef int (*IsConnectedFn)();
-typedef int (*NotifyAdClickFn)(uint32_t adId, int flag);
-typedef int (*WriteProfileFn)(const char* name, int count, const char* const* keys,
-                              const char* const* values);
-typedef int (*RequestProfileFn)(const char* name, int count, int flag, const char* const* keys,
-                                uint32_t value);
-typedef int (*PollProfileFn)(int count, int flag, char* const* buffers, const uint32_t* sizes);
-typedef int (*QueueQueryFn)(uint32_t* outcome);
-typedef const void* (*GetAdInfoFn)(uint32_t adId);
-typedef int (*SetMessageHandlersFn)(DatedMessageHandler dated, ClearMessagesHandler clear);
-typedef int (*ClearMessageHandlersFn)();
-
+// The table, its slot numbers, the handler types and the slots' function
+// types are the public contract's (include/QvMulti.h).
 template <typename Fn> inline Fn ChatSlotFn(const ChatServiceTable* t, ChatSlot s) {
     return reinterpret_cast<Fn>(t->slot[s]);
 }

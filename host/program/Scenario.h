@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../../Src/core/LaunchRecord.h"
+#include "../../include/QvMulti.h"
 
 namespace qvhost {
 

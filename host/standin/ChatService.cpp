@@ -27,7 +27,7 @@
 #include <thread>
 #include <vector>
 
-#include "../../Src/platform/ChatService.h"
+#include "../../include/QvMulti.h"
 #include "../../Src/platform/Pellick.h"
 #include "Services.h"
 #include "StandIn.h"

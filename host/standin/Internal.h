@@ -11,5 +11,10 @@ void ResetServices();
 // Called by the screen loop once per frame, before the frame callback: the realm
 // stand-in advances its logon countdown here.
 void OnFrame();
+// The toolkit's screen loop calls the hook once per frame (null: none). The
+// driver library sets it to OnFrame when it is loaded, so the toolkit library
+// does not import the realm client's.
+using FrameHook = void (*)();
+void SetFrameHook(FrameHook hook);
 
 } // namespace standin::internal

@@ -2,11 +2,22 @@
 #include "Internal.h"
 #include "Services.h"
 #include "StandIn.h"
+#include "Toolkit.h"
+
+namespace {
+
+// The realm's per-frame work runs in every screen loop from the moment the
+// driver library is loaded.
+const bool frameHookSet = (standin::internal::SetFrameHook(&standin::internal::OnFrame), true);
+
+} // namespace
 
 namespace standin {
 
 void ResetAll() {
+    (void)frameHookSet;
     internal::ResetToolkit();
+    toolkit::ResetSound();
     internal::ResetScript();
     internal::ResetServices();
 }

@@ -51,6 +51,7 @@ uint64_t framesRun = 0;
 bool timedOut = false;
 bool unwinding = false; // a timeout is ending every running loop
 bool scriptFailed = false;
+standin::internal::FrameHook frameHook = nullptr; // the services' per-frame work
 
 // Deeper nesting means a module that keeps opening wait loops: fail instead.
 constexpr size_t kMaxLoopDepth = 16;
@@ -197,6 +198,10 @@ struct LoopScope {
 
 namespace standin::internal {
 
+void SetFrameHook(FrameHook hook) {
+    frameHook = hook;
+}
+
 void ResetScript() {
     actions.clear();
     idleFrames = 0;
@@ -219,7 +224,7 @@ void RunScreenLoop(FrameCallback frame) {
     loop.ended = unwinding;
     LoopScope scope(&loop);
     while (!loop.ended) {
-        standin::internal::OnFrame();
+        if (frameHook) frameHook();
         if (frame) frame(0);
         ++framesRun;
         if (loop.ended) break;

@@ -2,8 +2,8 @@
 //
 // The stand-in libraries implement the host's toolkit, strings, sound, realm
 // client, core and utility libraries and a chat service, as declared in
-// Src/platform. This header is what tests and the host program use to script a
-// lobby visit (clicks, keys, typing, time passing, service input) and to look
+// Src/platform and include/QvMulti.h. This header is what tests and the host
+// program use to script a lobby visit (clicks, keys, typing, time passing, service input) and to look
 // at the screen model and the recorded calls.
 //
 // Index:
@@ -18,9 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "../../Src/core/LaunchRecord.h"
-#include "../../Src/platform/ChatService.h"
 #include "../../Src/platform/QvWin.h"
+#include "../../include/QvMulti.h"
 
 namespace standin {
 

@@ -217,7 +217,6 @@ void ResetToolkit() {
     figureFailures = 0;
     figureFrameCount = 8;
     toolkitCalls.clear();
-    standin::toolkit::ResetSound();
 }
 
 } // namespace standin::internal
