@@ -50,14 +50,15 @@ wine-visit: build-windows
 wine-minimal-host: build-windows
 	cd $(WIN) && $(WINE) minimal_host.exe QvMulti.dll
 
-# The package for hosts: both builds of the module, the header, the guide and
-# the C example, named with the version in VERSION.
+# The package for hosts: both builds of the module, the header, the six host
+# library interfaces, the guide and the C example, named with the version in VERSION.
 dist: setup build-linux build-windows
 	rm -rf $(DIST) $(DIST).zip
-	mkdir -p $(DIST)/windows $(DIST)/linux $(DIST)/include $(DIST)/docs $(DIST)/examples
+	mkdir -p $(DIST)/windows $(DIST)/linux $(DIST)/include/host $(DIST)/docs $(DIST)/examples
 	cp $(WIN)/QvMulti.dll $(DIST)/windows/
 	cp $(LINUX)/libQvMulti.so $(DIST)/linux/
 	cp include/QvMulti.h $(DIST)/include/
+	cd Src/platform && cp QvWin.h QvSound.h QvLang.h QvZendriClient.h Corvel.h Pellick.h $(CURDIR)/$(DIST)/include/host/
 	cp docs/host.md $(DIST)/docs/
 	cp examples/minimal_host.c $(DIST)/examples/
 	cp VERSION $(DIST)/
