@@ -15,6 +15,13 @@ void ResetChat();
 void ResetRealm();
 void ResetPellick();
 void ResetCorvel();
+void ResetGameLists();
+
+// Scripted game lists (GameLists.cpp): the realm's answers to list and info
+// requests, and the chat service's game block (null: none scripted).
+void AnswerGameList(uint16_t requestId);
+void AnswerGameInfo(const char* name, uint16_t requestId);
+const void* ServiceGameBlock(const char* name);
 
 // Recorded-call arguments.
 std::string Hex(const void* bytes, uint32_t size);
