@@ -150,17 +150,3 @@ TEST(GameDetails, HostileRepliesStayWithinTheirFields) {
     });
     visit.Quit();
 }
-
-TEST(GameDetails, ClickClearsTheBoxAndClosingTheDialogIgnoresLateReplies) {
-    DetailsVisit visit;
-    standin::Enqueue([] { standin::ClickListRow(standin::FindAt(kTextList, 432, 393), 0); });
-    standin::Check([] { EXPECT_TRUE(BoxLines().empty()); });
-    standin::Escape();
-    Answer(standin::GameInfoReplyBytes(Duel(), 0));
-    standin::Check([] {
-        EXPECT_EQ(InfoBox(), nullptr);
-        EXPECT_EQ(standin::RealmCallsNamed("RealmReleaseReply").size(), 3u)
-            << "two list replies and one details reply; the late one is not taken";
-    });
-    visit.Quit();
-}

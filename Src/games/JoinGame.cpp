@@ -99,6 +99,8 @@ static int PasswordFieldKey(QvControl, int, Unicode* key) {
     return key->ch <= 0x7f;
 }
 
+// After a row click neither field keeps the keys: they go to the chat input
+// line where the layout has one.
 static void TakeFocusFromFields() {
     if (inputLine)
         SetFocus(inputLine);
