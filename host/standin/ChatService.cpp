@@ -192,6 +192,7 @@ int AnnounceGameSlot(const char* name, const char* password, const char* text, u
 const void* GameListQuerySlot(const char* name, const char* password, uint32_t kindFlags,
                               uint32_t filterFlags) {
     Record("GameListQuery", {Text(name), Text(password), Num(kindFlags), Num(filterFlags)});
+    if (const void* scripted = standin::internal::ServiceGameBlock(name)) return scripted;
     return S().gamePresent ? S().gameBlock.data() : nullptr;
 }
 

@@ -216,11 +216,13 @@ void RealmJoinGame(const char* name, const char* password, uint16_t requestId) {
 void RealmRequestGameList(const void* filter, uint16_t requestId) {
     Record("RealmRequestGameList", {filter ? Hex(filter, 24) : "null", Num(requestId)});
     R().lastRequestId = requestId;
+    standin::internal::AnswerGameList(requestId);
 }
 
 void RealmRequestGameInfo(const char* name, uint16_t requestId) {
     Record("RealmRequestGameInfo", {Text(name), Num(requestId)});
     R().lastRequestId = requestId;
+    standin::internal::AnswerGameInfo(name, requestId);
 }
 
 uint16_t RealmJoinReplyWord() {
