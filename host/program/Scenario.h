@@ -102,6 +102,7 @@ struct Options {
     std::string modulePath;
     std::string scenarioPath;
     bool print = false;
+    bool printCalls = false; // with print: every call of every library, in order
 };
 // Reads and runs the scenario; returns the program's exit code.
 int RunScenario(const Options& options, const LobbyInterface* lobby);
@@ -132,6 +133,7 @@ std::vector<std::string> OutputFieldNames();
 // ---- printing (ScreenPrint.cpp) ----------------------------------------------------------
 std::string ScreenText();
 std::string CallsText();
+std::string AllCallsText(); // every library's calls in the order made, numbered
 std::string RecordOutputText(const LaunchRecord* record);
 
 } // namespace qvhost

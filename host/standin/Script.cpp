@@ -18,13 +18,14 @@
 //   until the module releases it.
 // - Keys go to the focused edit box while it is shown and enabled. Each typed
 //   character first goes to the key callback (0 consumes it; the callback may
-//   change it); then control characters are dropped, the text is replaced when
-//   it was all selected, the character is inserted at the caret unless the box
-//   is full (maxLength, 0 = no limit), and the change callback runs. Only typing
-//   calls the change callback.
+//   change it); then control characters are dropped, the selection (EditSelectAll,
+//   SelectText) is removed, the character is inserted at the caret unless the
+//   box is full (maxLength, 0 = no limit), and the change callback runs. Only
+//   typing calls the change callback. Caret keys: EditKeys.cpp.
 //
 // State: the running loops, the action queue, the idle count, the frame count,
 // and the timed-out and failure flags.
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -36,6 +37,7 @@
 namespace {
 
 using standin::Control;
+using standin::toolkit::KeyTarget;
 using standin::toolkit::Record;
 
 struct Loop {
@@ -73,13 +75,6 @@ void CallWithRecord(ControlCallback onClick, QvControl handle, uint32_t message)
     onClick((uint32_t) reinterpret_cast<uintptr_t>(&record));
 }
 
-// The focused edit box when it takes keys.
-Record* KeyTarget() {
-    Record* r = standin::toolkit::RecordOf(standin::Focus());
-    if (!r || r->model.desc.kind != kEditBox || !r->model.shown || !r->model.enabled) return nullptr;
-    return r;
-}
-
 int ClampedCaret(const Control& c) {
     int size = (int)c.editText.size();
     return c.caret < 0 ? 0 : c.caret > size ? size : c.caret;
@@ -103,11 +98,13 @@ void TypeCharacter(uint16_t ch) {
     r = standin::toolkit::RecordOf(handle);
     if (!r || key.ch < 0x20) return;
     Control& c = r->model;
-    if (r->allSelected) {
-        c.editText.clear();
-        c.caret = 0;
-        r->allSelected = false;
+    int size = (int)c.editText.size();
+    int from = std::min(std::max(c.selectFrom, 0), size), to = std::min(std::max(c.selectTo, 0), size);
+    if (from < to) {
+        c.editText.erase((size_t)from, (size_t)(to - from));
+        c.caret = from;
     }
+    c.selectFrom = c.selectTo = 0;
     if (c.maxLength > 0 && (int)c.editText.size() >= c.maxLength) return;
     c.caret = ClampedCaret(c);
     c.editText.insert(c.editText.begin() + c.caret, (char16_t)key.ch);
