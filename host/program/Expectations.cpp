@@ -229,6 +229,9 @@ static std::string OrderedCallText(const OrderedCall& item) {
     return out + ")";
 }
 
+// Longer orders are named by their first and last call in messages.
+static const size_t kListedOrder = 8;
+
 // Holds when calls matching the items were recorded in that order, whatever
 // came between them; each item is looked for after the call that matched the one before.
 static Run OrderExpectation(const std::vector<OrderedCall>& items) {
@@ -245,8 +248,13 @@ static Run OrderExpectation(const std::vector<OrderedCall>& items) {
         if (next == items.size()) return "";
         const OrderedCall& missing = items[next];
         std::string out = "expected the calls in order";
-        for (const OrderedCall& item : items)
-            out += " " + OrderedCallText(item);
+        if (items.size() <= kListedOrder) {
+            for (const OrderedCall& item : items)
+                out += " " + OrderedCallText(item);
+        } else {
+            out += " (" + std::to_string(items.size()) + " of them, " + OrderedCallText(items.front()) +
+                   " to " + OrderedCallText(items.back()) + ")";
+        }
         out += "; " +
                (next ? "after call #" + std::to_string(after) + " (" + OrderedCallText(items[next - 1]) + ")"
                      : std::string("among the calls")) +
