@@ -81,7 +81,8 @@ enum LineUse {
 // reply", "expect pane"); the shape names the arguments as docs/scenarios.md
 // writes them; parse reads the arguments (the reader stands after the keyword),
 // fails the scenario when the line is malformed and returns what the line does.
-// A new line is one row in one of the tables below and its parse function.
+// A new line is one row in one of the tables below and its parse function,
+// and a row with an example in docs/scenarios.md (a test holds them together).
 struct LineKind {
     const char* keyword;
     const char* shape;
