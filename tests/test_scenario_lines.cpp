@@ -347,6 +347,53 @@ TEST(ScenarioRun, ALineContinuesAfterABlankAndABackslash) {
     EXPECT_EQ(ok.output.find(":3:"), std::string::npos) << ok.output;
 }
 
+// ---- the printed screen ---------------------------------------------------------------------------
+TEST(ScreenPrint, ShowsDescriptorScrollPositionSelectionAndLooks) {
+    lobbytest::Visit visit;
+    visit.record.figureLookA[0] = 0xab;
+    visit.record.figureLookB[15] = 0x5c;
+    visit.SetChannel("");
+    std::string screen;
+    standin::Frames(1);
+    standin::Check([&] { screen = qvhost::ScreenText(); });
+    EXPECT_EQ(visit.Quit(), 4u);
+    // The character layout's own figure: its parameters and both look blocks.
+    EXPECT_NE(screen.find("      param 571 param2 0 look ab 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 / "
+                          "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 5c\n"),
+              std::string::npos)
+        << screen;
+    EXPECT_NE(screen.find(" logo QvlogoBlackLanthorn QvlogoLanthorn frames 3 speed 1\n"), std::string::npos)
+        << screen;
+}
+
+TEST(ScreenPrint, ShowsTheChatPaneScrolledAndTheInputSelection) {
+    lobbytest::Visit visit;
+    std::string screen;
+    int top = -1;
+    standin::PushChatEvent(7, 0, "", "Lobby");
+    for (int i = 0; i < 25; ++i)
+        standin::PushChatEvent(5, 0, "Mira*Kestrel", "line " + std::to_string(i));
+    standin::Frames(30); // the service hands over one event a frame
+    standin::Type("hi");
+    standin::Enter(); // a line sent keeps the pane at its end
+    standin::Type("hello");
+    standin::Check([] { standin::SelectText(4, 1); });
+    standin::Check([&] {
+        screen = qvhost::ScreenText();
+        top = lobbytest::ChatPane()->scrollTop;
+    });
+    EXPECT_EQ(visit.Quit(), 4u);
+    EXPECT_EQ(top, 8) << "27 lines in a pane that shows 19";
+    EXPECT_NE(screen.find("      style 0 font 4 flags 0x4 scroll bar at 400,390 height 314 top " +
+                          std::to_string(top) + " shows 19\n"),
+              std::string::npos)
+        << screen;
+    EXPECT_NE(screen.find("      style 0 font 4 flags 0x16 enter callback\n"
+                          "      edit \"hello\" caret 1 selected 1 to 4 max 200\n"),
+              std::string::npos)
+        << screen;
+}
+
 // ---- the stand-in's joint call log ----------------------------------------------------------
 TEST(StandInCallLog, HoldsEveryLibraryInOrderAndForgetsWhatIsCleared) {
     lobbytest::Visit visit;
