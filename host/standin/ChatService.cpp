@@ -29,6 +29,7 @@
 
 #include "../../Src/platform/ChatService.h"
 #include "../../Src/platform/Pellick.h"
+#include "Internal.h"
 #include "Services.h"
 #include "StandIn.h"
 
@@ -91,6 +92,7 @@ ChatState& S() {
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     S().calls.push_back({name, std::move(args)});
+    standin::internal::LogCall("chat", S().calls.back());
 }
 
 std::string Num(int64_t n) {
@@ -440,6 +442,7 @@ std::vector<Call> ChatCallsNamed(const std::string& name) {
 
 void ClearChatCalls() {
     S().calls.clear();
+    standin::internal::ForgetCalls("chat");
 }
 
 void SetOwnName(const std::string& name) {

@@ -85,6 +85,7 @@ RealmState& R() {
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     R().calls.push_back({name, std::move(args)});
+    standin::internal::LogCall("realm", R().calls.back());
 }
 
 std::string Num(int64_t n) {
@@ -327,6 +328,7 @@ std::vector<Call> RealmCallsNamed(const std::string& name) {
 
 void ClearRealmCalls() {
     R().calls.clear();
+    standin::internal::ForgetCalls("realm");
 }
 
 void SetRealmConnected(bool connected) {
