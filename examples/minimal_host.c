@@ -107,9 +107,12 @@ static void Put(char* field, size_t size, const char* text) {
 }
 
 /* The gaps between the listed fields belong to the host. */
-#define HOST_AREAS(r) {(r)->hostArea0, sizeof (r)->hostArea0}, {(r)->hostArea1, sizeof (r)->hostArea1}, \
-    {(r)->hostArea2, sizeof (r)->hostArea2}, {(r)->hostArea3, sizeof (r)->hostArea3}, \
-    {(r)->hostArea4, sizeof (r)->hostArea4}, {(r)->hostArea5, sizeof (r)->hostArea5}
+#define HOST_AREAS(r)                                                                                        \
+    {(r)->hostArea0, sizeof(r)->hostArea0}, {(r)->hostArea1, sizeof(r)->hostArea1},                          \
+        {(r)->hostArea2, sizeof(r)->hostArea2}, {(r)->hostArea3, sizeof(r)->hostArea3},                      \
+        {(r)->hostArea4, sizeof(r)->hostArea4}, {                                                            \
+        (r)->hostArea5, sizeof(r)->hostArea5                                                                 \
+    }
 struct Area {
     uint8_t* bytes;
     size_t size;
@@ -117,7 +120,8 @@ struct Area {
 
 static void SetHostAreas(LaunchRecord* r, int value) {
     struct Area areas[] = {HOST_AREAS(r)};
-    for (size_t i = 0; i < sizeof areas / sizeof areas[0]; i++) memset(areas[i].bytes, value, areas[i].size);
+    for (size_t i = 0; i < sizeof areas / sizeof areas[0]; i++)
+        memset(areas[i].bytes, value, areas[i].size);
 }
 
 static int HostAreasEqual(LaunchRecord* a, LaunchRecord* b) {

@@ -67,35 +67,35 @@ struct ChatServiceTable;
 #pragma pack(push, 1)
 typedef struct LaunchRecord {
     uint8_t hostArea0[0x14];
-    uint32_t nextAction;                    /* 0x14 out: QvNextAction */
-    uint16_t gameWord;                      /* 0x18 out */
-    char gameName[24];                      /* 0x1a out */
-    char gameInfo[0x88 - 0x32];             /* 0x32 out */
-    char accountName[0xb8 - 0x88];          /* 0x88 in */
-    char characterName[0x1e9 - 0xb8];       /* 0xb8 in */
-    uint8_t characterClass;                 /* 0x1e9 in: 0..6 */
-    uint16_t characterFlags;                /* 0x1ea in: 0x04, 0x08, 0x20, progress in bits 8..12 */
+    uint32_t nextAction;              /* 0x14 out: QvNextAction */
+    uint16_t gameWord;                /* 0x18 out */
+    char gameName[24];                /* 0x1a out */
+    char gameInfo[0x88 - 0x32];       /* 0x32 out */
+    char accountName[0xb8 - 0x88];    /* 0x88 in */
+    char characterName[0x1e9 - 0xb8]; /* 0xb8 in */
+    uint8_t characterClass;           /* 0x1e9 in: 0..6 */
+    uint16_t characterFlags;          /* 0x1ea in: 0x04, 0x08, 0x20, progress in bits 8..12 */
     uint8_t hostArea1[0x204 - 0x1ec];
-    uint32_t gameFlags;                     /* 0x204 out */
+    uint32_t gameFlags; /* 0x204 out */
     uint8_t hostArea2[0x20b - 0x208];
-    uint8_t gameDifficulty;                 /* 0x20b out: 0, 1 or 2 */
+    uint8_t gameDifficulty; /* 0x20b out: 0, 1 or 2 */
     uint8_t hostArea3[0x21f - 0x20c];
-    struct ChatServiceTable* chatService;   /* 0x21f in: never null */
-    uint32_t gameAddress;                   /* 0x223 out */
-    char realmName[24];                     /* 0x227 in: empty when not on a realm */
-    char gamePassword[24];                  /* 0x23f out */
-    char gameDescription[0x358 - 0x257];    /* 0x257 out */
-    uint8_t accountKind;                    /* 0x358 in: 4 no ladder, 2 realm game list */
+    struct ChatServiceTable* chatService; /* 0x21f in: never null */
+    uint32_t gameAddress;                 /* 0x223 out */
+    char realmName[24];                   /* 0x227 in: empty when not on a realm */
+    char gamePassword[24];                /* 0x23f out */
+    char gameDescription[0x358 - 0x257];  /* 0x257 out */
+    uint8_t accountKind;                  /* 0x358 in: 4 no ladder, 2 realm game list */
     uint8_t hostArea4[0x35b - 0x359];
-    char channelName[32];                   /* 0x35b in: empty selects the character layout */
-    char homeChannelName[32];               /* 0x37b in */
-    uint8_t figureLookA[16];                /* 0x39b in */
-    uint8_t figureLookB[16];                /* 0x3ab in */
-    uint8_t characterLevel;                 /* 0x3bb in */
-    uint8_t characterRealmByte;             /* 0x3bc in */
-    uint32_t guardWordHash;                 /* 0x3bd in: Corvel's HashString of the word */
-    uint32_t guardWordLength;               /* 0x3c1 in: 0 switches the guard word off */
-    uint16_t figureFlags;                   /* 0x3c5 in */
+    char channelName[32];       /* 0x35b in: empty selects the character layout */
+    char homeChannelName[32];   /* 0x37b in */
+    uint8_t figureLookA[16];    /* 0x39b in */
+    uint8_t figureLookB[16];    /* 0x3ab in */
+    uint8_t characterLevel;     /* 0x3bb in */
+    uint8_t characterRealmByte; /* 0x3bc in */
+    uint32_t guardWordHash;     /* 0x3bd in: Corvel's HashString of the word */
+    uint32_t guardWordLength;   /* 0x3c1 in: 0 switches the guard word off */
+    uint16_t figureFlags;       /* 0x3c5 in */
     uint8_t hostArea5[0x400 - 0x3c7];
 } LaunchRecord;
 #pragma pack(pop)
@@ -192,7 +192,8 @@ typedef const char*(QV_CALL* GetChannelListFn)(int flags);
  * the record in the caller's QV_EVENT_RECORD_SIZE-byte buffer. */
 typedef int(QV_CALL* PollEventFn)(uint32_t* kind, void* record);
 typedef int(QV_CALL* PeriodicTickFn)(void);
-typedef int(QV_CALL* AnnounceGameFn)(const char* name, const char* password, const char* text, uint32_t flags);
+typedef int(QV_CALL* AnnounceGameFn)(const char* name, const char* password, const char* text,
+                                     uint32_t flags);
 /* Null, or a block that starts with a 32-bit entry count. */
 typedef const void*(QV_CALL* GameListQueryFn)(const char* name, const char* password, uint32_t kindFlags,
                                               uint32_t filterFlags);
@@ -275,6 +276,21 @@ typedef struct RealmLogonData {
 enum { QV_LOGON_DATA_BYTES = 4, QV_LOGON_DATA_MIN_LENGTH = 9 };
 QV_STATIC_ASSERT(sizeof(RealmLogonData) == QV_LOGON_DATA_BYTES, "logon data layout");
 
+/* GameListQuery's block: a 32-bit game count, then per game a
+ * ServiceGameHeader followed by three zero-terminated texts (the name, a text
+ * the module does not read, the game's statText). The module reads the block
+ * only as far as its terminators lie within the texts' limits. */
+#pragma pack(push, 1)
+typedef struct ServiceGameHeader {
+    uint8_t gap0[12];
+    uint32_t address; /* the host's network address */
+    uint8_t gap1[16];
+} ServiceGameHeader;
+#pragma pack(pop)
+enum { QV_SERVICE_GAME_COUNT_BYTES = 4 };
+QV_STATIC_ASSERT(offsetof(ServiceGameHeader, address) == 12, "service game layout");
+QV_STATIC_ASSERT(sizeof(ServiceGameHeader) == 32, "service game layout");
+
 /* ---- 6. records exchanged with the realm client ------------------------------- */
 
 /* The game creation request handed to RealmCreateGame. */
@@ -297,6 +313,69 @@ QV_STATIC_ASSERT(offsetof(GameCreateRecord, kind) == 68, "create record layout")
 QV_STATIC_ASSERT(offsetof(GameCreateRecord, levelDifference) == 69, "create record layout");
 QV_STATIC_ASSERT(offsetof(GameCreateRecord, maxPlayers) == 70, "create record layout");
 QV_STATIC_ASSERT(sizeof(GameCreateRecord) == 71, "create record layout");
+
+/* The filter handed to RealmRequestGameList: all zero but flags. */
+#pragma pack(push, 1)
+typedef struct GameListFilter {
+    uint8_t zero[20];
+    uint32_t flags; /* 0x800 for a character with characterFlags 0x0004 */
+} GameListFilter;
+#pragma pack(pop)
+QV_STATIC_ASSERT(offsetof(GameListFilter, flags) == 20, "list filter layout");
+QV_STATIC_ASSERT(sizeof(GameListFilter) == 24, "list filter layout");
+
+/* One reply of the realm's game-list answer (handed over with its size). */
+#pragma pack(push, 1)
+typedef struct GameListReply {
+    uint32_t endMarker; /* non-zero in the reply that closes the list (no game) */
+    uint16_t requestId;
+    uint8_t gap0[2];
+    uint16_t gameId;
+    uint8_t gap1[10];
+    uint16_t players;
+    uint8_t gap2[6];
+    char name[16];
+    char description[32];
+} GameListReply;
+#pragma pack(pop)
+QV_STATIC_ASSERT(offsetof(GameListReply, endMarker) == 0, "list reply layout");
+QV_STATIC_ASSERT(offsetof(GameListReply, requestId) == 4, "list reply layout");
+QV_STATIC_ASSERT(offsetof(GameListReply, gameId) == 8, "list reply layout");
+QV_STATIC_ASSERT(offsetof(GameListReply, players) == 20, "list reply layout");
+QV_STATIC_ASSERT(offsetof(GameListReply, name) == 28, "list reply layout");
+QV_STATIC_ASSERT(offsetof(GameListReply, description) == 44, "list reply layout");
+QV_STATIC_ASSERT(sizeof(GameListReply) == 76, "list reply layout");
+
+/* The realm's answer to RealmRequestGameInfo (handed over with its size). */
+#pragma pack(push, 1)
+typedef struct GameInfoReply {
+    uint8_t gap0[4];
+    uint16_t requestId;
+    uint8_t gap1[6];
+    uint32_t elapsedSeconds;
+    uint8_t referenceLevel;
+    uint8_t levelDifference; /* 0: exactly the reference level, 100 or more: no restriction */
+    uint8_t maxPlayers;
+    uint8_t gap2;
+    uint32_t playerCount;
+    uint8_t gap3[20];
+    char description[32];
+    uint16_t playerClass[16];
+    uint16_t playerLevel[16];
+    char playerName[16][16];
+} GameInfoReply;
+#pragma pack(pop)
+QV_STATIC_ASSERT(offsetof(GameInfoReply, requestId) == 4, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, elapsedSeconds) == 12, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, referenceLevel) == 16, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, levelDifference) == 17, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, maxPlayers) == 18, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, playerCount) == 20, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, description) == 44, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, playerClass) == 76, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, playerLevel) == 108, "info reply layout");
+QV_STATIC_ASSERT(offsetof(GameInfoReply, playerName) == 140, "info reply layout");
+QV_STATIC_ASSERT(sizeof(GameInfoReply) == 396, "info reply layout");
 
 #ifdef __cplusplus
 }

@@ -35,7 +35,11 @@
 #define LOBBY_FATAL(number) FatalErrorReport((number), __FILE__, __LINE__)
 
 // ---- 1. visit state (core/Entry.cpp) --------------------------------------
-enum { kResultNone = QV_RESULT_NONE, kResultStartGame = QV_RESULT_START_GAME, kResultLeave = QV_RESULT_LEAVE };
+enum {
+    kResultNone = QV_RESULT_NONE,
+    kResultStartGame = QV_RESULT_START_GAME,
+    kResultLeave = QV_RESULT_LEAVE
+};
 enum { kLobbyIdle = 0, kLobbyCreatePending = 1, kLobbyJoinPending = 2, kLobbyGameListOpen = 3 };
 
 extern LaunchRecord* launch;

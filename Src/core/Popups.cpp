@@ -4,6 +4,7 @@
 #include "Lobby.h"
 
 #include "../games/CreateGame.h"
+#include "../games/JoinGame.h"
 
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
@@ -115,6 +116,7 @@ int ShowSidePanelClose(uint32_t) {
 // ---- dialog switching ----------------------------------------------------------------
 void LeaveDialog() {
     CloseCreateGameDialog(); // with the queue screen that reuses its controls
+    CloseJoinGameDialog();
     CloseTransients();
     DestroyControl(&panelMessage);
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;

@@ -81,7 +81,8 @@ enum LineUse {
 // reply", "expect pane"); the shape names the arguments as docs/scenarios.md
 // writes them; parse reads the arguments (the reader stands after the keyword),
 // fails the scenario when the line is malformed and returns what the line does.
-// A new line is one row in one of the tables below and its parse function.
+// A new line is one row in one of the tables below and its parse function,
+// and a row with an example in docs/scenarios.md (a test holds them together).
 struct LineKind {
     const char* keyword;
     const char* shape;
@@ -91,6 +92,7 @@ struct LineKind {
 extern const std::vector<LineKind> kSettingLines; // Settings.cpp: the launch record and the stand-in state
 extern const std::vector<LineKind> kStepLines;    // Steps.cpp: actions and service input
 extern const std::vector<LineKind> kExpectLines;  // Expectations.cpp: "expect ..." lines
+extern const std::vector<LineKind> kGameLines;    // GameLines.cpp: game lists and list rows
 // Every line kind, in table order.
 std::vector<const LineKind*> LineKinds();
 // Reads the keyword that starts the line and returns its row; null for a blank
@@ -102,6 +104,7 @@ struct Options {
     std::string modulePath;
     std::string scenarioPath;
     bool print = false;
+    bool printCalls = false; // with print: every call of every library, in order
 };
 // Reads and runs the scenario; returns the program's exit code.
 int RunScenario(const Options& options, const LobbyInterface* lobby);
@@ -132,6 +135,7 @@ std::vector<std::string> OutputFieldNames();
 // ---- printing (ScreenPrint.cpp) ----------------------------------------------------------
 std::string ScreenText();
 std::string CallsText();
+std::string AllCallsText(); // every library's calls in the order made, numbered
 std::string RecordOutputText(const LaunchRecord* record);
 
 } // namespace qvhost

@@ -29,6 +29,7 @@
 
 #include "../../include/QvMulti.h"
 #include "../../Src/platform/Pellick.h"
+#include "Internal.h"
 #include "Services.h"
 #include "StandIn.h"
 
@@ -91,6 +92,7 @@ ChatState& S() {
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     S().calls.push_back({name, std::move(args)});
+    standin::internal::LogCall("chat", S().calls.back());
 }
 
 std::string Num(int64_t n) {
@@ -192,6 +194,7 @@ int AnnounceGameSlot(const char* name, const char* password, const char* text, u
 const void* GameListQuerySlot(const char* name, const char* password, uint32_t kindFlags,
                               uint32_t filterFlags) {
     Record("GameListQuery", {Text(name), Text(password), Num(kindFlags), Num(filterFlags)});
+    if (const void* scripted = standin::internal::ServiceGameBlock(name)) return scripted;
     return S().gamePresent ? S().gameBlock.data() : nullptr;
 }
 
@@ -439,6 +442,7 @@ std::vector<Call> ChatCallsNamed(const std::string& name) {
 
 void ClearChatCalls() {
     S().calls.clear();
+    standin::internal::ForgetCalls("chat");
 }
 
 void SetOwnName(const std::string& name) {

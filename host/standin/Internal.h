@@ -1,6 +1,8 @@
 // Hooks between the stand-in libraries (not used by tests or the module).
 #pragma once
 
+#include "StandIn.h"
+
 namespace standin::internal {
 
 // Toolkit and script (Toolkit.cpp, Script.cpp).
@@ -16,5 +18,11 @@ void OnFrame();
 // does not import the realm client's.
 using FrameHook = void (*)();
 void SetFrameHook(FrameHook hook);
+
+// The log of every library's calls in order (CallLog.cpp). Library names:
+// "chat", "realm", "toolkit", "sound".
+void LogCall(const char* library, const Call& call);
+void ForgetCalls(const char* library); // when a library's own log is cleared
+void ResetCallLog();
 
 } // namespace standin::internal

@@ -85,6 +85,7 @@ RealmState& R() {
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     R().calls.push_back({name, std::move(args)});
+    standin::internal::LogCall("realm", R().calls.back());
 }
 
 std::string Num(int64_t n) {
@@ -216,11 +217,13 @@ void RealmJoinGame(const char* name, const char* password, uint16_t requestId) {
 void RealmRequestGameList(const void* filter, uint16_t requestId) {
     Record("RealmRequestGameList", {filter ? Hex(filter, 24) : "null", Num(requestId)});
     R().lastRequestId = requestId;
+    standin::internal::AnswerGameList(requestId);
 }
 
 void RealmRequestGameInfo(const char* name, uint16_t requestId) {
     Record("RealmRequestGameInfo", {Text(name), Num(requestId)});
     R().lastRequestId = requestId;
+    standin::internal::AnswerGameInfo(name, requestId);
 }
 
 uint16_t RealmJoinReplyWord() {
@@ -325,6 +328,7 @@ std::vector<Call> RealmCallsNamed(const std::string& name) {
 
 void ClearRealmCalls() {
     R().calls.clear();
+    standin::internal::ForgetCalls("realm");
 }
 
 void SetRealmConnected(bool connected) {

@@ -18,6 +18,7 @@ void ResetAll() {
     (void)frameHookSet;
     internal::ResetToolkit();
     toolkit::ResetSound();
+    internal::ResetCallLog();
     internal::ResetScript();
     internal::ResetServices();
 }
@@ -32,6 +33,7 @@ void ResetServices() {
     ResetRealm();
     ResetPellick();
     ResetCorvel();
+    ResetGameLists();
 }
 
 } // namespace standin::internal

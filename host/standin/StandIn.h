@@ -10,7 +10,7 @@
 //   1. clock            2. screen model       3. script (screen loop driver)
 //   4. strings          5. chat service       6. realm client
 //   7. core / utility   8. launch record      9. reset
-//  10. toolkit and sound calls
+//  10. toolkit and sound calls  11. scripted game lists
 #pragma once
 
 #include <cstdint>
@@ -32,15 +32,19 @@ void SetNow(uint32_t ms);
 void AdvanceTime(uint32_t ms);
 
 // ---- 2. screen model -------------------------------------------------------
+// A text box's lines and rows are one sequence on the real screen: `order`
+// (increasing over all controls) tells where each line and row was added.
 struct TextLine {
     std::u16string text;
     int colour = 0;
     int a = 0, b = 0;
+    int order = 0;
 };
 struct ListRow {
     std::string text; // 8-bit as given
     std::vector<std::u16string> cells;
     int data = 0, colour = 0;
+    int order = 0;
 };
 struct Control {
     QvControl handle = nullptr; // what the module holds
@@ -57,6 +61,7 @@ struct Control {
     // edit boxes
     std::u16string editText;
     int caret = 0;
+    int selectFrom = 0, selectTo = 0; // selected characters [from, to); none when equal
     int maxLength = 0;
     EditKeyCallback keyCallback = nullptr;
     ControlCallback changeCallback = nullptr;
@@ -70,6 +75,13 @@ struct Control {
     // banner
     std::string bannerPath;
     int bannerLetter = 0;
+    // What the descriptor's pointers pointed to when the control was made.
+    int font = -1;            // font number; -1 without a font pair
+    bool hasScroll = false;   // lists with a scroll bar
+    ScrollPlacement scroll{}; //
+    bool hasLogo = false;     // logos
+    QvImage logoFirst = nullptr, logoSecond = nullptr;
+    int logoFrames = 0, logoSpeed = 0;
 };
 // Live controls, in creation order.
 std::vector<Control*> Controls();
@@ -133,6 +145,15 @@ void PressEnter();
 void PressEscape(); // activates the cancel control
 void PressTab();
 void PressCtrlN();
+// Caret keys in the focused edit box: they move the caret (to the box's ends
+// for home and end), drop the selection and do not reach the key callback.
+void PressLeft();
+void PressRight();
+void PressHome();
+void PressEnd();
+// Selects characters [from, to) of the focused edit box, clamped to its text;
+// the caret goes to `to`. The next typed character replaces the selection.
+void SelectText(int from, int to);
 // Selects the row of a list, then calls the list's callback with a left-button-down record.
 void ClickListRow(Control* list, int row);
 // One tick of a timer control's callback, whether or not the timer was started.
@@ -276,5 +297,46 @@ void ResetAll();
 // hot-spot arguments, list layout) and every sound call, in order.
 std::vector<Call> ToolkitCalls();
 std::vector<Call> SoundCalls();
+// Every recorded call of every library (chat service, realm client, toolkit,
+// sound) in the order made; clearing a library's calls removes them here too.
+struct LibraryCall {
+    std::string library; // "chat", "realm", "toolkit" or "sound"
+    Call call;
+};
+std::vector<LibraryCall> AllCalls();
+
+// ---- 11. scripted game lists (GameLists.cpp) -------------------------------------
+struct GamePlayer {
+    std::string name;
+    uint16_t classIndex = 0, level = 1;
+};
+struct RealmGame {
+    uint16_t id = 0, players = 0;
+    std::string name, description;
+    uint32_t elapsedSeconds = 0;
+    uint8_t level = 1, difference = 255, maxPlayers = 8;
+    std::vector<GamePlayer> playerList;
+};
+// Once a realm game is scripted, every RealmRequestGameList is answered with one
+// list reply per scripted game (in order, repeated ids included) and then the
+// end marker, all with status 0; every RealmRequestGameInfo for a scripted name
+// with its details (an unknown name gets no reply).
+void AddRealmGame(const RealmGame& game); // replaces a game of the same name
+void RemoveRealmGame(const std::string& name);
+std::vector<uint8_t> GameListReplyBytes(const RealmGame& game, uint16_t requestId);
+std::vector<uint8_t> GameListEndBytes(uint16_t requestId);
+std::vector<uint8_t> GameInfoReplyBytes(const RealmGame& game, uint16_t requestId);
+
+struct ServiceGame {
+    std::string name;
+    uint32_t address = 0;
+    std::string statText; // difficulty digit, then the description
+};
+// Once a service game is scripted, GameListQuery answers with a block of the
+// scripted games (without a name all of them; with a name those whose name
+// equals it ignoring case), in place of SetGameBlock's block.
+void AddServiceGame(const ServiceGame& game); // replaces a game of the same name
+void RemoveServiceGame(const std::string& name);
+std::vector<uint8_t> GameBlockBytes(const std::vector<ServiceGame>& games);
 
 } // namespace standin

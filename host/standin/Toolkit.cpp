@@ -61,6 +61,7 @@ int figureFrameCount = 8;
 
 std::vector<Call> toolkitCalls;
 int stringTableToken = 0;
+int lineOrder = 0; // last order given to a text line or list row
 
 // Longest 16-bit text taken from the module (guards against a missing terminator).
 constexpr size_t kMaxText = 65536;
@@ -143,6 +144,19 @@ QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
     c.image = desc.image ? *desc.image : nullptr;
     if (desc.textId != 0) c.label = standin::toolkit::FromUnicode(GetString(desc.textId));
     if (desc.kind == kTextList) c.visibleCount = desc.height / 15;
+    if (desc.font) c.font = desc.font->font;
+    if (desc.kind == kTextList && desc.extra.scroll) {
+        c.hasScroll = true;
+        c.scroll = *desc.extra.scroll;
+    }
+    if (desc.kind == kLogo && desc.extra.logo) {
+        const LogoRecord& logo = *desc.extra.logo;
+        c.hasLogo = true;
+        c.logoFirst = logo.first ? *logo.first : nullptr;
+        c.logoSecond = logo.second ? *logo.second : nullptr;
+        c.logoFrames = logo.frames;
+        c.logoSpeed = logo.speed;
+    }
     controls[nextControlValue] = std::move(rec);
     return handle;
 }
@@ -197,6 +211,7 @@ void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text) {
 
 void NoteToolkitCall(const std::string& name, std::vector<std::string> args) {
     toolkitCalls.push_back(Call{name, std::move(args)});
+    standin::internal::LogCall("toolkit", toolkitCalls.back());
 }
 
 } // namespace standin::toolkit
@@ -411,16 +426,20 @@ void SetControlText(QvControl c, const Unicode* text) {
     Control* m = ModelOf(c);
     if (!m) return;
     m->label = standin::toolkit::FromUnicode(text);
-    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0});
+    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0, ++lineOrder});
 }
 
 void TextBoxAddLine(QvControl box, const char* text, int colourFlag) {
-    if (Control* m = ModelOf(box)) m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0});
+    if (Control* m = ModelOf(box))
+        m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0, ++lineOrder});
 }
 
 void TextListAddLine(QvControl list, const Unicode* text, int colour, int a, int b) {
-    if (Control* m = ModelOf(list))
-        m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b});
+    Control* m = ModelOf(list);
+    if (!m) return;
+    m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b, ++lineOrder});
+    standin::toolkit::NoteToolkitCall(
+        "TextListAddLine", {standin::Utf8(m->lines.back().text), Decimal(colour), Decimal(a), Decimal(b)});
 }
 
 void TextListClear(QvControl list) {
@@ -448,7 +467,7 @@ const Unicode* EditGetText(QvControl edit) {
 static void ReplaceEditText(Record* r, std::u16string text) {
     r->model.editText = std::move(text);
     r->model.caret = (int)r->model.editText.size();
-    r->allSelected = false;
+    r->model.selectFrom = r->model.selectTo = 0;
 }
 
 void EditSetText(QvControl edit, const char* text) {
@@ -461,7 +480,10 @@ void EditSetTextUnicode(QvControl edit, const Unicode* text) {
 }
 
 void EditSelectAll(QvControl edit) {
-    if (Record* r = standin::toolkit::RecordOf(edit)) r->allSelected = !r->model.editText.empty();
+    if (Control* m = ModelOf(edit)) {
+        m->selectFrom = 0;
+        m->selectTo = (int)m->editText.size();
+    }
 }
 
 void EditSetMaxLength(QvControl edit, int characters) {
@@ -492,6 +514,7 @@ void ListAddRowWithData(QvControl list, const char* text, int data, int colour, 
         row.text = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
         row.data = data;
         row.colour = colour;
+        row.order = ++lineOrder;
         r->model.rows.push_back(std::move(row));
     }
     r->currentRow = (int)r->model.rows.size() - 1;
@@ -605,7 +628,9 @@ void TimerEnable(QvControl timer, int enabled) {
 
 // ---- images and cursor -----------------------------------------------------------------------
 QvImage LoadImage(const char* path, int flags) {
-    (void)flags;
+    standin::toolkit::NoteToolkitCall(
+        "LoadImage",
+        {path ? std::string(path, strnlen(path, kMaxText)) : std::string("null"), Decimal(flags)});
     if (!path) return nullptr;
     nextImageValue += 8;
     std::string p(path, strnlen(path, kMaxText));
@@ -660,10 +685,16 @@ void SetFigureX(QvFigure figure, int x) {
     if (Figure* f = FigureOf(figure)) f->x = x;
 }
 void SetFigureParam(QvFigure figure, int value) {
-    if (Figure* f = FigureOf(figure)) f->param = value;
+    Figure* f = FigureOf(figure);
+    if (!f) return;
+    f->param = value;
+    standin::toolkit::NoteToolkitCall("SetFigureParam", {Decimal(value)});
 }
 void SetFigureParam2(QvFigure figure, int value) {
-    if (Figure* f = FigureOf(figure)) f->param2 = value;
+    Figure* f = FigureOf(figure);
+    if (!f) return;
+    f->param2 = value;
+    standin::toolkit::NoteToolkitCall("SetFigureParam2", {Decimal(value)});
 }
 void SetFigureFrame(QvFigure figure, int frame) {
     if (Figure* f = FigureOf(figure)) f->frame = frame;
