@@ -39,8 +39,8 @@ using standin::internal::Text;
 
 namespace {
 
-constexpr int kRecordSize = 288;
-constexpr int kNameOffset = 24;
+constexpr int kRecordSize = QV_EVENT_RECORD_SIZE;
+constexpr int kNameOffset = QV_CHAT_EVENT_USER_NAME;
 
 struct QueuedEvent {
     uint32_t kind = 0;
@@ -390,8 +390,11 @@ void DropChatAfter(int calls) {
 void PushChatEvent(uint32_t number, uint32_t userFlags, const std::string& userName, const std::string& text,
                    uint32_t second) {
     QueuedEvent e;
-    uint32_t head[3] = {number, userFlags, second};
-    memcpy(e.bytes.data(), head, sizeof head);
+    ChatEventHeader head{};
+    head.eventNumber = number;
+    head.userFlags = userFlags;
+    head.second = second;
+    memcpy(e.bytes.data(), &head, sizeof head);
     // Name and text are cut so that both terminators fit in the record.
     size_t nameLen = std::min<size_t>(userName.size(), kRecordSize - kNameOffset - 2);
     memcpy(e.bytes.data() + kNameOffset, userName.data(), nameLen);
@@ -411,20 +414,20 @@ void PushRawEvent(uint32_t kind, const std::vector<uint8_t>& bytes) {
 void PushAdEvent(uint32_t adId, const std::string& fileName, const std::vector<uint8_t>& data) {
     ChatState& s = S();
     QueuedEvent e;
-    e.kind = 3;
+    e.kind = QV_EVENT_AD;
     char* name = static_cast<char*>(Allocate((uint32_t)fileName.size() + 1, __FILE__, __LINE__));
     memcpy(name, fileName.c_str(), fileName.size() + 1);
     char* second = static_cast<char*>(Allocate(1, __FILE__, __LINE__));
     second[0] = 0;
     e.ownedBlocks = {name, second};
     s.adData.push_back(data);
-    uint32_t fields[6] = {adId,
-                          0,
-                          (uint32_t)(uintptr_t)name,
-                          (uint32_t)(uintptr_t)second,
-                          (uint32_t)(uintptr_t)s.adData.back().data(),
-                          (uint32_t)data.size()};
-    memcpy(e.bytes.data(), fields, sizeof fields);
+    AdRecord ad{};
+    ad.adId = adId;
+    ad.fileName = name;
+    ad.secondText = second;
+    ad.fileData = s.adData.back().data();
+    ad.dataSize = (uint32_t)data.size();
+    memcpy(e.bytes.data(), &ad, sizeof ad);
     s.events.push_back(std::move(e));
 }
 
