@@ -71,13 +71,17 @@ static int OnUserJoined(uint32_t userFlags, uint32_t, const char* userName, cons
     return 1;
 }
 
+// The notice is written while the user still stands in the channel.
 static int OnUserLeft(uint32_t, uint32_t, const char* userName, const char*) {
-    char notice[kDisplaySize];
-    if (RemoveUser(userName, notice, sizeof notice) && joinLeaveNotices) {
+    ChannelUser* user = FindUserByKey(userName);
+    if (!user) return 1;
+    if (joinLeaveNotices) {
         char line[kLineSize];
-        TextFormat(line, sizeof line, "%s has left the channel.", notice);
+        TextFormat(line, sizeof line, "%s has left the channel.",
+                   user->characterName[0] ? user->characterName : user->userName);
         AddChatLine(line, kColourChannel);
     }
+    RemoveUser(user);
     return 1;
 }
 

@@ -256,9 +256,10 @@ void DeselectUser() {
         selectedUser = nullptr;
         selectedIndex = -1;
     }
-    // The chat buttons exist once the chat layout is in place: from the start
-    // of a chat-layout visit, or after the switch to chat.
-    if (chatNotEntered == 0 || IsChatLayout()) RefreshChatButtons();
+    // Only after the switch to chat: in a visit that starts in the chat layout
+    // the buttons keep their state, so whisper without a selection still sends
+    // to the channel.
+    if (chatNotEntered == 0) RefreshChatButtons();
 }
 
 int FigureCellClick(uint32_t clickRecord) {

@@ -119,23 +119,25 @@ static uint8_t ZeroForFF(uint8_t byte) {
 }
 
 // Reads the character description of a QvDV, QvXP or QvST user. Returns 0 when
-// it is not usable: no two commas, the fixed part beyond the readable bytes, a
-// zero first appearance byte, or a class outside 0..6.
+// it is not usable: no two commas or the fixed part beyond the readable bytes
+// (nothing is stored then), or a zero first appearance byte (the realm and
+// character names are kept, the rest is not stored). Any class byte is taken:
+// class values no figure exists for fall back to the neutral figure when the
+// figure is made.
 static int ReadDescription(ChannelUser* user, const char* text, int length, int textSize) {
     char realm[sizeof user->realmName], name[sizeof user->characterName];
     int p = ReadField(text, 4, length, realm, sizeof realm);
     if (p >= 0) p = ReadField(text, p, length, name, sizeof name);
     if (p < 0 || p + kFixedSize > textSize) return 0;
 
-    const uint8_t* fixed = (const uint8_t*)text + p;
-    int classByte = fixed[kFixedClass];
-    if (fixed[kFixedAppearance] == 0 || classByte < 1 || classByte > 7) return 0;
-
     TextCopy(user->realmName, sizeof user->realmName, realm);
     TextCopy(user->characterName, sizeof user->characterName, name);
+    const uint8_t* fixed = (const uint8_t*)text + p;
+    if (fixed[kFixedAppearance] == 0) return 0;
+
     memcpy(user->appearance, fixed + kFixedAppearance, kLookBytes);
     memset(user->appearance + kLookBytes, 0xff, sizeof user->appearance - kLookBytes);
-    user->characterClass = (uint8_t)(classByte - 1);
+    user->characterClass = (uint8_t)(fixed[kFixedClass] - 1);
     memcpy(user->colours, fixed + kFixedColours, kLookBytes);
     memset(user->colours + kLookBytes, 0xff, sizeof user->colours - kLookBytes);
     user->level = fixed[kFixedLevel];
@@ -187,7 +189,8 @@ int ParseUserInfo(ChannelUser* user, const char* text, int textSize, uint32_t fl
         if (!fixedByFlag) {
             int special = (user->characterStatus & 0x0c) == 0x0c;
             int c = user->characterClass;
-            if (special) return (c == 0 || c == 1 || c == 6) ? kKindSpecialB : kKindSpecialA;
+            // 9 is no class's value but gets the second special figure too.
+            if (special) return (c == 0 || c == 1 || c == 6 || c == 9) ? kKindSpecialB : kKindSpecialA;
             return c; // keeps the parsed look
         }
     } else if (!fixedByFlag) {
@@ -342,18 +345,20 @@ int UpdateUserFlags(const char* userName, const char* userInfoText, int textSize
     return 1;
 }
 
-int RemoveUser(const char* userName, char* notice, int noticeSize) {
+ChannelUser* FindUserByKey(const char* userName) {
     char name[sizeof(ChannelUser::userName)];
     CutUserName(name, userName);
     const char* key = MatchKey(name);
+    for (ChannelUser* user = channelUsers; user; user = user->next)
+        if (strcmp(MatchKey(user->userName), key) == 0) return user;
+    return nullptr;
+}
 
+void RemoveUser(ChannelUser* user) {
     ChannelUser** link = &channelUsers;
-    while (*link && strcmp(MatchKey((*link)->userName), key) != 0)
+    while (*link && *link != user)
         link = &(*link)->next;
-    ChannelUser* user = *link;
-    if (!user) return 0;
-
-    if (notice) TextCopy(notice, noticeSize, user->characterName[0] ? user->characterName : user->userName);
+    if (!*link) return;
     *link = user->next;
     if (user == selectedUser) DeselectUser();
     DestroyFigure(user->figure, 1);
@@ -363,7 +368,6 @@ int RemoveUser(const char* userName, char* notice, int noticeSize) {
     WriteChannelTitle();
     ScrollFigureStrip(0);
     LayoutFigureStrip();
-    return 1;
 }
 
 void ClearUsers() {

@@ -260,9 +260,10 @@ int ParseUserInfo(ChannelUser* user, const char* userInfoText, int textSize, uin
 ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int textSize,
                              uint32_t userFlags);
 int UpdateUserFlags(const char* userName, const char* userInfoText, int textSize, uint32_t userFlags);
-// Removes the user with the name's account key; returns 1 when one was found.
-// notice, when given, receives the name the leave notice shows.
-int RemoveUser(const char* userName, char* notice, int noticeSize);
+// The first user whose key (text after the first '*') equals the name's, or null.
+ChannelUser* FindUserByKey(const char* userName);
+// Unlinks the user, drops its selection, destroys its figure and frees it.
+void RemoveUser(ChannelUser* user);
 void ClearUsers();
 void ResolveSpeaker(const char* userName, char* title, int titleSize, char* display, int displaySize);
 void SetChannelTitle(const char* text);

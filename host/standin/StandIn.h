@@ -37,6 +37,7 @@ struct TextLine {
     std::u16string text;
     int colour = 0;
     int a = 0, b = 0;
+    uint64_t serial = 0; // order of addition among the lines of all lists
 };
 struct ListRow {
     std::string text; // 8-bit as given

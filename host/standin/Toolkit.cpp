@@ -45,6 +45,7 @@ using standin::toolkit::Record;
 constexpr uintptr_t kControlBase = 0x40000000u, kImageBase = 0x50000000u, kFigureBase = 0x60000000u;
 uintptr_t nextControlValue = kControlBase, nextImageValue = kImageBase, nextFigureValue = kFigureBase;
 int nextSerial = 1;
+uint64_t textLineSerial = 0; // lines of every list, in the order they were added
 
 std::map<uintptr_t, std::unique_ptr<Record>> controls; // by handle value = creation order
 QvControl focus = nullptr, cancelControl = nullptr;
@@ -412,16 +413,18 @@ void SetControlText(QvControl c, const Unicode* text) {
     Control* m = ModelOf(c);
     if (!m) return;
     m->label = standin::toolkit::FromUnicode(text);
-    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0});
+    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0, ++textLineSerial});
 }
 
 void TextBoxAddLine(QvControl box, const char* text, int colourFlag) {
-    if (Control* m = ModelOf(box)) m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0});
+    if (Control* m = ModelOf(box))
+        m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0, ++textLineSerial});
 }
 
 void TextListAddLine(QvControl list, const Unicode* text, int colour, int a, int b) {
     if (Control* m = ModelOf(list))
-        m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b});
+        m->lines.push_back(
+            standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b, ++textLineSerial});
 }
 
 void TextListClear(QvControl list) {
@@ -634,7 +637,9 @@ void SetAuraImages(QvImage squelch, QvImage select) {
 }
 
 // ---- figures ----------------------------------------------------------------------------------
+// Kinds 0..24 are drawable; any other kind fails like a missing figure.
 QvFigure CreateFigure(int kind, int mode, const uint8_t* lookA, const uint8_t* lookB) {
+    if (kind < 0 || kind > 24) return nullptr;
     if (figureFailures > 0) {
         --figureFailures;
         return nullptr;
