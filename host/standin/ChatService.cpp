@@ -391,7 +391,7 @@ void PushChatEvent(uint32_t number, uint32_t userFlags, const std::string& userN
 void PushRawEvent(uint32_t kind, const std::vector<uint8_t>& bytes) {
     QueuedEvent e;
     e.kind = kind;
-    memcpy(e.bytes.data(), bytes.data(), std::min<size_t>(bytes.size(), kRecordSize));
+    if (!bytes.empty()) memcpy(e.bytes.data(), bytes.data(), std::min<size_t>(bytes.size(), kRecordSize));
     S().events.push_back(std::move(e));
 }
 
