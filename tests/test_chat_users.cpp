@@ -368,3 +368,18 @@ TEST(ChannelUsers, LeaveNoticeComesBeforeTheRemoval) {
     uint64_t notice = s.pane.back().serial;
     EXPECT_LT(notice, s.titleSerial) << "the title with the new count is written after the notice";
 }
+
+// A talk line's name is looked up ignoring case, in the name memory and in the
+// channel; of two users whose names differ only in case the one standing first
+// in the strip gives the title, whatever their arrival order.
+TEST(ChannelUsers, SpeakerFoundIgnoringCaseIsTheFirstInTheStrip) {
+    Visit visit;
+    Push(1, 0, "Nim*acct", Description("QvXP", "Nim", 1, Progress(4)));     // Slayer
+    Push(1, 0, "NIM*ACCT", Description("QvXP", "NIM", 1, Progress(12)));    // Patriarch
+    Push(5, 0, "nim*Acct", "first");                                        // arrival order: Nim*acct
+    Push(9, 0x02, "NIM*ACCT", Description("QvXP", "NIM", 1, Progress(12))); // now stands first
+    Push(5, 0, "nim*Acct", "second");
+    Screen s = LookThenQuit(visit);
+    EXPECT_EQ(s.Texts(), (std::vector<std::string>{kMarker + "4<Slayer nim> " + kMarker + "0first",
+                                                   kMarker + "4<Patriarch nim> " + kMarker + "0second"}));
+}

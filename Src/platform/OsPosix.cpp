@@ -26,7 +26,8 @@ static_assert(sizeof(time_t) == 8, "64-bit time_t");
 uint32_t OsTickCount() {
     timespec ts{};
     clock_gettime(CLOCK_BOOTTIME, &ts);
-    return (uint32_t)((uint64_t)ts.tv_sec * 1000u + (uint64_t)ts.tv_nsec / 1000000u);
+    // In 32 bits, which wrap like the tick count, without a 64-bit division.
+    return (uint32_t)ts.tv_sec * 1000u + (uint32_t)ts.tv_nsec / 1000000u;
 }
 
 struct OsLockRec {

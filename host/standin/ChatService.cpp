@@ -77,13 +77,17 @@ struct ChatState {
 void SetDefaults(ChatState& s);
 
 // Never destroyed: a fatal report may exit while the producer thread runs.
-ChatState& S() {
-    static ChatState* state = [] {
-        ChatState* s = new ChatState;
-        SetDefaults(*s);
-        return s;
-    }();
-    return *state;
+// Made on first use (on the host's thread, before any producer starts); the
+// check is inline, as the lobby polls every frame.
+ChatState* chatState = nullptr;
+__attribute__((noinline)) ChatState& MakeChatState() {
+    ChatState* s = new ChatState;
+    SetDefaults(*s);
+    chatState = s;
+    return *s;
+}
+inline ChatState& S() {
+    return chatState ? *chatState : MakeChatState();
 }
 
 void Record(const char* name, std::vector<std::string> args = {}) {
