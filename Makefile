@@ -12,7 +12,7 @@ VERSION := $(shell cat VERSION)
 DIST := build/dist/QvMulti-$(VERSION)
 WINE := WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine
 
-.PHONY: run test bench setup build-linux build-asan build-windows wine-visit wine-minimal-host dist format tsan
+.PHONY: run test bench bench-count setup build-linux build-asan build-windows wine-visit wine-minimal-host dist format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -25,8 +25,12 @@ test: setup build-linux build-asan build-windows tsan
 	$(MAKE) wine-visit
 	$(MAKE) wine-minimal-host
 
-bench: setup build-linux
+bench: bench-count
 	$(LINUX)/lobby_bench
+
+# Instructions per chat event at 10, 1000 and 10000 users, under callgrind.
+bench-count: setup build-linux
+	$(LINUX)/bench_count
 
 setup:
 	@sh tools/setup.sh

@@ -266,6 +266,34 @@ QV_STATIC_ASSERT(offsetof(AdRecord, fileData) == 16, "ad record layout");
 QV_STATIC_ASSERT(offsetof(AdRecord, dataSize) == 20, "ad record layout");
 QV_STATIC_ASSERT(sizeof(AdRecord) == 24, "ad record layout");
 
+/* The user description, the event text of the user-present and user-joined
+ * events: a four-character product tag, and for the tags "QvDV", "QvXP" and
+ * "QvST" the realm name, a comma, the character name, a comma and then this
+ * fixed part (33 bytes; packed words are Pellick's ReadPackedWord format). The
+ * module reads it only when it lies within the event record. */
+#pragma pack(push, 1)
+typedef struct CharacterDescription {
+    uint8_t packedWord[2];
+    uint8_t appearance[11]; /* a zero first byte: no figure data */
+    uint8_t classPlusOne;   /* the character class + 1 */
+    uint8_t colours[11];
+    uint8_t level;
+    uint8_t status[2]; /* packed word */
+    uint8_t extra[2];  /* packed word */
+    uint8_t realmByte; /* 0xff reads as 0 */
+    uint8_t spare[2];  /* 0xff reads as 0 */
+} CharacterDescription;
+#pragma pack(pop)
+QV_STATIC_ASSERT(offsetof(CharacterDescription, appearance) == 2, "user description layout");
+QV_STATIC_ASSERT(offsetof(CharacterDescription, classPlusOne) == 13, "user description layout");
+QV_STATIC_ASSERT(offsetof(CharacterDescription, colours) == 14, "user description layout");
+QV_STATIC_ASSERT(offsetof(CharacterDescription, level) == 25, "user description layout");
+QV_STATIC_ASSERT(offsetof(CharacterDescription, status) == 26, "user description layout");
+QV_STATIC_ASSERT(offsetof(CharacterDescription, extra) == 28, "user description layout");
+QV_STATIC_ASSERT(offsetof(CharacterDescription, realmByte) == 30, "user description layout");
+QV_STATIC_ASSERT(offsetof(CharacterDescription, spare) == 31, "user description layout");
+QV_STATIC_ASSERT(sizeof(CharacterDescription) == 33, "user description layout");
+
 /* GetRealmLogonData's block: a 32-bit length, then that many bytes that the
  * module hands to the realm client unread. Used only when length > 8. */
 #pragma pack(push, 1)

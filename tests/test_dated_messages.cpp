@@ -24,6 +24,7 @@ struct CharacterVisit : Visit {
         SetChannel("");
         setenv("TZ", "UTC", 1);
         tzset();
+        setenv("LC_ALL", "C", 1);
     }
 };
 
@@ -55,6 +56,44 @@ TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
         EXPECT_EQ(PaneLines()[0], "Thursday, December 31, 1970");
     });
     visit.Quit();
+}
+
+constexpr uint32_t kNewYear2040 = 2208988800u;               // Sunday, 1 January 2040, 00:00 UTC
+constexpr uint32_t kMarch2040 = kNewYear2040 + 60u * 86400u; // Thursday, 1 March 2040
+
+TEST(DatedMessages, DatesAfter2038) {
+    CharacterVisit visit;
+    PushAndDrain(kNewYear2040, "far ahead");
+    PushAndDrain(0xffffffffu, "last second");
+    standin::Check([] {
+        EXPECT_EQ(PaneLines(), (Lines{"Sunday, January 01, 2040", "far ahead", "",
+                                      "Sunday, February 07, 2106", "last second", ""}));
+    });
+    visit.Quit();
+}
+
+// The user's locale names the days and months and orders the fields, and its
+// character set is turned into UTF-8 (handed on as bytes, so the pane's lines
+// are read back byte for byte). The locale is made for the test.
+TEST(DatedMessages, LongDateFollowsTheUserLocale) {
+    std::string dir = testing::TempDir() + "qvlocales";
+    std::string make = "mkdir -p " + dir + " && localedef -i de_DE -f ISO-8859-1 " + dir +
+                       "/de_DE.ISO-8859-1 >/dev/null 2>&1";
+    if (system(make.c_str()) != 0) GTEST_SKIP() << "localedef or the de_DE locale source is missing";
+    CharacterVisit visit;
+    setenv("LOCPATH", dir.c_str(), 1);
+    setenv("LC_ALL", "de_DE.ISO-8859-1", 1);
+    PushAndDrain(kMarch2040, "latin");
+    PushAndDrain(kNewYear2040, "again");
+    std::vector<std::string> bytes;
+    standin::Check([&] {
+        for (const standin::TextLine& line : ChatPane()->lines)
+            bytes.push_back(std::string(line.text.begin(), line.text.end()));
+    });
+    visit.Quit();
+    unsetenv("LOCPATH");
+    EXPECT_EQ(bytes,
+              (Lines{"Donnerstag 01 M\xc3\xa4rz 2040", "latin", "", "Sonntag 01 Januar 2040", "again", ""}));
 }
 
 TEST(DatedMessages, TimeZeroShowsNothing) {
@@ -171,7 +210,8 @@ TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
         EXPECT_EQ(join[0].args, (std::vector<std::string>{"", "0", "0"}));
     });
     EXPECT_EQ(visit.Quit(), 4u);
-    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u) << "removed once, by the switch";
+    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 2u)
+        << "by the switch, and again at the end: no channel-joined event named a channel";
     EXPECT_EQ(standin::LiveControlCount(), 0);
     EXPECT_EQ(standin::LiveFigureCount(), 0);
     EXPECT_EQ(standin::LiveBlocks(), 0);

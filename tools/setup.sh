@@ -12,6 +12,8 @@ command -v wine >/dev/null || need="$need wine"
 dpkg -s wine32:i386 >/dev/null 2>&1 || need="$need wine32:i386"
 command -v make >/dev/null || need="$need make"
 command -v zip >/dev/null || need="$need zip"
+command -v valgrind >/dev/null || need="$need valgrind"
+[ -d /usr/share/i18n/locales ] || need="$need locales"
 if [ -n "$need" ]; then
   echo "installing:$need"
   dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386

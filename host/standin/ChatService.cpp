@@ -81,13 +81,17 @@ struct ChatState {
 void SetDefaults(ChatState& s);
 
 // Never destroyed: a fatal report may exit while the producer thread runs.
-ChatState& S() {
-    static ChatState* state = [] {
-        ChatState* s = new ChatState;
-        SetDefaults(*s);
-        return s;
-    }();
-    return *state;
+// Made on first use (on the host's thread, before any producer starts); the
+// check is inline, as the lobby polls every frame.
+ChatState* chatState = nullptr;
+__attribute__((noinline)) ChatState& MakeChatState() {
+    ChatState* s = new ChatState;
+    SetDefaults(*s);
+    chatState = s;
+    return *s;
+}
+inline ChatState& S() {
+    return chatState ? *chatState : MakeChatState();
 }
 
 void Record(const char* name, std::vector<std::string> args = {}) {
@@ -407,7 +411,7 @@ void PushChatEvent(uint32_t number, uint32_t userFlags, const std::string& userN
 void PushRawEvent(uint32_t kind, const std::vector<uint8_t>& bytes) {
     QueuedEvent e;
     e.kind = kind;
-    memcpy(e.bytes.data(), bytes.data(), std::min<size_t>(bytes.size(), kRecordSize));
+    if (!bytes.empty()) memcpy(e.bytes.data(), bytes.data(), std::min<size_t>(bytes.size(), kRecordSize));
     S().events.push_back(std::move(e));
 }
 

@@ -25,10 +25,12 @@
 // State: the live controls, images and figures, the focus, cancel control,
 // background, cursor, pointer, aura images, figure failure injection and the
 // toolkit call log.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 
 #include "Internal.h"
 #include "StandIn.h"
@@ -55,7 +57,8 @@ std::vector<std::string> imageLoads;
 QvImage background = nullptr, cursor = nullptr, squelchAura = nullptr, selectAura = nullptr;
 int pointerX = 0, pointerY = 0;
 
-std::map<uintptr_t, std::unique_ptr<Figure>> figures;
+// Hashed: a channel of thousands of users looks its figures up on every change.
+std::unordered_map<uintptr_t, std::unique_ptr<Figure>> figures;
 int figureFailures = 0;
 int figureFrameCount = 8;
 
@@ -308,6 +311,8 @@ std::vector<Figure*> Figures() {
     std::vector<Figure*> all;
     for (auto& [value, f] : figures)
         all.push_back(f.get());
+    // Handle values grow with each figure made.
+    std::sort(all.begin(), all.end(), [](const Figure* a, const Figure* b) { return a->handle < b->handle; });
     return all;
 }
 
@@ -658,7 +663,9 @@ void SetAuraImages(QvImage squelch, QvImage select) {
 }
 
 // ---- figures ----------------------------------------------------------------------------------
+// Kinds 0..24 are drawable; any other kind fails like a missing figure.
 QvFigure CreateFigure(int kind, int mode, const uint8_t* lookA, const uint8_t* lookB) {
+    if (kind < 0 || kind > 24) return nullptr;
     if (figureFailures > 0) {
         --figureFailures;
         return nullptr;
