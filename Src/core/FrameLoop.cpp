@@ -4,6 +4,8 @@
 // tick runs. Owns the timers and the queued game-info request.
 #include "Lobby.h"
 
+#include "../chat/ChannelBanner.h"
+
 // ---- state ----------------------------------------------------------------------
 // The timers start at 0 when the module is loaded and are never reset, so each
 // fires on the first frame of the first visit.
@@ -144,7 +146,8 @@ static int PollChatEvent() {
     alignas(4) uint8_t record[kChatEventRecordSize] = {0};
     if (!PollEvent(chatService, &kind, record)) return 0;
     if (kind == kKindChatEvent) DispatchChatEvent(record);
-    // Kind 3 (advertisements) waits for the banner; other kinds carry nothing the lobby uses.
+    if (kind == kKindAdvert) ShowAdBanner(record);
+    // Other kinds carry nothing the lobby uses.
     return 1;
 }
 

@@ -3,6 +3,9 @@
 // Owns transientControls, popupClose, popupOpenedAt and panelMessage.
 #include "Lobby.h"
 
+#include "../chat/ChannelBanner.h"
+#include "../help/HelpScreen.h"
+
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
 static int32_t transientCount;
@@ -112,8 +115,10 @@ int ShowSidePanelClose(uint32_t) {
 
 // ---- dialog switching ----------------------------------------------------------------
 void LeaveDialog() {
+    CloseChannelDialog();
     CloseTransients();
     DestroyControl(&panelMessage);
+    if (helpOpen) CloseHelpScreen(0);
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;
     if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
 }

@@ -21,6 +21,7 @@ void ResetServices() {
     ResetRealm();
     ResetPellick();
     ResetCorvel();
+    ResetMachine();
 }
 
 } // namespace standin::internal

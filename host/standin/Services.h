@@ -15,6 +15,7 @@ void ResetChat();
 void ResetRealm();
 void ResetPellick();
 void ResetCorvel();
+void ResetMachine();
 
 // Recorded-call arguments.
 std::string Hex(const void* bytes, uint32_t size);

@@ -10,7 +10,7 @@
 //   1. clock            2. screen model       3. script (screen loop driver)
 //   4. strings          5. chat service       6. realm client
 //   7. core / utility   8. launch record      9. reset
-//  10. toolkit and sound calls
+//  10. toolkit and sound calls  11. machine registry and started programs
 #pragma once
 
 #include <cstdint>
@@ -265,5 +265,19 @@ void ResetAll();
 // hot-spot arguments, list layout) and every sound call, in order.
 std::vector<Call> ToolkitCalls();
 std::vector<Call> SoundCalls();
+
+// ---- 11. machine registry and started programs ------------------------------------
+// The machine registry the module reads on Linux (empty valueName: the key's
+// default value; present false removes the value). Default: ".html" is of the
+// class "htmlfile", whose "shell\open\command" is "webbrowser".
+void SetMachineString(const std::string& keyPath, const std::string& valueName, const std::string& value,
+                      bool present = true);
+// Programs are never started: each start is recorded with its argument vector
+// and succeeds unless SetProcessStartFails(true).
+void SetProcessStartFails(bool fails);
+// "ReadMachineString" (key path, value name or "null") and "StartProcess"
+// (the argument vector), in order.
+std::vector<Call> MachineCalls();
+std::vector<Call> MachineCallsNamed(const std::string& name);
 
 } // namespace standin
