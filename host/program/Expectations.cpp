@@ -146,11 +146,19 @@ static std::string ArgsText(const std::vector<Token>& args) {
 
 enum CallCheck { kCalled, kNotCalled, kCount };
 
-static Expectation CallExpectation(bool chat, const std::string& name, const std::vector<Token>& args,
+// Whose recorded calls an expectation reads: the chat service, the realm
+// client, or the machine (registry reads and started programs).
+enum CallSource { kChatCalls, kRealmCalls, kMachineCalls };
+
+static Expectation CallExpectation(CallSource source, const std::string& name, const std::vector<Token>& args,
                                    CallCheck check, long long count) {
     return [=]() -> std::string {
-        std::vector<standin::Call> calls = chat ? standin::ChatCalls() : standin::RealmCalls();
-        const char* service = chat ? "chat-service" : "realm";
+        std::vector<standin::Call> calls = source == kChatCalls    ? standin::ChatCalls()
+                                           : source == kRealmCalls ? standin::RealmCalls()
+                                                                   : standin::MachineCalls();
+        const char* service = source == kChatCalls    ? "chat-service"
+                              : source == kRealmCalls ? "realm"
+                                                      : "machine";
         int matched = 0;
         std::string firstMatch;
         std::string sameName;
@@ -246,8 +254,11 @@ Expectation ParseExpectation(LineReader& reader, LaunchRecord* record, const uin
                                   state);
     }
     if (kind == "chatcall" || kind == "realmcall" || kind == "nochatcall" || kind == "norealmcall" ||
-        kind == "chatcalls" || kind == "realmcalls") {
-        bool chat = kind.find("chat") != std::string::npos;
+        kind == "chatcalls" || kind == "realmcalls" || kind == "machinecall" || kind == "nomachinecall" ||
+        kind == "machinecalls") {
+        CallSource source = kind.find("chat") != std::string::npos    ? kChatCalls
+                            : kind.find("realm") != std::string::npos ? kRealmCalls
+                                                                      : kMachineCalls;
         CallCheck check = kind.rfind("no", 0) == 0 ? kNotCalled : kind.back() == 's' ? kCount : kCalled;
         long long count = check == kCount ? reader.Number("call count") : 0;
         std::string name = reader.Word("call name");
@@ -255,7 +266,7 @@ Expectation ParseExpectation(LineReader& reader, LaunchRecord* record, const uin
         Token t;
         while (reader.NextIf(&t))
             args.push_back(t);
-        return CallExpectation(chat, name, args, check, count);
+        return CallExpectation(source, name, args, check, count);
     }
     if (kind == "input") {
         std::string text = reader.Rest();

@@ -55,10 +55,11 @@ static LineKind KindOf(const std::string& text, const Where& where) {
         if (sub.text == "reply" || sub.text == "message" || sub.text == "listreply") return kAction;
         return kState;
     }
-    static const char* const kStateVerbs[] = {"chat",         "registry",     "registrypath", "strings",
-                                              "ownname",      "channels",     "fullcontent",  "clock",
-                                              "failfigures",  "figureframes", "logondata",    "gameblock",
-                                              "queueoutcome", "profile",      "adinfo"};
+    static const char* const kStateVerbs[] = {"chat",          "registry",        "registrypath", "strings",
+                                              "ownname",       "channels",        "fullcontent",  "clock",
+                                              "failfigures",   "figureframes",    "logondata",    "gameblock",
+                                              "queueoutcome",  "profile",         "adinfo",       "adlink",
+                                              "machinestring", "nomachinestring", "startfails"};
     for (const char* s : kStateVerbs)
         if (v == s) return kState;
     return kAction;
@@ -206,6 +207,28 @@ static std::function<void()> ParseState(LineReader& reader) {
         bool present = rest != "none";
         std::vector<uint8_t> bytes = present ? ParseHex(where, rest) : std::vector<uint8_t>();
         return [id, bytes, present]() { standin::SetAdInfo(id, bytes, present); };
+    }
+    if (verb == "adlink") {
+        uint32_t id = (uint32_t)reader.Number("ad id");
+        std::string link = reader.Rest();
+        std::vector<uint8_t> bytes(link.begin(), link.end());
+        bytes.push_back(0);
+        return [id, bytes]() { standin::SetAdInfo(id, bytes); };
+    }
+    if (verb == "machinestring" || verb == "nomachinestring") {
+        std::string key = reader.Word("registry key");
+        bool present = verb == "machinestring";
+        std::string value;
+        if (present)
+            value = reader.Rest();
+        else
+            reader.End();
+        return [=]() { standin::SetMachineString(key, "", value, present); };
+    }
+    if (verb == "startfails") {
+        bool fails = ReadFlag(reader, "startfails");
+        reader.End();
+        return [fails]() { standin::SetProcessStartFails(fails); };
     }
     ScenarioError(where, "unknown setting: " + verb);
 }
