@@ -153,7 +153,9 @@ int OsTempPath(char* buf, int size) {
 int OsTempFileName(const char* dir, const char* prefix, char* name, int size) {
     char stem[4] = {0};
     strncpy(stem, prefix, 3);
-    int n = snprintf(name, (size_t)size, "%s%sXXXXXX", dir, stem);
+    size_t dirLength = strlen(dir);
+    const char* separator = dirLength && dir[dirLength - 1] != '/' ? "/" : ""; // "." has none
+    int n = snprintf(name, (size_t)size, "%s%s%sXXXXXX", dir, separator, stem);
     if (n <= 0 || n >= size) return 0;
     int fd = mkstemp(name);
     if (fd < 0) return 0;
