@@ -32,6 +32,10 @@ static void EnqueueStep(const Where& where, std::function<void()> step) {
     standin::Enqueue([where, step, index]() {
         step();
         stepsRun = index + 1;
+        if (stepsRun == (int)steps.size()) {
+            std::string error = TakeEndPicture();
+            if (!error.empty()) Fail(where, error);
+        }
         if (options.print) {
             lastScreen = ScreenText();
             lastScreenWhere = where;
@@ -337,7 +341,20 @@ static void ScriptAction(LineReader& reader) {
         step = [x, y]() { standin::SetPointer(x, y); };
     } else if (verb == "show") {
         reader.End();
-        step = [where]() { ShowScreen(where); };
+        step = [where]() {
+            ShowScreen(where);
+            std::string error = TakeLinePicture(where);
+            if (!error.empty()) Fail(where, error);
+        };
+    } else if (verb == "picture") {
+        std::string name = reader.Word("picture name");
+        reader.End();
+        if (name.empty() || name.find_first_of("/\\") != std::string::npos || name[0] == '.')
+            ScenarioError(where, "a picture name is a file name without folders");
+        step = [where, name]() {
+            std::string error = TakePicture(name);
+            if (!error.empty()) Fail(where, error);
+        };
     } else if (verb == "event") {
         uint32_t number = (uint32_t)reader.Number("event number");
         uint32_t flags = (uint32_t)reader.Number("user flags");
@@ -377,8 +394,9 @@ static void ScriptAction(LineReader& reader) {
 // ---- the run --------------------------------------------------------------------------------------
 int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     options = opts;
-    std::ifstream in(options.scenarioPath);
-    if (!in) {
+    std::ifstream in;
+    if (!options.scenarioPath.empty()) in.open(options.scenarioPath); // a window without a scenario: no lines
+    if (!options.scenarioPath.empty() && !in) {
         std::fprintf(stderr, "qvhost: cannot read %s\n", options.scenarioPath.c_str());
         return 2;
     }
@@ -442,7 +460,13 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         }
     }
 
+    if (!StartScreenOutput(options)) return 2;
     result = standin::RunVisit(lobby, &record);
+    if (steps.empty()) {
+        std::string error = TakeEndPicture();
+        if (!error.empty()) Fail(Where{options.scenarioPath, (int)lines.size()}, error);
+    }
+    EndScreenOutput();
 
     if (stepsRun < (int)steps.size())
         Fail(steps[stepsRun], "the visit ended before this line ran (" +
@@ -472,7 +496,8 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     }
     for (size_t i = 0; i < failures.size(); ++i)
         std::printf("%s %s\n", i == 0 ? "FAILED" : "also failed", failures[i].c_str());
-    std::printf("%s: %s (result %u, %d of %d scripted steps ran)\n", options.scenarioPath.c_str(),
+    std::printf("%s: %s (result %u, %d of %d scripted steps ran)\n",
+                options.scenarioPath.empty() ? "(window)" : options.scenarioPath.c_str(),
                 failures.empty() ? "passed" : "FAILED", result, stepsRun, (int)steps.size());
     std::fflush(stdout);
     return failures.empty() ? 0 : 1;

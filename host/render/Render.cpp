@@ -289,7 +289,7 @@ void ImageArea(Canvas& c, Rect r, QvImage image, const std::string& label) {
     Fill(c, r, 0x302a3e);
     Frame(c, r, 0x786c96);
     ClipScope clip(c, r);
-    Text(c, r.x + 4, r.y + 2, label, 9, 0x9a8cb4);
+    Text(c, r.x + 4, std::max(r.y, 0) + 2, label, 9, 0x9a8cb4); // areas may start above the screen
 }
 
 // ---- controls ------------------------------------------------------------------------------

@@ -22,6 +22,7 @@ WindowOptions options;
 QvControl pressedControl = nullptr;
 uint32_t lastTicks = 0, frameStart = 0, closedAt = 0;
 bool closed = false;
+int picturesTaken = 0;
 
 constexpr int kQuitLabel = 5316;
 constexpr uint32_t kCloseGraceMs = 2000;
@@ -98,6 +99,13 @@ void Key(const SDL_KeyboardEvent& e) {
     case SDLK_n:
         if (ctrl) standin::PressCtrlN();
         return;
+    case SDLK_F12: {
+        std::string path = (options.pictureDir.empty() ? std::string(".") : options.pictureDir) + "/window-" +
+                           std::to_string(++picturesTaken) + ".png";
+        std::string error;
+        if (!WritePicture(path, &error)) SDL_Log("%s", error.c_str());
+        return;
+    }
     default:
         return;
     }

@@ -8,7 +8,7 @@
 // clicked when pressed); a right click goes to the figure strip's cells; the
 // wheel scrolls the list under the pointer; typed text and Backspace, Delete,
 // the arrows, Home, End go to the focused edit box; Enter, Tab and Ctrl+N as
-// the script's keys; Escape to the cancel control. Closing the window clicks
+// the script's keys; Escape to the cancel control; F12 writes a picture. Closing the window clicks
 // the quit button, or ends the visit by force when that cannot be clicked or
 // the visit still runs two seconds later.
 #pragma once
@@ -24,6 +24,7 @@ struct WindowOptions {
     // a scenario's own waits keep their meaning while it runs.
     bool liveClock = true;
     std::function<void()> everyFrame; // after the input, before drawing
+    std::string pictureDir;           // F12 writes window-<n>.png there ("": the current folder)
 };
 
 // Opens the window and installs the frame hook (render::Init first). False with *error set.
