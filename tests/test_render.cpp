@@ -229,3 +229,157 @@ TEST_F(Render, HiddenControlsAreNotDrawn) {
         EXPECT_GT(p.Count(r, render::BackgroundColour()), r.w * r.h * 9 / 10);
     });
 }
+
+// ---- controls made directly, as a dialog the lobby adds would make them -------------------------
+namespace {
+
+QvControl MakeControl(int kind, int x, int y, int w, int h, const ScrollPlacement* scroll = nullptr) {
+    static ControlDescriptor descs[16];
+    static int used = 0;
+    ControlDescriptor& d = descs[used++ % 16];
+    d = ControlDescriptor{};
+    d.kind = kind;
+    d.x = x;
+    d.y = y;
+    d.width = w;
+    d.height = h;
+    d.extra.scroll = scroll;
+    return CreateControl(&d);
+}
+
+std::vector<uint16_t> Wide(const std::u16string& s) {
+    std::vector<uint16_t> out(s.begin(), s.end());
+    out.push_back(0);
+    return out;
+}
+
+void AddLine(QvControl list, const std::u16string& text, int colour) {
+    std::vector<uint16_t> w = Wide(text);
+    TextListAddLine(list, reinterpret_cast<const Unicode*>(w.data()), colour, 0, 1);
+}
+
+constexpr uint32_t kSelectedRow = 0x46508c, kSelection = 0x3c5aa0;
+
+} // namespace
+
+TEST_F(Render, ListRowsShowTheSelectionFromTheScrollPosition) {
+    standin::ResetAll();
+    QvControl list = MakeControl(kTextList, 100, 300, 200, 150); // rows 150..299
+    ListSetRowCount(list, 10);                                   // 15 pixels a row
+    for (const char* name : {"alpha", "beta", "gamma", "delta", "epsilon"})
+        ListAddRow(list, name);
+    ListSetSelection(list, 2);
+    Picture p;
+    EXPECT_GT(p.Count({100, 150 + 2 * 15, 200, 15}, kSelectedRow), 1000);
+    EXPECT_EQ(p.Count({100, 150 + 1 * 15, 200, 15}, kSelectedRow), 0);
+    ListScrollTo(list, 1);
+    Picture scrolled;
+    EXPECT_GT(scrolled.Count({100, 150 + 1 * 15, 200, 15}, kSelectedRow), 1000);
+    EXPECT_EQ(scrolled.Count({100, 150 + 2 * 15, 200, 15}, kSelectedRow), 0);
+    EXPECT_EQ(render::ListRowAt(*standin::Find(list), 150 + 15 + 3), 2);
+    EXPECT_EQ(render::ListRowAt(*standin::Find(list), 150 + 5 * 15), -1); // below the last row
+    EXPECT_EQ(render::ListRowAt(*standin::Find(list), 140), -1);          // above the list
+}
+
+TEST_F(Render, CellsStandInTheirColumns) {
+    standin::ResetAll();
+    QvControl list = MakeControl(kTextList, 100, 300, 200, 150);
+    ListSetColumns(list, 2);
+    ListSetCellText(list, "left", 0, 0);
+    ListSetCellText(list, "right", 0, 1);
+    Picture p;
+    // Text in both halves of the first row.
+    EXPECT_GT(p.Count({100, 150, 100, 15}, render::Palette(0)), 5);
+    EXPECT_GT(p.Count({200, 150, 100, 15}, render::Palette(0)), 5);
+}
+
+TEST_F(Render, EditBoxShowsCaretOnlyWithFocusAndTheSelection) {
+    standin::ResetAll();
+    QvControl edit = MakeControl(kEditBox, 100, 200, 200, 24); // rows 176..199
+    EditSetText(edit, "hello");
+    render::Rect r{100, 176, 200, 24};
+    Picture unfocused;
+    SetFocus(edit);
+    Picture focused;
+    EXPECT_GT(focused.Differences(unfocused, r), 10); // frame colour and caret
+    EXPECT_EQ(unfocused.Count(r, kSelection), 0);
+    EditSelectAll(edit);
+    Picture selected;
+    EXPECT_GT(selected.Count(r, kSelection), 50);
+}
+
+TEST_F(Render, MarkersWithAnUnknownCharacterOrAtTheEnd) {
+    standin::ResetAll();
+    std::u16string marker = standin::StringText(3994);
+    ASSERT_FALSE(marker.empty());
+    QvControl list = MakeControl(kTextList, 100, 300, 300, 150);
+    AddLine(list, u"abc" + marker + u"xdef", 2); // unknown colour: the line keeps colour 2
+    AddLine(list, u"abc", 1);                    // reference width
+    AddLine(list, u"abc" + marker, 1);           // a final marker is text
+    Picture p;
+    EXPECT_GT(p.Count({100, 151, 300, 15}, render::Palette(2)), 20);
+    EXPECT_EQ(p.Count({100, 151, 300, 15}, render::Palette(0)), 0);
+    auto plain = p.Span({100, 166, 300, 15}, render::Palette(1));
+    auto tail = p.Span({100, 181, 300, 15}, render::Palette(1));
+    EXPECT_GT(tail.second, plain.second + 4);
+}
+
+TEST_F(Render, TextBoxesWithoutScrollBarWrapLongLines) {
+    standin::ResetAll();
+    ScrollPlacement bar{305, 300, 150};
+    QvControl box = MakeControl(kTextList, 100, 300, 200, 150);
+    QvControl pane = MakeControl(kTextList, 400, 300, 200, 150, &bar);
+    std::u16string longLine = u"one two three four five six seven eight nine ten eleven twelve thirteen";
+    AddLine(box, longLine, 0);
+    AddLine(pane, longLine, 0);
+    Picture p;
+    EXPECT_GT(p.Count({100, 166, 200, 15}, render::Palette(0)), 10); // second screen line
+    EXPECT_EQ(p.Count({400, 166, 200, 15}, render::Palette(0)), 0);  // one line, cut at the edge
+    EXPECT_NE(p.At(310, 200), render::BackgroundColour());           // the pane's scroll bar
+}
+
+TEST_F(Render, OverlayOutlinesClickableAreasOnlyWhenAsked) {
+    standin::ResetAll();
+    QvControl area = MakeControl(kClickArea, 100, 300, 200, 100);
+    (void)area;
+    Picture plain;
+    EXPECT_EQ(plain.Count({100, 200, 200, 100}, render::BackgroundColour()), 200 * 100);
+    render::Options o;
+    o.debugOverlay = true;
+    std::string error;
+    ASSERT_TRUE(render::Init(o, &error)) << error;
+    Picture overlay;
+    EXPECT_GT(overlay.Count({100, 200, 200, 1}, 0xff3cff), 50); // the dashed top edge
+}
+
+TEST_F(Render, ArtFolderPicturesReplaceTheFrames) {
+    standin::ResetAll();
+    std::string dir = ::testing::TempDir();
+    SDL_Surface* art = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_FillRect(art, nullptr, SDL_MapRGB(art->format, 0x12, 0x9a, 0x34));
+    ASSERT_EQ(IMG_SavePNG(art, (dir + "/panelart.png").c_str()), 0);
+    SDL_FreeSurface(art);
+    static QvImage image = LoadImage("DATA\\GLOBAL\\UI\\BIGMENU\\panelart", 0);
+    static QvImage missing = LoadImage("DATA\\GLOBAL\\UI\\BIGMENU\\notthere", 0);
+    ControlDescriptor d{};
+    d.kind = kImageControl;
+    d.x = 100;
+    d.y = 300;
+    d.width = 100;
+    d.height = 100;
+    d.image = &image;
+    CreateControl(&d);
+    d.x = 300;
+    d.image = &missing;
+    CreateControl(&d);
+    Picture framed;
+    EXPECT_EQ(framed.Count({100, 200, 100, 100}, 0x129a34), 0);
+    render::Options o;
+    o.artDir = dir;
+    std::string error;
+    ASSERT_TRUE(render::Init(o, &error)) << error;
+    Picture drawn;
+    EXPECT_EQ(drawn.Count({100, 200, 100, 100}, 0x129a34), 100 * 100);
+    EXPECT_EQ(drawn.Differences(framed, {300, 200, 100, 100}), 0); // no art: still the labelled frame
+    std::remove((dir + "/panelart.png").c_str());
+}
