@@ -23,6 +23,8 @@ QvControl pressedControl = nullptr;
 uint32_t lastTicks = 0, frameStart = 0, closedAt = 0;
 bool closed = false;
 int picturesTaken = 0;
+bool shownOnce = false;
+constexpr const char* kTitle = "QvMulti lobby (stand-in host)";
 
 constexpr int kQuitLabel = 5316;
 constexpr uint32_t kCloseGraceMs = 2000;
@@ -155,6 +157,12 @@ void Frame() {
         SDL_BlitSurface(canvas, nullptr, surface, nullptr);
         SDL_UpdateWindowSurface(window);
     }
+    if (!shownOnce) {
+        // The title tells whoever waits for the window (a test with xdotool)
+        // that the lobby is built and drawn.
+        SDL_SetWindowTitle(window, kTitle);
+        shownOnce = true;
+    }
     bool overBanner = standin::ImagePath(standin::Cursor()).find("lrotate") != std::string::npos;
     SDL_SetCursor(overBanner && handCursor ? handCursor : SDL_GetDefaultCursor());
     uint32_t period = 1000u / (uint32_t)std::max(1, options.fps);
@@ -171,7 +179,8 @@ bool OpenWindow(const WindowOptions& opts, std::string* error) {
         *error = std::string("cannot open a window: ") + SDL_GetError();
         return false;
     }
-    window = SDL_CreateWindow("QvMulti lobby (stand-in host)", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+    shownOnce = false;
+    window = SDL_CreateWindow("QvMulti (starting)", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               kScreenWidth, kScreenHeight, SDL_WINDOW_SHOWN);
     canvas = SDL_CreateRGBSurfaceWithFormat(0, kScreenWidth, kScreenHeight, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!window || !canvas) {
