@@ -428,10 +428,9 @@ void DrawEdit(Canvas& c, const standin::Control& k, Rect r) {
 // frames 0 and 2 are the big steps (two heads).
 void DrawArrowGlyph(Canvas& c, Rect r, int frame, uint32_t rgb) {
     bool back = (frame / 2) % 2 == 0, big = frame < 4;
-    int heads = big ? 2 : 1, cy = r.y + r.h / 2;
-    for (int h = 0; h < heads; ++h) {
-        int tip = r.x + r.w / 2 + (back ? -5 : 5) + (h - (heads - 1) / 2.0 > 0 ? (back ? 5 : -5) : 0) -
-                  (big ? (back ? -2 : 2) : 0);
+    int cx = r.x + r.w / 2, cy = r.y + r.h / 2;
+    for (int offset : big ? std::vector<int>{-4, 4} : std::vector<int>{0}) {
+        int tip = back ? cx + offset - 3 : cx + offset + 3;
         for (int i = 0; i < 6; ++i)
             Fill(c, {back ? tip + i : tip - i, cy - i, 1, 2 * i + 1}, rgb);
     }

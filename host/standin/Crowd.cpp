@@ -114,9 +114,12 @@ std::string Description(const std::string& character) {
     for (int i = 0; i < 11; ++i)
         s += (char)(1 + Below(20));
     s += (char)(1 + Below(90)); // level
-    uint16_t status = (uint16_t)(Below(14) << 8 | (Below(4) == 0 ? 0x04 : 0) | (Below(6) == 0 ? 0x20 : 0));
+    // Status: progress in bits 8..12, sometimes 0x04 or 0x20; bits 0x01 and
+    // 0x2000, which nothing reads, keep both bytes non-zero inside the text.
+    uint16_t status =
+        (uint16_t)(Below(14) << 8 | 0x2001 | (Below(4) == 0 ? 0x04 : 0) | (Below(6) == 0 ? 0x20 : 0));
     s += (char)(status & 0xff);
-    s += (char)((status >> 8) ? status >> 8 : 1);
+    s += (char)(status >> 8);
     s += "\x01\x01";
     s += "\xff\xff\xff";
     return s;
