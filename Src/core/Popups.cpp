@@ -3,6 +3,8 @@
 // Owns transientControls, popupClose, popupOpenedAt and panelMessage.
 #include "Lobby.h"
 
+#include "../games/CreateGame.h"
+
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
 static int32_t transientCount;
@@ -112,6 +114,7 @@ int ShowSidePanelClose(uint32_t) {
 
 // ---- dialog switching ----------------------------------------------------------------
 void LeaveDialog() {
+    CloseCreateGameDialog(); // with the queue screen that reuses its controls
     CloseTransients();
     DestroyControl(&panelMessage);
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;

@@ -193,6 +193,10 @@ void SetChannelList(const std::vector<std::string>& names);
 void SetRealmLogonData(const std::vector<uint8_t>& data, bool present = true); // count is added
 void SetGameBlock(const std::vector<uint8_t>& block, bool present = true);
 void SetQueueOutcome(bool done, uint32_t outcome);
+// QueueQuery answers "not done" to that many calls before the answer above applies.
+void SetQueueWait(int polls);
+// What AnnounceGame returns (default 1).
+void SetAnnounceResult(int result);
 void SetProfile(const std::string& sex, const std::string& location, const std::string& description,
                 bool ready = true);
 void SetAdInfo(uint32_t adId, const std::vector<uint8_t>& info, bool present = true);
@@ -229,6 +233,12 @@ void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text);
 void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record);
 int LiveListReplies(); // taken and not yet released
 void SetRealmQueued(bool queued, int position = 0);
+// The next create request waits in the realm's queue at that position (0 or
+// less: it is not queued), moves up one place every stepMs ms of the clock (0:
+// never) and is answered with that status when its turn comes. A successful
+// create answer makes RealmJoinReplyWord return 1 until the next answer;
+// RealmReset forgets the last answer.
+void ScriptCreateQueue(int position, uint32_t stepMs, int status);
 // Logon: how many pumps/frames until the logon event is signalled (-1: never),
 // the status then, and whether selecting the character finishes.
 void SetRealmLogon(int framesUntilDone, int status, bool selectDone = true, bool dropDuringWait = false);
@@ -248,6 +258,8 @@ int LiveBlocks();
 std::vector<std::string> LogLines();
 void SetFullContent(bool full);
 void SetRegistryPath(const std::string& path); // default: the user's configuration directory
+// Removes a registry value (RegistryReadNumber then reports it absent).
+void ClearRegistryValue(const std::string& key, const std::string& valueName);
 uint32_t HashOf(const std::string& word);
 
 // ---- 8. launch record ------------------------------------------------------------
