@@ -7,7 +7,8 @@
 //   image, logo  the picture: a framed area labelled with the image's stem (or the art)
 //   text list    lines in their colours, or rows with cells in columns, the
 //                selected row lit, from the scroll position; a scroll bar where
-//                the descriptor places one; style 10 centres the lines
+//                the descriptor places one; style 10 centres the lines; only
+//                lists that scroll, take clicks or hold rows get a dark ground
 //   button       bevelled face with its label and image stem; disabled, pressed,
 //                lit (frame 2) and cancel control each look different
 //   data text    framed area with its texts
@@ -374,9 +375,11 @@ std::vector<std::u16string> Wrap(const std::u16string& line, int colour, int siz
 }
 
 void DrawTextList(Canvas& c, const standin::Control& k, Rect r) {
-    Blend(c, r, 0x000000, 90);
-    int size = FontSize(k);
     const ScrollPlacement* scroll = k.desc.extra.scroll;
+    // Panes and lists that take clicks or scroll get a darker ground; labels,
+    // titles and popup texts lie on whatever is under them.
+    if (scroll || k.desc.onClick || !k.rows.empty()) Blend(c, r, 0x000000, 90);
+    int size = std::min(FontSize(k), std::max(7, r.h - 3)); // a label's text fits its height
     ClipScope clip(c, r);
     if (!k.rows.empty()) {
         DrawRows(c, k, r, size);
