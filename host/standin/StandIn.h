@@ -113,6 +113,7 @@ struct Figure {
     uint8_t lookA[16]{}, lookB[16]{};
     int x = -1, param = 0, param2 = 0, frame = 0, frameCount = 8;
     uint32_t flags = 0;
+    bool hasState = false; // flags were set (figures of the strip); the player's own figure has none
     std::u16string labels[4];
     int level = 0;
     uint32_t tag = 0;
