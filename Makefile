@@ -1,6 +1,8 @@
-# Two commands: `make run` (a lobby visit of the host program with the default
-# scenario) and `make test` (both builds, every test, a visit under Wine).
-# Both install what they need with apt on a fresh Debian 12 machine.
+# `make run` (a lobby visit of the host program with the default scenario),
+# `make test` (both builds, every test, a visit under Wine), `make pictures`
+# (pictures of every scenario in build/pictures, and docs/lobby.png) and
+# `make window` (the lobby in a window, with a crowd of simulated users).
+# All install what they need with apt on a fresh Debian 12 machine.
 # `make dist` packs the module for hosts: build/dist/QvMulti-<VERSION>.zip.
 
 JOBS ?= 2
@@ -11,8 +13,10 @@ SCENARIO ?= host/scenarios/default.scn
 VERSION := $(shell cat VERSION)
 DIST := build/dist/QvMulti-$(VERSION)
 WINE := WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine
+CROWD ?= 40
+PICTURES := build/pictures
 
-.PHONY: run test bench bench-count setup build-linux build-asan build-windows wine-visit wine-minimal-host dist format tsan
+.PHONY: run test bench bench-count pictures window setup build-linux build-asan build-windows wine-visit wine-minimal-host dist format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -24,6 +28,21 @@ test: setup build-linux build-asan build-windows tsan
 	sh tests/check_imports.sh windows $(WIN)/QvMulti.dll
 	$(MAKE) wine-visit
 	$(MAKE) wine-minimal-host
+
+# One or more pictures per scenario: <scenario>-end.png after its last step,
+# <scenario>-<line>.png at its show lines and NAME.png at its picture lines.
+# The default scenario's "picture lobby" is the README's docs/lobby.png; the
+# default, channel and character pictures are kept in docs/pictures.
+pictures: setup build-linux
+	rm -rf $(PICTURES) && mkdir -p $(PICTURES) docs/pictures
+	for s in host/scenarios/*.scn; do \
+	  $(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --png $(PICTURES) $$s >/dev/null || exit 1; done
+	cp $(PICTURES)/lobby.png docs/lobby.png
+	cp $(PICTURES)/lobby.png docs/pictures/default.png
+	cp $(PICTURES)/channel.png $(PICTURES)/character.png docs/pictures/
+
+window: setup build-linux
+	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --window --crowd $(CROWD)
 
 bench: bench-count
 	$(LINUX)/lobby_bench

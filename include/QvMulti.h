@@ -211,6 +211,7 @@ typedef int(QV_CALL* RequestProfileFn)(const char* name, int count, int flag, co
                                        uint32_t value);
 typedef int(QV_CALL* PollProfileFn)(int count, int flag, char* const* buffers, const uint32_t* sizes);
 typedef int(QV_CALL* QueueQueryFn)(uint32_t* outcome);
+/* The banner's link, a zero-terminated text (read up to 1024 bytes), or null. */
 typedef const void*(QV_CALL* GetAdInfoFn)(uint32_t adId);
 typedef int(QV_CALL* SetMessageHandlersFn)(DatedMessageHandler dated, ClearMessagesHandler clear);
 typedef int(QV_CALL* ClearMessageHandlersFn)(void);

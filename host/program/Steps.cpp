@@ -167,10 +167,22 @@ static Run Pointer(LineReader& reader) {
     return Do([x, y]() { standin::SetPointer(x, y); });
 }
 
+// With --png each show line is also a picture.
 static Run Show(LineReader& reader) {
     reader.End();
     Where where = reader.where();
-    return Do([where]() { ShowScreen(where); });
+    return [where]() {
+        ShowScreen(where);
+        return TakeLinePicture(where);
+    };
+}
+
+static Run Picture(LineReader& reader) {
+    std::string name = reader.Word("picture name");
+    reader.End();
+    if (name.empty() || name[0] == '.' || name.find_first_of("/\\") != std::string::npos)
+        ScenarioError(reader.where(), "a picture name is a file name without folders");
+    return [name]() { return TakePicture(name); };
 }
 
 // ---- chat-service input ------------------------------------------------------------------------
@@ -261,6 +273,7 @@ extern const std::vector<LineKind> kStepLines = {
     {"frames",          "<n>",                                kStep, Frames},
     {"pointer",         "<x> <y>",                            kStep, Pointer},
     {"show",            "",                                   kStep, Show},
+    {"picture",         "<name>",                             kStep, Picture},
     {"event",           "<number> <flags> <userName|-> <text...>", kStep, Event},
     {"rawevent",        "<kind> <hex...>",                    kStep, RawEvent},
     {"ad",              "<adId> <fileName> <data...>",        kStep, Ad},

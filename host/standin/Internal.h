@@ -13,11 +13,11 @@ void ResetServices();
 // Called by the screen loop once per frame, before the frame callback: the realm
 // stand-in advances its logon countdown here.
 void OnFrame();
-// The toolkit's screen loop calls the hook once per frame (null: none). The
-// driver library sets it to OnFrame when it is loaded, so the toolkit library
-// does not import the realm client's.
-using FrameHook = void (*)();
-void SetFrameHook(FrameHook hook);
+// The toolkit's screen loop calls this hook once per frame before the frame
+// callback (null: none). The driver library sets it to OnFrame when it is
+// loaded, so the toolkit library does not import the realm client's.
+using ServicesHook = void (*)();
+void SetServicesHook(ServicesHook hook);
 
 // The log of every library's calls in order (CallLog.cpp). Library names:
 // "chat", "realm", "toolkit", "sound".

@@ -8,14 +8,14 @@ namespace {
 
 // The realm's per-frame work runs in every screen loop from the moment the
 // driver library is loaded.
-const bool frameHookSet = (standin::internal::SetFrameHook(&standin::internal::OnFrame), true);
+const bool servicesHookSet = (standin::internal::SetServicesHook(&standin::internal::OnFrame), true);
 
 } // namespace
 
 namespace standin {
 
 void ResetAll() {
-    (void)frameHookSet;
+    (void)servicesHookSet;
     internal::ResetToolkit();
     toolkit::ResetSound();
     internal::ResetCallLog();
@@ -34,6 +34,7 @@ void ResetServices() {
     ResetPellick();
     ResetCorvel();
     ResetGameLists();
+    ResetMachine();
 }
 
 } // namespace standin::internal

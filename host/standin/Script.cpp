@@ -34,6 +34,7 @@
 #include <string>
 
 #include "Internal.h"
+#include "Live.h"
 #include "StandIn.h"
 #include "Toolkit.h"
 
@@ -54,11 +55,11 @@ uint64_t framesRun = 0;
 bool timedOut = false;
 bool unwinding = false; // a timeout is ending every running loop
 bool scriptFailed = false;
-standin::internal::FrameHook frameHook = nullptr; // the services' per-frame work
+standin::internal::ServicesHook servicesHook = nullptr; // the services' per-frame work
+standin::FrameHook frameHook;                           // a window's per-frame work (Live.h)
 
 // Deeper nesting means a module that keeps opening wait loops: fail instead.
 constexpr size_t kMaxLoopDepth = 16;
-constexpr uint32_t kMsgLeftDown = 0x201;
 constexpr uint16_t kKeyBackspace = 8, kKeyTab = 9, kKeyCtrlN = 14;
 
 void ScriptFailure(const std::string& what) {
@@ -201,8 +202,8 @@ struct LoopScope {
 
 namespace standin::internal {
 
-void SetFrameHook(FrameHook hook) {
-    frameHook = hook;
+void SetServicesHook(ServicesHook hook) {
+    servicesHook = hook;
 }
 
 void ResetScript() {
@@ -227,7 +228,7 @@ void RunScreenLoop(FrameCallback frame) {
     loop.ended = unwinding;
     LoopScope scope(&loop);
     while (!loop.ended) {
-        if (frameHook) frameHook();
+        if (servicesHook) servicesHook();
         if (frame) frame(0);
         ++framesRun;
         if (loop.ended) break;
@@ -238,6 +239,8 @@ void RunScreenLoop(FrameCallback frame) {
             actions.pop_front();
             idleFrames = 0;
             if (action) action();
+        } else if (frameHook) {
+            idleFrames = 0;
         } else if (++idleFrames >= standin::kIdleFrameLimit) {
             fprintf(stderr, "stand-in script: %d idle frames with no action left; ending the visit\n",
                     standin::kIdleFrameLimit);
@@ -246,6 +249,7 @@ void RunScreenLoop(FrameCallback frame) {
             idleFrames = 0;
             EndAllLoops();
         }
+        if (frameHook && !loop.ended) frameHook();
     }
 }
 
@@ -273,6 +277,16 @@ uint64_t FramesRun() {
 }
 bool ScriptFailed() {
     return scriptFailed;
+}
+
+void SetFrameHook(FrameHook hook) {
+    frameHook = std::move(hook);
+}
+
+void EndAllScreenLoops() {
+    if (loops.empty()) return;
+    unwinding = true;
+    EndAllLoops();
 }
 
 void ClickControl(Control* c) {

@@ -715,7 +715,10 @@ uint32_t GetFigureFlags(QvFigure figure) {
     return f ? f->flags : 0;
 }
 void SetFigureFlags(QvFigure figure, uint32_t state) {
-    if (Figure* f = FigureOf(figure)) f->flags = state;
+    if (Figure* f = FigureOf(figure)) {
+        f->flags = state;
+        f->hasState = true;
+    }
 }
 
 void DrawFigureLabel(QvFigure figure, const Unicode* label1, const Unicode* label2, const Unicode* label3,
