@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "../core/Lobby.h"
+#include "../games/Profile.h"
 
 ChannelUser* selectedUser = nullptr;
 int32_t selectedIndex = -1;
@@ -261,6 +262,20 @@ void DeselectUser() {
     if (chatNotEntered == 0 || IsChatLayout()) RefreshChatButtons();
 }
 
+// A right click: the user's profile, editable when it is the player's own
+// account. The selection stays as it is.
+static void OpenUserProfile(int position) {
+    ChannelUser* user = position < userCount ? UserAt(position) : nullptr;
+    if (!user) return;
+    CloseProfile();
+    char ownAccount[sizeof launch->accountName + 1];
+    TextCopyN(ownAccount, sizeof ownAccount, launch->accountName, sizeof launch->accountName);
+    if (strcmp(AccountKey(user->userName), ownAccount) == 0)
+        EditOwnProfile(user->characterName, user->status04, user->status20);
+    else
+        ShowProfile(user->userName, user->characterName, user->status04, user->status20);
+}
+
 int FigureCellClick(uint32_t clickRecord) {
     const ClickRecord* click = (const ClickRecord*)(uintptr_t)clickRecord;
     if (!click) return 0;
@@ -271,8 +286,7 @@ int FigureCellClick(uint32_t clickRecord) {
     int position = firstVisible + cell;
 
     if (click->message == kMsgRightUp) {
-        // The player profile panel is not part of this build yet: a right click
-        // neither closes nor opens a profile and leaves the selection alone.
+        OpenUserProfile(position);
         return 1;
     }
     if (position == selectedIndex) {

@@ -3,6 +3,9 @@
 // Owns transientControls, popupClose, popupOpenedAt and panelMessage.
 #include "Lobby.h"
 
+#include "../games/Profile.h"
+#include "../ladder/Ladder.h"
+
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
 static int32_t transientCount;
@@ -20,6 +23,7 @@ int CloseTransients(uint32_t) {
     for (int i = 0; i < transientCount; ++i)
         DestroyControl(&transientControls[i]);
     transientCount = 0;
+    ForgetLadderList(); // the ladder view's controls were among them
     SetCancelControl(lobbySlots[kSlotQuit]);
     popupOpenedAt = 0;
     return 1;
@@ -113,6 +117,7 @@ int ShowSidePanelClose(uint32_t) {
 // ---- dialog switching ----------------------------------------------------------------
 void LeaveDialog() {
     CloseTransients();
+    CloseProfile();
     DestroyControl(&panelMessage);
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;
     if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);

@@ -1,6 +1,7 @@
 // The realm client: connection state, request ids and their scripted answers,
 // list and info replies, the creation queue, realm messages, ladder handlers
-// and the logon with its wait handle.
+// (the generated ladder answers from Ladder.cpp) and the logon with its wait
+// handle.
 //
 // Every call is recorded in RealmCalls() except the ones the lobby makes every
 // frame or every pass: RealmPump, RealmIsConnected, RealmLastStatus,
@@ -142,6 +143,7 @@ int RealmIsConnected() {
 }
 
 int RealmPump() {
+    standin::internal::PumpLadder();
     RealmState& r = R();
     if (r.awaiting == kNoRequest) return 0;
     int status = r.awaiting == kCreateRequest ? r.autoCreate : r.autoJoin;
@@ -296,10 +298,12 @@ void RealmSetLadderHandlers(LadderEntriesHandler entries, LadderOtherHandler oth
 
 void RealmRequestLadderPage(int type, int firstRow) {
     Record("RealmRequestLadderPage", {Num(type), Num(firstRow)});
+    standin::internal::OnLadderPageRequest(type, firstRow);
 }
 
 void RealmRequestLadderPosition(const char* name, int flagA, int flagB) {
     Record("RealmRequestLadderPosition", {Text(name), Num(flagA), Num(flagB)});
+    standin::internal::OnLadderPositionRequest(name ? name : "", flagA, flagB);
 }
 
 namespace standin {
@@ -367,7 +371,7 @@ void PushRealmMessage(int key, const std::string& text) {
 
 bool PushLadderEntries(int firstRow, int count, int nameSize, int type, const std::vector<uint8_t>& entries) {
     if (!R().ladderEntries) return false;
-    R().ladderEntries(firstRow, count, nameSize, type, entries.data());
+    R().ladderEntries(firstRow, count, nameSize, type, entries.data(), (uint32_t)entries.size());
     return true;
 }
 
@@ -387,6 +391,7 @@ void OnFrame() {
 }
 
 void ResetRealm() {
+    ResetLadder();
     ResetLogon();
     R() = RealmState();
 }

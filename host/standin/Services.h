@@ -15,6 +15,13 @@ void ResetChat();
 void ResetRealm();
 void ResetPellick();
 void ResetCorvel();
+void ResetLadder();
+
+// The generated ladder (Ladder.cpp): requests as the realm client takes them,
+// and the answers that are due, delivered from RealmPump.
+void OnLadderPageRequest(int type, int firstRow);
+void OnLadderPositionRequest(const char* name, int flagA, int flagB);
+void PumpLadder();
 
 // Recorded-call arguments.
 std::string Hex(const void* bytes, uint32_t size);
