@@ -339,15 +339,18 @@ TEST(LadderView, ExperienceIsShownWithAll64Bits) {
     OpenKind(kStandardLabel);
     standin::Check([] {
         standin::PushLadderEntries(
-            0, 3, 8, 0,
+            0, 4, 8, 0,
             Join({Entry(1ull << 32, 0x010000, "Top", 8), Entry(0xffffffffull, 0x010000, "Two", 8),
-                  Entry(~0ull, 0x010000, "Max", 8)}));
+                  Entry(~0ull, 0x010000, "Max", 8), Entry(1, 0x010000, "", 8)}));
     });
     SnapLadder(&look);
     visit.Quit();
     EXPECT_EQ(look.cells.at(0)[4], "4,294,967,296");
     EXPECT_EQ(look.cells.at(1)[4], "4,294,967,295");
     EXPECT_EQ(look.cells.at(2)[4], "18,446,744,073,709,551,615");
+    EXPECT_EQ(look.cells.at(3)[0], "4");
+    EXPECT_EQ(look.cells.at(3)[1], "");
+    EXPECT_EQ(look.colours.at(3), 4) << "an empty name is not the looked-up one when none was asked for";
 }
 
 TEST(LadderView, ARealmThatShouldBeThereButIsNotShowsAMessageInstead) {
