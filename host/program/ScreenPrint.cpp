@@ -37,6 +37,10 @@ static std::string Stem(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+static bool SameRow(const standin::ListRow& a, const standin::ListRow& b) {
+    return a.text == b.text && a.cells == b.cells && a.data == b.data && a.colour == b.colour;
+}
+
 static std::string ControlText(const standin::Control* c) {
     char head[160];
     std::snprintf(head, sizeof head, "  #%d %s(%d) at %d,%d %dx%d", c->serial, KindName(c).c_str(),
@@ -63,7 +67,14 @@ static std::string ControlText(const standin::Control* c) {
         out += "      colour " + std::to_string(line.colour) + " " + Quote(standin::Utf8(line.text)) + "\n";
     for (size_t i = 0; i < c->rows.size(); ++i) {
         const standin::ListRow& row = c->rows[i];
-        out += "      row " + std::to_string(i);
+        // A run of alike rows (a ladder's unloaded rows) is printed once.
+        size_t last = i;
+        while (last + 1 < c->rows.size() && (int)last + 1 != c->selection && (int)i != c->selection &&
+               SameRow(c->rows[last + 1], row))
+            ++last;
+        out += "      row " + std::to_string(i) + (last > i + 1 ? ".." + std::to_string(last) : "");
+        if (last == i + 1) last = i;
+        i = last;
         if ((int)i == c->selection) out += " (selected)";
         out += " " + Quote(row.text);
         for (const std::u16string& cell : row.cells)
