@@ -3,6 +3,8 @@
 // Owns transientControls, popupClose, popupOpenedAt and panelMessage.
 #include "Lobby.h"
 
+#include "../games/CreateGame.h"
+#include "../games/JoinGame.h"
 #include "../games/Profile.h"
 #include "../ladder/Ladder.h"
 
@@ -116,6 +118,8 @@ int ShowSidePanelClose(uint32_t) {
 
 // ---- dialog switching ----------------------------------------------------------------
 void LeaveDialog() {
+    CloseCreateGameDialog(); // with the queue screen that reuses its controls
+    CloseJoinGameDialog();
     CloseTransients();
     CloseProfile();
     DestroyControl(&panelMessage);

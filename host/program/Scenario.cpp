@@ -73,7 +73,8 @@ void ShowScreen(const Where& where) {
 }
 
 // ---- line kinds -------------------------------------------------------------------------
-static const std::vector<LineKind>* const kLineTables[] = {&kSettingLines, &kStepLines, &kExpectLines};
+static const std::vector<LineKind>* const kLineTables[] = {&kSettingLines, &kStepLines, &kExpectLines,
+                                                           &kGameLines};
 
 std::vector<const LineKind*> LineKinds() {
     std::vector<const LineKind*> kinds;

@@ -91,6 +91,7 @@ struct LineKind {
 extern const std::vector<LineKind> kSettingLines; // Settings.cpp: the launch record and the stand-in state
 extern const std::vector<LineKind> kStepLines;    // Steps.cpp: actions and service input
 extern const std::vector<LineKind> kExpectLines;  // Expectations.cpp: "expect ..." lines
+extern const std::vector<LineKind> kGameLines;    // GameLines.cpp: game lists and list rows
 // Every line kind, in table order.
 std::vector<const LineKind*> LineKinds();
 // Reads the keyword that starts the line and returns its row; null for a blank

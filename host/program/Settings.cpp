@@ -78,13 +78,25 @@ static Run RealmQueued(LineReader& reader) {
     return Do([queued, position]() { standin::SetRealmQueued(queued, position); });
 }
 
+// The next create request waits in the realm's queue, moving up over time.
+static Run RealmCreateQueue(LineReader& reader) {
+    int position = (int)reader.Number("position");
+    uint32_t stepMs = (uint32_t)reader.Number("milliseconds per place");
+    int status = (int)reader.Number("status");
+    reader.End();
+    return Do([=]() { standin::ScriptCreateQueue(position, stepMs, status); });
+}
+
 // ---- the host ------------------------------------------------------------------------------------
 static Run Registry(LineReader& reader) {
     std::string key = reader.Word("registry key");
     std::string value = reader.Word("value name");
-    uint32_t number = (uint32_t)reader.Number("number");
+    Token number = reader.Next("number or none");
     reader.End();
-    return Do([key, value, number]() { RegistryWriteNumber(key.c_str(), value.c_str(), 0, number); });
+    if (!number.quoted && number.text == "none")
+        return Do([key, value]() { standin::ClearRegistryValue(key, value); });
+    uint32_t n = (uint32_t)ParseNumber(reader.where(), number.text, "number");
+    return Do([key, value, n]() { RegistryWriteNumber(key.c_str(), value.c_str(), 0, n); });
 }
 
 static Run RegistryPath(LineReader& reader) {
@@ -162,6 +174,18 @@ static Run QueueOutcome(LineReader& reader) {
     return Do([done, outcome]() { standin::SetQueueOutcome(done, outcome); });
 }
 
+static Run QueueWait(LineReader& reader) {
+    int polls = (int)reader.Number("polls");
+    reader.End();
+    return Do([polls]() { standin::SetQueueWait(polls); });
+}
+
+static Run AnnounceResult(LineReader& reader) {
+    int result = (int)reader.Number("result");
+    reader.End();
+    return Do([result]() { standin::SetAnnounceResult(result); });
+}
+
 static Run Profile(LineReader& reader) {
     std::string sex = reader.Word("sex");
     std::string location = reader.Word("location");
@@ -212,7 +236,8 @@ extern const std::vector<LineKind> kSettingLines = {
     {"realm queued",    "0|1 [position]",                                    kSetting,    RealmQueued},
     {"realm ladder",    "<delayMs>",                                         kSetting,    RealmLadder},
     {"realm ladderplace", "<row> <name...>",                                 kSetting,    RealmLadderPlace},
-    {"registry",        "<key> <value> <n>",                                 kSetting,    Registry},
+    {"realm createqueue", "<position> <ms> <status>",                        kSetting,    RealmCreateQueue},
+    {"registry",        "<key> <value> <n>|none",                            kSetting,    Registry},
     {"registrypath",    "<path>",                                            kSetting,    RegistryPath},
     {"strings",         "fail|load",                                         kSetting,    Strings},
     {"ownname",         "<name>",                                            kSetting,    OwnName},
@@ -224,6 +249,8 @@ extern const std::vector<LineKind> kSettingLines = {
     {"logondata",       "<hex...>|none",                                     kSetting,    LogonData},
     {"gameblock",       "<hex...>|none",                                     kSetting,    GameBlock},
     {"queueoutcome",    "<done> <outcome>",                                  kSetting,    QueueOutcome},
+    {"queuewait",       "<n>",                                               kSetting,    QueueWait},
+    {"announceresult",  "<n>",                                               kSetting,    AnnounceResult},
     {"profile",         "<sex> <location> <description...>",                 kSetting,    Profile},
     {"profilewrite",    "<result>",                                          kSetting,    ProfileWrite},
     {"language",        "<n>",                                               kSetting,    Language},
