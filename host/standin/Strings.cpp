@@ -15,6 +15,7 @@ namespace {
 
 bool loadFails = false;
 bool loaded = false;
+int languageNumber = 0;
 
 struct Entry {
     int id;
@@ -54,10 +55,14 @@ void UnloadModuleStrings() {
 }
 
 int GetLanguageNumber() {
-    return 0;
+    return languageNumber;
 }
 
 namespace standin {
+
+void SetLanguageNumber(int number) {
+    languageNumber = number;
+}
 
 void SetStringsLoadFails(bool fails) {
     loadFails = fails;
@@ -124,6 +129,7 @@ namespace standin::internal {
 void ResetStrings() {
     loadFails = false;
     loaded = false;
+    languageNumber = 0;
 }
 
 std::string Hex(const void* bytes, uint32_t size) {
