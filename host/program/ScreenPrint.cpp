@@ -81,6 +81,8 @@ static std::string DescriptorText(const standin::Control* c) {
         break;
     }
     return out + "\n";
+}
+
 static bool SameRow(const standin::ListRow& a, const standin::ListRow& b) {
     return a.text == b.text && a.cells == b.cells && a.data == b.data && a.colour == b.colour;
 }

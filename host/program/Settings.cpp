@@ -225,6 +225,8 @@ static Run StartFails(LineReader& reader) {
     bool fails = ReadFlag(reader, "startfails");
     reader.End();
     return Do([fails]() { standin::SetProcessStartFails(fails); });
+}
+
 static Run ProfileWrite(LineReader& reader) {
     int result = (int)reader.Number("result");
     reader.End();
