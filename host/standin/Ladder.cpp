@@ -32,9 +32,12 @@ struct LadderState {
     std::deque<PendingAnswer> pending;
 };
 
+// Made on first use and never freed, as the other services' states; a plain
+// pointer, so the pump run every frame costs one test when nothing is pending.
+LadderState* ladderState = nullptr;
 LadderState& L() {
-    static LadderState* state = new LadderState;
-    return *state;
+    if (!ladderState) ladderState = new LadderState;
+    return *ladderState;
 }
 
 const char* const kFirst[] = {"Ka", "Vel", "Mor", "Tha", "Ri", "Dru", "Sel", "Ost", "Ne", "Gar"};
@@ -140,9 +143,9 @@ void OnLadderPositionRequest(const char* name, int flagA, int flagB) {
         L().pending.push_back({Now(), type, row - row % 16, 16});
 }
 
-// Answers in request order, each once its delay has passed.
-void PumpLadder() {
-    LadderState& l = L();
+// Answers in request order, each once its delay has passed. Kept out of line:
+// the realm pump calls PumpLadder every frame, and nothing is pending then.
+[[gnu::noinline]] static void AnswerDueRequests(LadderState& l) {
     while (!l.pending.empty() && Now() - l.pending.front().askedAt >= (uint32_t)l.delayMs) {
         PendingAnswer answer = l.pending.front();
         l.pending.pop_front();
@@ -153,8 +156,12 @@ void PumpLadder() {
     }
 }
 
+void PumpLadder() {
+    if (ladderState && !ladderState->pending.empty()) AnswerDueRequests(*ladderState);
+}
+
 void ResetLadder() {
-    L() = LadderState();
+    if (ladderState) *ladderState = LadderState(); // made only when a ladder is asked for
 }
 
 } // namespace standin::internal

@@ -92,7 +92,7 @@ inline RealmState& R() {
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     R().calls.push_back({name, std::move(args)});
-    standin::internal::LogCall("realm", R().calls.back());
+    standin::internal::LogCall("realm", R().calls);
 }
 
 std::string Num(int64_t n) {
