@@ -406,6 +406,29 @@ QV_STATIC_ASSERT(offsetof(GameInfoReply, playerLevel) == 108, "info reply layout
 QV_STATIC_ASSERT(offsetof(GameInfoReply, playerName) == 140, "info reply layout");
 QV_STATIC_ASSERT(sizeof(GameInfoReply) == 396, "info reply layout");
 
+/* One entry of a ladder reply, handed to the ladder handler with the entry
+ * count, the name size and the reply's size in bytes: this head, then the
+ * character name in nameSize bytes (zero-terminated when shorter). Entries
+ * follow one another without gaps; the module reads only whole entries within
+ * the size. */
+#pragma pack(push, 1)
+typedef struct LadderEntryHead {
+    uint32_t experienceLow;
+    uint32_t experienceHigh;
+    uint32_t flags; /* QV_LADDER_* bits, progress in bits 8..12, level in bits 16..23 */
+} LadderEntryHead;
+#pragma pack(pop)
+enum {
+    QV_LADDER_CLASS_MASK = 0x0f, /* the class, 0..6 */
+    QV_LADDER_MARKED = 0x10,
+    QV_LADDER_TITLE_A = 0x20,
+    QV_LADDER_TITLE_B = 0x40
+};
+QV_STATIC_ASSERT(offsetof(LadderEntryHead, experienceLow) == 0, "ladder entry layout");
+QV_STATIC_ASSERT(offsetof(LadderEntryHead, experienceHigh) == 4, "ladder entry layout");
+QV_STATIC_ASSERT(offsetof(LadderEntryHead, flags) == 8, "ladder entry layout");
+QV_STATIC_ASSERT(sizeof(LadderEntryHead) == 12, "ladder entry layout");
+
 #ifdef __cplusplus
 }
 #endif

@@ -13,7 +13,12 @@
 #include "Profile.h"
 
 // ---- state ----------------------------------------------------------------------
-enum { kValueCount = 3, kSexSize = 8, kLocationSize = 40, kDescriptionSize = 200 };
+enum {
+    kValueCount = 3,
+    kSexSize = QV_PROFILE_SEX_SIZE,
+    kLocationSize = QV_PROFILE_LOCATION_SIZE,
+    kDescriptionSize = QV_PROFILE_DESCRIPTION_SIZE
+};
 enum { kAccountSize = sizeof(LaunchRecord::accountName) + 1, kLabelCount = 4 };
 
 int32_t profileMode;
@@ -33,8 +38,8 @@ static QvControl profileBackground, profileAccount, profileSexBox, profileLocati
 static QvControl profileCancel, profileOk, profileLadder, profileTitle;
 static QvControl profileLabels[kLabelCount];
 
-static const char* const kProfileKeys[kValueCount] = {"profile\\sex", "profile\\location",
-                                                      "profile\\description"};
+static const char* const kProfileKeys[kValueCount] = {QV_PROFILE_KEY_SEX, QV_PROFILE_KEY_LOCATION,
+                                                      QV_PROFILE_KEY_DESCRIPTION};
 static const uint32_t kProfileLimits[kValueCount] = {kSexSize, kLocationSize, kDescriptionSize};
 
 enum { kStrPleaseWait = 5243, kStrOk = 5102, kStrCancel = 5103, kStrLadder = 5315 };

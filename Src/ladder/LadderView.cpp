@@ -39,7 +39,7 @@ enum {
     kColourPlain = 4,
     kColourMarked = 5,
     kClassCount = 7,
-    kEntryHead = 12, // experience (two halves) and flags before the name
+    kEntryHead = sizeof(LadderEntryHead), // experience (two halves) and flags before the name
     kCellText = 256,
     kFatalBadLadderType = 6535,
     kStrRealmUnreachable = 5139,
@@ -52,10 +52,10 @@ enum {
 
 // LadderEntry flags.
 enum : uint32_t {
-    kEntryClassMask = 0x0f,
-    kEntryMarked = 0x10,
-    kEntryTitleA = 0x20,
-    kEntryTitleB = 0x40,
+    kEntryClassMask = QV_LADDER_CLASS_MASK,
+    kEntryMarked = QV_LADDER_MARKED,
+    kEntryTitleA = QV_LADDER_TITLE_A,
+    kEntryTitleB = QV_LADDER_TITLE_B,
 };
 
 // ---- kinds ----------------------------------------------------------------------
@@ -376,8 +376,9 @@ static void ShowNotOnLadder() {
 
 // One row from one entry; entry holds kEntryHead + nameSize readable bytes.
 static void ShowLadderEntry(int row, const uint8_t* entry, int nameSize) {
-    uint64_t experience = (uint64_t)ReadWord32(entry + 4) << 32 | ReadWord32(entry);
-    uint32_t flags = ReadWord32(entry + 8);
+    uint64_t experience = (uint64_t)ReadWord32(entry + offsetof(LadderEntryHead, experienceHigh)) << 32 |
+                          ReadWord32(entry + offsetof(LadderEntryHead, experienceLow));
+    uint32_t flags = ReadWord32(entry + offsetof(LadderEntryHead, flags));
     int classIndex = (int)(flags & kEntryClassMask);
     int progress = (int)(flags >> 8 & 0x1f);
     int level = (int)(flags >> 16 & 0xff);

@@ -120,8 +120,8 @@ std::vector<uint8_t> LadderPage(int type, int firstRow, int count) {
 
 bool PushLadderPage(int type, int firstRow, int count) {
     std::vector<uint8_t> page = LadderPage(type, firstRow, count);
-    return PushLadderEntries(firstRow, (int)(page.size() / (12 + kLadderNameSize)), kLadderNameSize, type,
-                             page);
+    return PushLadderEntries(firstRow, (int)(page.size() / (sizeof(LadderEntryHead) + kLadderNameSize)),
+                             kLadderNameSize, type, page);
 }
 
 } // namespace standin
