@@ -298,5 +298,5 @@ TEST(ChannelUsersDeathTest, SecondFigureFailureIsFatal) {
             Push(1, 0, "Nim*Acct", "TAHC");
             visit.Quit();
         },
-        testing::ExitedWithCode(255), "fatal error");
+        testing::ExitedWithCode(kFatalExitCode), "fatal error");
 }

@@ -17,13 +17,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr uint32_t kNewYear1971 = 365u * 86400u; // Friday, 1 January 1971, 00:00 UTC
+// Monday, 11 January 1971, 00:00 UTC. Two-digit days read the same in the long
+// dates of both OS layers.
+constexpr uint32_t kMonday11Jan1971 = 375u * 86400u;
 
+// A visit in the character layout, in the given local time zone.
 struct CharacterVisit : Visit {
-    CharacterVisit() {
+    explicit CharacterVisit(const char* tz = "UTC") {
         SetChannel("");
-        setenv("TZ", "UTC", 1);
-        tzset();
+        EXPECT_TRUE(InTimeZone(tz));
     }
 };
 
@@ -37,22 +39,20 @@ void PushAndDrain(uint32_t time, const std::string& text) {
 
 TEST(DatedMessages, DateTextAndBlankLineInTheirColours) {
     CharacterVisit visit;
-    PushAndDrain(kNewYear1971, "Welcome back");
+    PushAndDrain(kMonday11Jan1971, "Welcome back");
     standin::Check([] {
-        EXPECT_EQ(PaneLines(), (Lines{"Friday, January 01, 1971", "Welcome back", ""}));
+        EXPECT_EQ(PaneLines(), (Lines{"Monday, January 11, 1971", "Welcome back", ""}));
         EXPECT_EQ(PaneColours(), (std::vector<int>{0, 4, 0}));
     });
     visit.Quit();
 }
 
 TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
-    CharacterVisit visit;
-    setenv("TZ", "EST5", 1);
-    tzset();
-    PushAndDrain(kNewYear1971, "late");
+    CharacterVisit visit("EST5");
+    PushAndDrain(kMonday11Jan1971, "late");
     standin::Check([] {
         ASSERT_FALSE(PaneLines().empty());
-        EXPECT_EQ(PaneLines()[0], "Thursday, December 31, 1970");
+        EXPECT_EQ(PaneLines()[0], "Sunday, January 10, 1971");
     });
     visit.Quit();
 }
@@ -61,7 +61,7 @@ TEST(DatedMessages, TimeZeroShowsNothing) {
     CharacterVisit visit;
     PushAndDrain(0, "never shown");
     standin::Check([] { EXPECT_TRUE(PaneLines().empty()); });
-    PushAndDrain(kNewYear1971, "shown");
+    PushAndDrain(kMonday11Jan1971, "shown");
     standin::Check([] { EXPECT_EQ(PaneLines().size(), 3u); });
     visit.Quit();
 }
@@ -79,7 +79,7 @@ TEST(DatedMessages, LineFeedsSplitTheText) {
         SCOPED_TRACE(row.text);
         standin::ResetAll();
         CharacterVisit visit;
-        PushAndDrain(kNewYear1971, row.text);
+        PushAndDrain(kMonday11Jan1971, row.text);
         standin::Check([&] {
             Lines lines = PaneLines();
             ASSERT_EQ(lines.size(), row.lines.size() + 2);
@@ -92,13 +92,13 @@ TEST(DatedMessages, LineFeedsSplitTheText) {
 
 TEST(DatedMessages, ClearRequestEmptiesThePane) {
     CharacterVisit visit;
-    PushAndDrain(kNewYear1971, "old");
+    PushAndDrain(kMonday11Jan1971, "old");
     standin::Enqueue([] {
         EXPECT_TRUE(standin::PushClearMessages());
-        EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "new"));
+        EXPECT_TRUE(standin::PushDatedMessage(kMonday11Jan1971, "new"));
     });
     standin::Frames(1);
-    standin::Check([] { EXPECT_EQ(PaneLines(), (Lines{"Friday, January 01, 1971", "new", ""})); });
+    standin::Check([] { EXPECT_EQ(PaneLines(), (Lines{"Monday, January 11, 1971", "new", ""})); });
     visit.Quit();
 }
 
@@ -122,7 +122,7 @@ TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {
     CharacterVisit visit;
     standin::Enqueue([] {
         for (int i = 0; i < 5; ++i)
-            standin::PushDatedMessage(kNewYear1971 + i, "undrawn");
+            standin::PushDatedMessage(kMonday11Jan1971 + i, "undrawn");
         standin::ClickControl(standin::FindByTextId(kQuitLabel));
     });
     EXPECT_EQ(visit.Run(), 4u);
@@ -133,7 +133,7 @@ TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {
 TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
     static constexpr int kCount = 100000;
     CharacterVisit visit;
-    standin::StartDatedProducer(kCount, kNewYear1971);
+    standin::StartDatedProducer(kCount, kMonday11Jan1971);
     standin::Frames(300);
     standin::Enqueue([] { EXPECT_EQ(standin::JoinDatedProducer(), kCount); });
     standin::Frames(1);
@@ -141,7 +141,7 @@ TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
         Lines lines = PaneLines();
         ASSERT_EQ(lines.size(), 3u * kCount);
         for (int i = 0; i < kCount; ++i) {
-            ASSERT_EQ(lines[3 * i], "Friday, January 01, 1971") << i;
+            ASSERT_EQ(lines[3 * i], "Monday, January 11, 1971") << i;
             ASSERT_EQ(lines[3 * i + 1], "message " + std::to_string(i));
             ASSERT_EQ(lines[3 * i + 2], "") << i;
         }
@@ -154,12 +154,12 @@ TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
 
 TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
     CharacterVisit visit;
-    PushAndDrain(kNewYear1971, "drawn before");
+    PushAndDrain(kMonday11Jan1971, "drawn before");
     standin::Enqueue([] {
-        EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "queued just before"));
+        EXPECT_TRUE(standin::PushDatedMessage(kMonday11Jan1971, "queued just before"));
         standin::ClickControl(standin::FindByTextId(kEnterChatLabel));
         EXPECT_FALSE(standin::MessageHandlersRegistered());
-        EXPECT_FALSE(standin::PushDatedMessage(kNewYear1971, "too late"));
+        EXPECT_FALSE(standin::PushDatedMessage(kMonday11Jan1971, "too late"));
     });
     standin::Frames(1);
     standin::Check([] {
