@@ -1,14 +1,18 @@
 # Two commands: `make run` (a lobby visit of the host program with the default
-# scenario) and `make test` (both builds, every test, a visit under Wine).
+# scenario) and `make test` (every build, every test and scenario, the Windows
+# ones under Wine, and a printed visit under Wine).
 # Both install what they need with apt on a fresh Debian 12 machine.
 
 JOBS ?= 2
 LINUX := build/linux-i686
 ASAN := build/linux-i686-asan
 WIN := build/windows-i686
+# One Wine prefix for every Windows program of a run (tests/wine/wine-run.sh).
+WINE_PREFIX := $(CURDIR)/$(WIN)/wineprefix
+WINE_RUN := sh $(CURDIR)/tests/wine/wine-run.sh $(WINE_PREFIX)
 SCENARIO ?= host/scenarios/default.scn
 
-.PHONY: run test bench setup build-linux build-asan build-windows wine-visit format tsan
+.PHONY: run test bench setup build-linux build-asan build-windows wine-test wine-visit format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -16,8 +20,7 @@ run: setup build-linux
 test: setup build-linux build-asan build-windows tsan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports)'
-	sh tests/check_exports.sh windows $(WIN)/QvMulti.dll
-	$(MAKE) wine-visit
+	$(MAKE) wine-test
 
 bench: setup build-linux
 	$(LINUX)/lobby_bench
@@ -35,10 +38,20 @@ build-asan:
 
 build-windows:
 	cmake --preset windows-i686 >/dev/null
-	cmake --build $(WIN) -j$(JOBS) --target qvhost QvMulti QvHost
+	cmake --build $(WIN) -j$(JOBS)
+
+# The Windows tests and scenarios under Wine, each test in its own process, then
+# one printed visit; the prefix's server runs from the first to the last.
+wine-test: build-windows
+	$(WINE_RUN) --start
+	cd $(WIN) && ctest --output-on-failure --timeout 300 -j$(JOBS) && \
+	  timeout 600 $(WINE_RUN) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO); \
+	  rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 wine-visit: build-windows
-	cd $(WIN) && WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO)
+	$(WINE_RUN) --start
+	cd $(WIN) && timeout 600 $(WINE_RUN) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO); \
+	  rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 tsan:
 	cmake --preset linux-x64-tsan >/dev/null

@@ -77,7 +77,8 @@ void OsRaiseDesktop() {
 }
 
 int OsTempPath(char* buf, int size) {
-    return (int)GetTempPathA((DWORD)size, buf);
+    DWORD n = GetTempPathA((DWORD)size, buf);
+    return n < (DWORD)size ? (int)n : 0; // a larger result is the size it would need
 }
 
 int OsTempFileName(const char* dir, const char* prefix, char* name, int size) {

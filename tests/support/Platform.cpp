@@ -22,8 +22,8 @@ testing::AssertionResult InTimeZone(const char* tz) {
 testing::AssertionResult InUserLocale(unsigned lcid) {
     unsigned now = (unsigned)GetUserDefaultLCID();
     if (now == lcid) return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "this test must start in locale 0x" << std::hex << lcid << " (it has 0x"
-                                       << now << "): see tests/wine/test-properties.cmake";
+    return testing::AssertionFailure() << "this test must start in locale 0x" << std::hex << lcid
+                                       << " (it has 0x" << now << "): see tests/wine/test-properties.cmake";
 }
 
 #else
