@@ -4,6 +4,8 @@
 // tick runs. Owns the timers and the queued game-info request.
 #include "Lobby.h"
 
+#include "../games/JoinGame.h"
+
 // ---- state ----------------------------------------------------------------------
 // The timers start at 0 when the module is loaded and are never reset, so each
 // fires on the first frame of the first visit.
@@ -18,8 +20,6 @@ enum {
     kGameInfoTickMs = 1000,
     kKindChatEvent = 0,
     kKindAdvert = 3,
-    kListStatusRebuild = 0x33,
-    kListStatusLost = 0x32,
 };
 
 static const ScreenRect kBannerRect = {145, 11, 655, 71};
@@ -109,14 +109,14 @@ static int OnJoinReply() {
     return 1;
 }
 
-// The join game dialog owns list and info replies while it is open; the
-// dialog's entry points are not part of the lobby yet, so replies are released
-// unhandled.
+// The join game dialog owns list and info replies while it is open; a reply is
+// released once handled (an id of 0 means nothing has arrived).
 static void OnListReply() {
     const uint8_t* record = nullptr;
     uint32_t size = 0;
     uint16_t id = RealmNextListReply(&record, &size);
     if (id == 0) return;
+    RouteListReply(id, record, size);
     RealmReleaseReply();
 }
 
@@ -179,9 +179,9 @@ static int RunChatTick(uint32_t now) {
 }
 
 static int RunGameListTick(uint32_t now) {
-    if (lobbyState != kLobbyGameListOpen) return 0;
-    // The join game dialog's list request is not part of the lobby yet.
-    return TimerDue(&gameListTickAt, kGameListTickMs, now);
+    if (lobbyState != kLobbyGameListOpen || !TimerDue(&gameListTickAt, kGameListTickMs, now)) return 0;
+    RequestGameList();
+    return 1;
 }
 
 static int RunGameInfoTick(uint32_t now) {

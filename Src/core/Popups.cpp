@@ -3,6 +3,9 @@
 // Owns transientControls, popupClose, popupOpenedAt and panelMessage.
 #include "Lobby.h"
 
+#include "../games/CreateGame.h"
+#include "../games/JoinGame.h"
+
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
 static int32_t transientCount;
@@ -112,6 +115,8 @@ int ShowSidePanelClose(uint32_t) {
 
 // ---- dialog switching ----------------------------------------------------------------
 void LeaveDialog() {
+    CloseCreateGameDialog(); // with the queue screen that reuses its controls
+    CloseJoinGameDialog();
     CloseTransients();
     DestroyControl(&panelMessage);
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;

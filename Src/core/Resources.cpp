@@ -3,6 +3,9 @@
 // lobby's control handles.
 #include "Lobby.h"
 
+#include "../games/CreateGame.h"
+#include "../games/JoinGame.h"
+
 // ---- state --------------------------------------------------------------------
 QvImage screenImages[kImageCount];
 
@@ -108,9 +111,9 @@ const ControlDescriptor kLobbyTable[kLobbySlotCount] = {
     { 6,  27, 490,  72, 20,  0, 5307, IMG(kImgChatLeftButtons1),    SquelchButton,    {.frame = 0}, nullptr, 0 }, // squelch
     { 6,  99, 490,  96, 20,  0, 5310, IMG(kImgChatLeftButtons2),    UnsquelchButton,  {.frame = 0}, nullptr, 0 }, // unsquelch
     { 6, 195, 490,  72, 20,  0, 5309, IMG(kImgChatLeftButtons1),    EmoteButton,      {.frame = 0}, nullptr, 0 }, // emote
-    { 6, 533, 469, 120, 20,  0, 5312, IMG(kImgChatRightTopButtons), nullptr,          {.frame = 0}, nullptr, 1 }, // create game
+    { 6, 533, 469, 120, 20,  0, 5312, IMG(kImgChatRightTopButtons), CreateGameButton, {.frame = 0}, nullptr, 1 }, // create game
     { 6, 535, 490,  80, 20,  0, 5314, IMG(kImgChatRightButtons),    nullptr,          {.frame = 0}, nullptr, 1 }, // channel
-    { 6, 652, 469, 120, 20,  0, 5313, IMG(kImgChatRightTopButtons), nullptr,          {.frame = 0}, nullptr, 1 }, // join game
+    { 6, 652, 469, 120, 20,  0, 5313, IMG(kImgChatRightTopButtons), OpenJoinGameDialog, {.frame = 0}, nullptr, 1 }, // join game
     { 6, 614, 490,  80, 20,  0, 5315, IMG(kImgChatRightButtons),    nullptr,          {.frame = 0}, nullptr, 1 }, // ladder
     { 6, 693, 490,  80, 20,  0, 5316, IMG(kImgChatRightButtons),    QuitButton,       {.frame = 0}, nullptr, 0 }, // quit
     { 6, 725, 583,  25, 30,  0,    0, IMG(kImgChatArrows),          ScrollBackTen,    {.frame = 0}, nullptr, 0 }, // strip -10

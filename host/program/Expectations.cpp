@@ -57,8 +57,8 @@ static bool LineMatches(const standin::TextLine& line, int colour, const std::u1
     }
 }
 
-static Expectation ListLineExpectation(int x, int y, int colour, const std::string& utf8, LineMatch how,
-                                       bool wanted) {
+static Run ListLineExpectation(int x, int y, int colour, const std::string& utf8, LineMatch how,
+                               bool wanted) {
     return [=]() -> std::string {
         standin::Control* list = standin::FindAt(kTextList, x, y);
         std::string what = (how == kContains ? "a line containing " : "a line ") + Quote(utf8) +
@@ -108,8 +108,8 @@ static std::string ReadState(LineReader& reader) {
                       " (shown, hidden, enabled, disabled, pressed, released, present, absent)");
 }
 
-static Expectation ControlExpectation(std::function<standin::Control*()> find, const std::string& name,
-                                      const std::string& state) {
+static Run ControlExpectation(std::function<standin::Control*()> find, const std::string& name,
+                              const std::string& state) {
     return [=]() -> std::string {
         standin::Control* c = find();
         if (StateHolds(c, state)) return "";
@@ -146,8 +146,8 @@ static std::string ArgsText(const std::vector<Token>& args) {
 
 enum CallCheck { kCalled, kNotCalled, kCount };
 
-static Expectation CallExpectation(bool chat, const std::string& name, const std::vector<Token>& args,
-                                   CallCheck check, long long count) {
+static Run CallExpectation(bool chat, const std::string& name, const std::vector<Token>& args,
+                           CallCheck check, long long count) {
     return [=]() -> std::string {
         std::vector<standin::Call> calls = chat ? standin::ChatCalls() : standin::RealmCalls();
         const char* service = chat ? "chat-service" : "realm";
@@ -178,7 +178,7 @@ static Expectation CallExpectation(bool chat, const std::string& name, const std
     };
 }
 
-// ---- the expect line ----------------------------------------------------------------------
+// ---- the expect lines ----------------------------------------------------------------------
 static int ReadColour(LineReader& reader) {
     Token t = reader.Next("colour");
     if (!t.quoted && t.text == "*") return -1;
@@ -187,120 +187,187 @@ static int ReadColour(LineReader& reader) {
     return (int)c;
 }
 
-Expectation ParseExpectation(LineReader& reader, LaunchRecord* record, const uint32_t* result,
-                             bool* afterVisit) {
-    *afterVisit = false;
-    const Where where = reader.where();
-    std::string kind = reader.Word("what to expect");
-    if (kind == "result") {
-        long long code = reader.Number("result code");
-        reader.End();
-        *afterVisit = true;
-        return [code, result]() -> std::string {
-            if (*result == (uint32_t)code) return "";
-            return "expected result " + std::to_string(code) + ", found " + std::to_string(*result);
-        };
-    }
-    if (kind == "record") {
-        std::string field = reader.Word("field name");
-        if (!IsRecordField(field) || field == "guardWord")
-            ScenarioError(where, "unknown launch record field: " + field);
-        std::string value = reader.Rest();
-        CompareRecordField(record, field, value, where); // rejects a malformed value now
-        *afterVisit = true;
-        return [=]() { return CompareRecordField(record, field, value, where); };
-    }
-    if (kind == "pane" || kind == "paneraw" || kind == "nopane") {
-        int colour = kind == "nopane" ? -1 : ReadColour(reader);
-        std::string text = reader.Rest();
-        return ListLineExpectation(kPaneX, kPaneY, colour, text, kind == "paneraw" ? kRaw : kExact,
-                                   kind != "nopane");
-    }
-    if (kind == "panecontains" || kind == "nopanecontains") {
-        std::string text = reader.Rest();
-        if (text.empty()) ScenarioError(where, "missing text");
-        return ListLineExpectation(kPaneX, kPaneY, -1, text, kContains, kind == "panecontains");
-    }
-    if (kind == "textat") {
-        int x = (int)reader.Number("x");
-        int y = (int)reader.Number("y");
-        std::string text = reader.Rest();
-        return ListLineExpectation(x, y, -1, text, kExact, true);
-    }
-    if (kind == "control") {
-        int textId = (int)reader.Number("string id");
-        std::string state = ReadState(reader);
-        reader.End();
-        return ControlExpectation([textId]() { return standin::FindByTextId(textId); },
-                                  "the control labelled by string " + std::to_string(textId), state);
-    }
-    if (kind == "controlat") {
-        int k = (int)reader.Number("control kind");
-        int x = (int)reader.Number("x");
-        int y = (int)reader.Number("y");
-        std::string state = ReadState(reader);
-        reader.End();
-        return ControlExpectation([k, x, y]() { return standin::FindAt(k, x, y); },
-                                  "the kind-" + std::to_string(k) + " control at " + std::to_string(x) + "," +
-                                      std::to_string(y),
-                                  state);
-    }
-    if (kind == "chatcall" || kind == "realmcall" || kind == "nochatcall" || kind == "norealmcall" ||
-        kind == "chatcalls" || kind == "realmcalls") {
-        bool chat = kind.find("chat") != std::string::npos;
-        CallCheck check = kind.rfind("no", 0) == 0 ? kNotCalled : kind.back() == 's' ? kCount : kCalled;
-        long long count = check == kCount ? reader.Number("call count") : 0;
-        std::string name = reader.Word("call name");
-        std::vector<Token> args;
-        Token t;
-        while (reader.NextIf(&t))
-            args.push_back(t);
-        return CallExpectation(chat, name, args, check, count);
-    }
-    if (kind == "input") {
-        std::string text = reader.Rest();
-        return [text]() -> std::string {
-            standin::Control* edit = standin::FindAt(kEditBox, kInputX, kInputY);
-            if (!edit)
-                return "expected the input line to hold " + Quote(text) + ", but there is no input line";
-            std::string found = standin::Utf8(edit->editText);
-            if (found == text) return "";
-            return "expected the input line to hold " + Quote(text) + ", found " + Quote(found);
-        };
-    }
-    if (kind == "log") {
-        std::string text = reader.Rest();
-        return [text]() -> std::string {
-            std::string found;
-            for (const std::string& line : standin::LogLines()) {
-                if (line == text) return "";
-                found += "\n    " + Quote(line);
-            }
-            return "expected the log line " + Quote(text) + "; " +
-                   (found.empty() ? std::string("nothing was logged") : "the log holds:" + found);
-        };
-    }
-    if (kind == "figurelabel") {
-        std::string text = reader.Rest();
-        return [text]() -> std::string {
-            std::u16string wanted = standin::Utf16(text);
-            for (standin::Figure* f : standin::Figures())
-                for (const std::u16string& label : f->labels)
-                    if (label == wanted) return "";
-            return "expected a figure labelled " + Quote(text) + " among " +
-                   std::to_string(standin::LiveFigureCount()) + " live figures";
-        };
-    }
-    if (kind == "figures") {
-        long long n = reader.Number("figure count");
-        reader.End();
-        return [n]() -> std::string {
-            int live = standin::LiveFigureCount();
-            if (live == n) return "";
-            return "expected " + std::to_string(n) + " live figures, found " + std::to_string(live);
-        };
-    }
-    ScenarioError(where, "unknown expectation: " + kind);
+static Run Result(LineReader& reader) {
+    long long code = reader.Number("result code");
+    reader.End();
+    return [code]() -> std::string {
+        uint32_t result = *ScenarioResult();
+        if (result == (uint32_t)code) return "";
+        return "expected result " + std::to_string(code) + ", found " + std::to_string(result);
+    };
 }
+
+static Run RecordValue(LineReader& reader) {
+    const Where where = reader.where();
+    std::string field = reader.Word("field name");
+    if (!IsRecordField(field) || field == "guardWord")
+        ScenarioError(where, "unknown launch record field: " + field);
+    std::string value = reader.Rest();
+    CompareRecordField(ScenarioRecord(), field, value, where); // rejects a malformed value now
+    return [=]() { return CompareRecordField(ScenarioRecord(), field, value, where); };
+}
+
+static Run Pane(LineReader& reader) {
+    int colour = ReadColour(reader);
+    std::string text = reader.Rest();
+    return ListLineExpectation(kPaneX, kPaneY, colour, text, kExact, true);
+}
+
+static Run PaneRaw(LineReader& reader) {
+    int colour = ReadColour(reader);
+    std::string text = reader.Rest();
+    return ListLineExpectation(kPaneX, kPaneY, colour, text, kRaw, true);
+}
+
+static Run NoPane(LineReader& reader) {
+    std::string text = reader.Rest();
+    return ListLineExpectation(kPaneX, kPaneY, -1, text, kExact, false);
+}
+
+static Run PaneContainsOrNot(LineReader& reader, bool wanted) {
+    std::string text = reader.Rest();
+    if (text.empty()) ScenarioError(reader.where(), "missing text");
+    return ListLineExpectation(kPaneX, kPaneY, -1, text, kContains, wanted);
+}
+
+static Run PaneContains(LineReader& reader) {
+    return PaneContainsOrNot(reader, true);
+}
+
+static Run NoPaneContains(LineReader& reader) {
+    return PaneContainsOrNot(reader, false);
+}
+
+static Run TextAt(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    std::string text = reader.Rest();
+    return ListLineExpectation(x, y, -1, text, kExact, true);
+}
+
+static Run ControlById(LineReader& reader) {
+    int textId = (int)reader.Number("string id");
+    std::string state = ReadState(reader);
+    reader.End();
+    return ControlExpectation([textId]() { return standin::FindByTextId(textId); },
+                              "the control labelled by string " + std::to_string(textId), state);
+}
+
+static Run ControlAt(LineReader& reader) {
+    int k = (int)reader.Number("control kind");
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    std::string state = ReadState(reader);
+    reader.End();
+    return ControlExpectation([k, x, y]() { return standin::FindAt(k, x, y); },
+                              "the kind-" + std::to_string(k) + " control at " + std::to_string(x) + "," +
+                                  std::to_string(y),
+                              state);
+}
+
+static Run Calls(LineReader& reader, bool chat, CallCheck check) {
+    long long count = check == kCount ? reader.Number("call count") : 0;
+    std::string name = reader.Word("call name");
+    std::vector<Token> args;
+    Token t;
+    while (reader.NextIf(&t))
+        args.push_back(t);
+    return CallExpectation(chat, name, args, check, count);
+}
+
+static Run ChatCall(LineReader& reader) {
+    return Calls(reader, true, kCalled);
+}
+
+static Run NoChatCall(LineReader& reader) {
+    return Calls(reader, true, kNotCalled);
+}
+
+static Run ChatCallCount(LineReader& reader) {
+    return Calls(reader, true, kCount);
+}
+
+static Run RealmCall(LineReader& reader) {
+    return Calls(reader, false, kCalled);
+}
+
+static Run NoRealmCall(LineReader& reader) {
+    return Calls(reader, false, kNotCalled);
+}
+
+static Run RealmCallCount(LineReader& reader) {
+    return Calls(reader, false, kCount);
+}
+
+static Run Input(LineReader& reader) {
+    std::string text = reader.Rest();
+    return [text]() -> std::string {
+        standin::Control* edit = standin::FindAt(kEditBox, kInputX, kInputY);
+        if (!edit) return "expected the input line to hold " + Quote(text) + ", but there is no input line";
+        std::string found = standin::Utf8(edit->editText);
+        if (found == text) return "";
+        return "expected the input line to hold " + Quote(text) + ", found " + Quote(found);
+    };
+}
+
+static Run Log(LineReader& reader) {
+    std::string text = reader.Rest();
+    return [text]() -> std::string {
+        std::string found;
+        for (const std::string& line : standin::LogLines()) {
+            if (line == text) return "";
+            found += "\n    " + Quote(line);
+        }
+        return "expected the log line " + Quote(text) + "; " +
+               (found.empty() ? std::string("nothing was logged") : "the log holds:" + found);
+    };
+}
+
+static Run FigureLabel(LineReader& reader) {
+    std::string text = reader.Rest();
+    return [text]() -> std::string {
+        std::u16string wanted = standin::Utf16(text);
+        for (standin::Figure* f : standin::Figures())
+            for (const std::u16string& label : f->labels)
+                if (label == wanted) return "";
+        return "expected a figure labelled " + Quote(text) + " among " +
+               std::to_string(standin::LiveFigureCount()) + " live figures";
+    };
+}
+
+static Run FigureCount(LineReader& reader) {
+    long long n = reader.Number("figure count");
+    reader.End();
+    return [n]() -> std::string {
+        int live = standin::LiveFigureCount();
+        if (live == n) return "";
+        return "expected " + std::to_string(n) + " live figures, found " + std::to_string(live);
+    };
+}
+
+// clang-format off
+extern const std::vector<LineKind> kExpectLines = {
+    {"expect pane",           "<colour|*> <text...>",          kCheck,      Pane},
+    {"expect paneraw",        "<colour|*> <text...>",          kCheck,      PaneRaw},
+    {"expect panecontains",   "<text...>",                     kCheck,      PaneContains},
+    {"expect nopane",         "<text...>",                     kCheck,      NoPane},
+    {"expect nopanecontains", "<text...>",                     kCheck,      NoPaneContains},
+    {"expect textat",         "<x> <y> <text...>",             kCheck,      TextAt},
+    {"expect control",        "<stringId> <state>",            kCheck,      ControlById},
+    {"expect controlat",      "<kind> <x> <y> <state>",        kCheck,      ControlAt},
+    {"expect chatcall",       "<Name> [args...]",              kCheck,      ChatCall},
+    {"expect nochatcall",     "<Name> [args...]",              kCheck,      NoChatCall},
+    {"expect chatcalls",      "<n> <Name> [args...]",          kCheck,      ChatCallCount},
+    {"expect realmcall",      "<Name> [args...]",              kCheck,      RealmCall},
+    {"expect norealmcall",    "<Name> [args...]",              kCheck,      NoRealmCall},
+    {"expect realmcalls",     "<n> <Name> [args...]",          kCheck,      RealmCallCount},
+    {"expect input",          "<text...>",                     kCheck,      Input},
+    {"expect log",            "<text...>",                     kCheck,      Log},
+    {"expect figurelabel",    "<text...>",                     kCheck,      FigureLabel},
+    {"expect figures",        "<n>",                           kCheck,      FigureCount},
+    {"expect result",         "<n>",                           kCheckAfter, Result},
+    {"expect record",         "<field> <value>",               kCheckAfter, RecordValue},
+};
+// clang-format on
 
 } // namespace qvhost

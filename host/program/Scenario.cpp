@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fstream>
 
-#include "../../Src/platform/Corvel.h"
 #include "../standin/StandIn.h"
 #include "Scenario.h"
 
@@ -39,339 +38,79 @@ static void EnqueueStep(const Where& where, std::function<void()> step) {
     });
 }
 
-// ---- line kinds -------------------------------------------------------------------------
-enum LineKind { kBlank, kRecord, kState, kAction, kExpect };
-
-static LineKind KindOf(const std::string& text, const Where& where) {
-    LineReader reader(text, where);
-    Token verb;
-    if (!reader.NextIf(&verb)) return kBlank;
-    const std::string& v = verb.text;
-    if (v == "record") return kRecord;
-    if (v == "expect") return kExpect;
-    if (v == "realm") {
-        Token sub;
-        reader.NextIf(&sub);
-        if (sub.text == "reply" || sub.text == "message" || sub.text == "listreply") return kAction;
-        return kState;
-    }
-    static const char* const kStateVerbs[] = {"chat",         "registry",     "registrypath", "strings",
-                                              "ownname",      "channels",     "fullcontent",  "clock",
-                                              "failfigures",  "figureframes", "logondata",    "gameblock",
-                                              "queueoutcome", "profile",      "adinfo"};
-    for (const char* s : kStateVerbs)
-        if (v == s) return kState;
-    return kAction;
-}
-
-// ---- stand-in state ------------------------------------------------------------------------
-static bool ReadFlag(LineReader& reader, const char* what) {
-    long long v = reader.Number(what);
-    if (v != 0 && v != 1) ScenarioError(reader.where(), std::string(what) + " is 0 or 1");
-    return v == 1;
-}
-
-static std::function<void()> ParseRealmState(LineReader& reader) {
-    std::string sub = reader.Word("realm setting");
-    if (sub == "connected") {
-        bool on = ReadFlag(reader, "connected");
-        reader.End();
-        return [on]() { standin::SetRealmConnected(on); };
-    }
-    if (sub == "autoanswer") {
-        int create = (int)reader.Number("create status");
-        int join = (int)reader.Number("join status");
-        reader.End();
-        return [create, join]() { standin::RealmAutoAnswer(create, join); };
-    }
-    if (sub == "joinreply") {
-        uint16_t word = (uint16_t)reader.Number("word");
-        uint32_t dword = (uint32_t)reader.Number("dword");
-        std::string text = reader.Rest();
-        return [word, dword, text]() { standin::SetJoinReply(word, dword, text); };
-    }
-    if (sub == "logon") {
-        int frames = (int)reader.Number("frames");
-        int status = (int)reader.Number("status");
-        bool selectDone = true, drop = false;
-        if (!reader.AtEnd()) selectDone = ReadFlag(reader, "selectDone");
-        if (!reader.AtEnd()) drop = ReadFlag(reader, "dropDuringWait");
-        reader.End();
-        return [=]() { standin::SetRealmLogon(frames, status, selectDone, drop); };
-    }
-    if (sub == "queued") {
-        bool queued = ReadFlag(reader, "queued");
-        int position = reader.AtEnd() ? 0 : (int)reader.Number("position");
-        reader.End();
-        return [queued, position]() { standin::SetRealmQueued(queued, position); };
-    }
-    ScenarioError(reader.where(), "unknown realm setting: " + sub);
-}
-
-static std::function<void()> ParseState(LineReader& reader) {
-    const Where where = reader.where();
-    std::string verb = reader.Word("setting");
-    if (verb == "realm") return ParseRealmState(reader);
-    if (verb == "chat") {
-        std::string sub = reader.Word("chat setting");
-        if (sub == "connected") {
-            bool on = ReadFlag(reader, "connected");
-            reader.End();
-            return [on]() { standin::SetChatConnected(on); };
-        }
-        if (sub == "dropafter") {
-            int calls = (int)reader.Number("calls");
-            reader.End();
-            return [calls]() { standin::DropChatAfter(calls); };
-        }
-        ScenarioError(where, "unknown chat setting: " + sub);
-    }
-    if (verb == "registry") {
-        std::string key = reader.Word("registry key");
-        std::string value = reader.Word("value name");
-        uint32_t number = (uint32_t)reader.Number("number");
-        reader.End();
-        return [key, value, number]() { RegistryWriteNumber(key.c_str(), value.c_str(), 0, number); };
-    }
-    if (verb == "registrypath") {
-        std::string path = reader.Rest();
-        return [path]() { standin::SetRegistryPath(path); };
-    }
-    if (verb == "strings") {
-        std::string sub = reader.Word("fail or load");
-        reader.End();
-        if (sub != "fail" && sub != "load") ScenarioError(where, "strings fail|load");
-        bool fails = sub == "fail";
-        return [fails]() { standin::SetStringsLoadFails(fails); };
-    }
-    if (verb == "ownname") {
-        std::string name = reader.Rest();
-        return [name]() { standin::SetOwnName(name); };
-    }
-    if (verb == "channels") {
-        std::string list = reader.Rest();
-        std::vector<std::string> names;
-        size_t start = 0;
-        while (!list.empty()) {
-            size_t comma = list.find(',', start);
-            names.push_back(
-                list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-            if (comma == std::string::npos) break;
-            start = comma + 1;
-        }
-        return [names]() { standin::SetChannelList(names); };
-    }
-    if (verb == "fullcontent") {
-        bool full = ReadFlag(reader, "fullcontent");
-        reader.End();
-        return [full]() { standin::SetFullContent(full); };
-    }
-    if (verb == "clock") {
-        uint32_t ms = (uint32_t)reader.Number("tick count");
-        reader.End();
-        return [ms]() { standin::SetNow(ms); };
-    }
-    if (verb == "failfigures") {
-        int n = (int)reader.Number("count");
-        reader.End();
-        return [n]() { standin::FailNextFigures(n); };
-    }
-    if (verb == "figureframes") {
-        int n = (int)reader.Number("count");
-        reader.End();
-        return [n]() { standin::SetFigureFrameCount(n); };
-    }
-    if (verb == "logondata" || verb == "gameblock") {
-        std::string rest = reader.Rest();
-        bool present = rest != "none";
-        std::vector<uint8_t> bytes = present ? ParseHex(where, rest) : std::vector<uint8_t>();
-        if (verb == "logondata") return [bytes, present]() { standin::SetRealmLogonData(bytes, present); };
-        return [bytes, present]() { standin::SetGameBlock(bytes, present); };
-    }
-    if (verb == "queueoutcome") {
-        bool done = ReadFlag(reader, "done");
-        uint32_t outcome = (uint32_t)reader.Number("outcome");
-        reader.End();
-        return [done, outcome]() { standin::SetQueueOutcome(done, outcome); };
-    }
-    if (verb == "profile") {
-        std::string sex = reader.Word("sex");
-        std::string location = reader.Word("location");
-        std::string description = reader.Rest();
-        return [=]() { standin::SetProfile(sex, location, description); };
-    }
-    if (verb == "adinfo") {
-        uint32_t id = (uint32_t)reader.Number("ad id");
-        std::string rest = reader.Rest();
-        bool present = rest != "none";
-        std::vector<uint8_t> bytes = present ? ParseHex(where, rest) : std::vector<uint8_t>();
-        return [id, bytes, present]() { standin::SetAdInfo(id, bytes, present); };
-    }
-    ScenarioError(where, "unknown setting: " + verb);
-}
-
-// ---- actions and service input ----------------------------------------------------------------
-static std::function<void()> ClickByPlace(LineReader& reader, void (*click)(standin::Control*)) {
-    const Where where = reader.where();
-    int kind = (int)reader.Number("control kind");
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
-    reader.End();
-    return [=]() {
-        standin::Control* c = standin::FindAt(kind, x, y);
-        if (!c) {
-            Fail(where, "no kind-" + std::to_string(kind) + " control at " + std::to_string(x) + "," +
-                            std::to_string(y) + " to click");
-            return;
-        }
-        click(c);
+Run Do(std::function<void()> action) {
+    return [action]() -> std::string {
+        action();
+        return "";
     };
 }
 
-static uint16_t RequestIdOf(LineReader& reader, bool* last) {
-    Token t = reader.Next("request id or last");
-    *last = !t.quoted && t.text == "last";
-    return *last ? 0 : (uint16_t)ParseNumber(reader.where(), t.text, "request id");
+LaunchRecord* ScenarioRecord() {
+    return &record;
 }
 
-static std::function<void()> ParseRealmInput(LineReader& reader) {
-    std::string sub = reader.Word("realm input");
-    if (sub == "reply" || sub == "listreply") {
-        bool last = false;
-        uint16_t id = RequestIdOf(reader, &last);
-        int status = (int)reader.Number("status");
-        if (sub == "reply") {
-            reader.End();
-            return [=]() { standin::RealmReply(last ? standin::RealmLastRequestId() : id, status); };
-        }
-        std::vector<uint8_t> bytes = ParseHex(reader.where(), reader.Rest());
-        return [=]() { standin::PushListReply(last ? standin::RealmLastRequestId() : id, status, bytes); };
-    }
-    if (sub == "message") {
-        int key = (int)reader.Number("message key");
-        std::string text = reader.Rest();
-        return [key, text]() { standin::PushRealmMessage(key, text); };
-    }
-    ScenarioError(reader.where(), "unknown realm input: " + sub);
+const uint32_t* ScenarioResult() {
+    return &result;
 }
 
-static void ShowScreen(const Where& where) {
+// A step's failure is its line's failure.
+static void EnqueueRun(const Where& where, Run run) {
+    EnqueueStep(where, [where, run]() {
+        std::string message = run();
+        if (!message.empty()) Fail(where, message);
+    });
+}
+
+void EnqueueIdleSteps(const Where& where, int count) {
+    for (int i = 0; i < count; ++i)
+        EnqueueStep(where, []() {});
+}
+
+void ShowScreen(const Where& where) {
     std::string text = "--- screen at " + where.Text() + " ---\n" + ScreenText();
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }
 
-// Enqueues the steps of one action line.
-static void ScriptAction(LineReader& reader) {
-    const Where where = reader.where();
-    std::string verb = reader.Word("action");
-    std::function<void()> step;
-    if (verb == "click") {
-        int textId = (int)reader.Number("string id");
-        reader.End();
-        step = [=]() {
-            standin::Control* c = standin::FindByTextId(textId);
-            if (!c)
-                Fail(where, "no control labelled by string " + std::to_string(textId) + " to click");
-            else
-                standin::ClickControl(c);
-        };
-    } else if (verb == "clickat") {
-        step = ClickByPlace(reader, standin::ClickControl);
-    } else if (verb == "rightclickat") {
-        step = ClickByPlace(reader, standin::RightClickControl);
-    } else if (verb == "doubleclickat") {
-        step = ClickByPlace(reader, standin::DoubleClickControl);
-    } else if (verb == "clickrow") {
-        int kind = (int)reader.Number("control kind");
-        int x = (int)reader.Number("x");
-        int y = (int)reader.Number("y");
-        int row = (int)reader.Number("row");
-        reader.End();
-        step = [=]() {
-            standin::Control* c = standin::FindAt(kind, x, y);
-            if (!c)
-                Fail(where, "no kind-" + std::to_string(kind) + " list at " + std::to_string(x) + "," +
-                                std::to_string(y) + " to click");
-            else
-                standin::ClickListRow(c, row);
-        };
-    } else if (verb == "tick") {
-        int x = (int)reader.Number("x");
-        int y = (int)reader.Number("y");
-        reader.End();
-        step = [=]() {
-            standin::Control* c = standin::FindAt(kTimer, x, y);
-            if (!c)
-                Fail(where, "no timer at " + std::to_string(x) + "," + std::to_string(y) + " to tick");
-            else
-                standin::TickTimer(c);
-        };
-    } else if (verb == "type") {
-        std::string text = reader.Rest();
-        step = [=]() {
-            if (!standin::Focus()) Fail(where, "no edit box has the focus to type into");
-            standin::TypeText(text.c_str());
-        };
-    } else if (verb == "enter" || verb == "escape" || verb == "tab" || verb == "ctrln") {
-        reader.End();
-        step = verb == "enter"    ? standin::PressEnter
-               : verb == "escape" ? standin::PressEscape
-               : verb == "tab"    ? standin::PressTab
-                                  : standin::PressCtrlN;
-    } else if (verb == "wait") {
-        uint32_t ms = (uint32_t)reader.Number("milliseconds");
-        reader.End();
-        step = [ms]() { standin::AdvanceTime(ms); };
-    } else if (verb == "frames") {
-        long long n = reader.Number("frame count");
-        reader.End();
-        if (n < 1 || n > 100000) ScenarioError(where, "frames takes 1 to 100000");
-        for (long long i = 0; i < n; ++i)
-            EnqueueStep(where, []() {});
-        return;
-    } else if (verb == "pointer") {
-        int x = (int)reader.Number("x");
-        int y = (int)reader.Number("y");
-        reader.End();
-        step = [x, y]() { standin::SetPointer(x, y); };
-    } else if (verb == "show") {
-        reader.End();
-        step = [where]() { ShowScreen(where); };
-    } else if (verb == "event") {
-        uint32_t number = (uint32_t)reader.Number("event number");
-        uint32_t flags = (uint32_t)reader.Number("user flags");
-        Token name = reader.Next("user name (- for none)");
-        std::string user = !name.quoted && name.text == "-" ? "" : name.text;
-        std::string text = reader.Rest();
-        step = [=]() { standin::PushChatEvent(number, flags, user, text); };
-    } else if (verb == "rawevent") {
-        uint32_t kind = (uint32_t)reader.Number("record kind");
-        std::vector<uint8_t> bytes = ParseHex(where, reader.Rest());
-        step = [kind, bytes]() { standin::PushRawEvent(kind, bytes); };
-    } else if (verb == "ad") {
-        uint32_t adId = (uint32_t)reader.Number("ad id");
-        std::string fileName = reader.Word("file name");
-        std::string data = reader.Rest();
-        std::vector<uint8_t> bytes(data.begin(), data.end());
-        step = [=]() { standin::PushAdEvent(adId, fileName, bytes); };
-    } else if (verb == "dated") {
-        uint32_t when = (uint32_t)reader.Number("unix time");
-        std::string text = reader.Rest();
-        step = [=]() {
-            if (!standin::PushDatedMessage(when, text)) Fail(where, "no dated-message handler is registered");
-        };
-    } else if (verb == "cleardated") {
-        reader.End();
-        step = [where]() {
-            if (!standin::PushClearMessages()) Fail(where, "no dated-message handler is registered");
-        };
-    } else if (verb == "realm") {
-        step = ParseRealmInput(reader);
-    } else {
-        ScenarioError(where, "unknown line: " + verb);
+// ---- line kinds -------------------------------------------------------------------------
+static const std::vector<LineKind>* const kLineTables[] = {&kSettingLines, &kStepLines, &kExpectLines,
+                                                           &kGameLines};
+
+std::vector<const LineKind*> LineKinds() {
+    std::vector<const LineKind*> kinds;
+    for (const std::vector<LineKind>* table : kLineTables)
+        for (const LineKind& kind : *table)
+            kinds.push_back(&kind);
+    return kinds;
+}
+
+static const LineKind* KindNamed(const std::string& keyword, bool* isFirstWord) {
+    *isFirstWord = false;
+    std::string prefix = keyword + " ";
+    for (const LineKind* kind : LineKinds()) {
+        if (keyword == kind->keyword) return kind;
+        if (std::string(kind->keyword).compare(0, prefix.size(), prefix) == 0) *isFirstWord = true;
     }
-    EnqueueStep(where, step);
+    return nullptr;
+}
+
+const LineKind* FindLineKind(LineReader& reader) {
+    Token word;
+    if (!reader.NextIf(&word)) return nullptr;
+    std::string keyword = word.text;
+    bool isFirstWord = false;
+    const LineKind* kind = word.quoted ? nullptr : KindNamed(keyword, &isFirstWord);
+    if (!kind && isFirstWord) {
+        Token second;
+        if (reader.NextIf(&second) && !second.quoted) {
+            keyword += " " + second.text;
+            kind = KindNamed(keyword, &isFirstWord);
+        } else {
+            ScenarioError(reader.where(), "missing the word after " + keyword);
+        }
+    }
+    if (!kind) ScenarioError(reader.where(), "unknown line: " + keyword);
+    return kind;
 }
 
 // ---- the run --------------------------------------------------------------------------------------
@@ -386,59 +125,56 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
 
-    std::vector<LineKind> kinds;
-    int firstAction = -1, lastScripted = -1;
+    // Where the steps begin and end decides when settings and expectations apply.
+    std::vector<LineUse> uses;
+    std::vector<bool> blank;
+    int firstStep = -1, lastScripted = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
-        Where where{options.scenarioPath, (int)i + 1};
-        kinds.push_back(KindOf(lines[i], where));
-        if (kinds[i] == kAction && firstAction < 0) firstAction = (int)i;
-        if (kinds[i] == kAction || (kinds[i] == kState && firstAction >= 0)) lastScripted = (int)i;
+        LineReader reader(lines[i], Where{options.scenarioPath, (int)i + 1});
+        const LineKind* kind = FindLineKind(reader);
+        blank.push_back(kind == nullptr);
+        uses.push_back(kind ? kind->use : kCheck);
+        if (!kind) continue;
+        if (kind->use == kStep && firstStep < 0) firstStep = (int)i;
+        if (kind->use == kStep || (kind->use == kSetting && firstStep >= 0)) lastScripted = (int)i;
     }
 
     standin::ResetAll();
     standin::FillLaunchRecord(&record);
     struct AfterVisit {
         Where where;
-        Expectation check;
+        Run check;
     };
     std::vector<AfterVisit> afterVisit;
     for (size_t i = 0; i < lines.size(); ++i) {
+        if (blank[i]) continue;
         Where where{options.scenarioPath, (int)i + 1};
+        bool beforeVisit = firstStep < 0 || (int)i < firstStep;
+        if (uses[i] == kRecordLine && !beforeVisit)
+            ScenarioError(where, "record lines belong before the first action");
         LineReader reader(lines[i], where);
-        bool beforeVisit = firstAction < 0 || (int)i < firstAction;
-        switch (kinds[i]) {
-        case kBlank:
+        Run run = FindLineKind(reader)->parse(reader);
+        switch (uses[i]) {
+        case kRecordLine:
             break;
-        case kRecord:
-            if (!beforeVisit) ScenarioError(where, "record lines belong before the first action");
-            reader.Word("record");
-            SetRecordField(reader, &record);
-            break;
-        case kState: {
-            std::function<void()> apply = ParseState(reader);
+        case kSetting:
             if (beforeVisit)
-                apply();
+                run();
             else
-                EnqueueStep(where, apply);
+                EnqueueRun(where, run);
             break;
-        }
-        case kAction:
-            ScriptAction(reader);
+        case kStep:
+            EnqueueRun(where, run);
             break;
-        case kExpect: {
-            reader.Word("expect");
-            bool late = false;
-            Expectation check = ParseExpectation(reader, &record, &result, &late);
-            if (late || (int)i > lastScripted) {
-                afterVisit.push_back({where, check});
-            } else {
-                EnqueueStep(where, [where, check]() {
-                    std::string message = check();
-                    if (!message.empty()) Fail(where, message);
-                });
-            }
+        case kCheck:
+            if ((int)i > lastScripted)
+                afterVisit.push_back({where, run});
+            else
+                EnqueueRun(where, run);
             break;
-        }
+        case kCheckAfter:
+            afterVisit.push_back({where, run});
+            break;
         }
     }
 

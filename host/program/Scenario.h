@@ -61,6 +61,43 @@ std::vector<uint8_t> ParseHex(const Where& where, const std::string& text);
 // colour marker shown as \m.
 std::string Quote(const std::string& utf8);
 
+// ---- line kinds ------------------------------------------------------------------------
+// What a parsed line does when its time comes: "" when it went well, otherwise
+// the failure (a click that found nothing, an expectation that does not hold).
+using Run = std::function<std::string()>;
+// A Run that cannot fail.
+Run Do(std::function<void()> action);
+
+// When a line takes effect.
+enum LineUse {
+    kRecordLine, // the launch record: before the first step, applied as it is read
+    kSetting,    // stand-in state: at once before the first step, as a step after it
+    kStep,       // an action or service input: one step (one frame)
+    kCheck,      // an expectation: a step at its place, or after the visit when no step follows
+    kCheckAfter, // an expectation checked after the visit
+};
+
+// One kind of scenario line. The keyword is one or two words ("click", "realm
+// reply", "expect pane"); the shape names the arguments as docs/scenarios.md
+// writes them; parse reads the arguments (the reader stands after the keyword),
+// fails the scenario when the line is malformed and returns what the line does.
+// A new line is one row in one of the tables below and its parse function.
+struct LineKind {
+    const char* keyword;
+    const char* shape;
+    LineUse use;
+    Run (*parse)(LineReader& reader);
+};
+extern const std::vector<LineKind> kSettingLines; // Settings.cpp: the launch record and the stand-in state
+extern const std::vector<LineKind> kStepLines;    // Steps.cpp: actions and service input
+extern const std::vector<LineKind> kExpectLines;  // Expectations.cpp: "expect ..." lines
+extern const std::vector<LineKind> kGameLines;    // GameLines.cpp: game lists and list rows
+// Every line kind, in table order.
+std::vector<const LineKind*> LineKinds();
+// Reads the keyword that starts the line and returns its row; null for a blank
+// line. An unknown keyword fails the scenario.
+const LineKind* FindLineKind(LineReader& reader);
+
 // ---- the scenario run (Scenario.cpp) -------------------------------------------------
 struct Options {
     std::string modulePath;
@@ -69,15 +106,15 @@ struct Options {
 };
 // Reads and runs the scenario; returns the program's exit code.
 int RunScenario(const Options& options, const LobbyInterface* lobby);
+// The run's launch record and RunLobby's result (valid after the visit).
+LaunchRecord* ScenarioRecord();
+const uint32_t* ScenarioResult();
+// Enqueues count more steps in which nothing happens (the frames line).
+void EnqueueIdleSteps(const Where& where, int count);
+// Prints the screen now, headed by where it was asked for.
+void ShowScreen(const Where& where);
 
 // ---- expectations (Expectations.cpp) --------------------------------------------------
-// An expectation evaluated now: "" when it holds, otherwise what was found.
-using Expectation = std::function<std::string()>;
-// Builds the expectation of an "expect" line (the reader stands after "expect");
-// *afterVisit is set for the kinds that are always checked after the visit
-// (result reads *result then).
-Expectation ParseExpectation(LineReader& reader, LaunchRecord* record, const uint32_t* result,
-                             bool* afterVisit);
 // Visible text of a pane line: every colour marker with the character after it removed.
 std::u16string VisibleText(const std::u16string& stored);
 std::u16string ColourMarker();

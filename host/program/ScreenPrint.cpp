@@ -59,9 +59,14 @@ static std::string ControlText(const standin::Control* c) {
     if (c->desc.kind == kEditBox)
         out += "      edit " + Quote(standin::Utf8(c->editText)) + " caret " + std::to_string(c->caret) +
                " max " + std::to_string(c->maxLength) + "\n";
-    for (const standin::TextLine& line : c->lines)
-        out += "      colour " + std::to_string(line.colour) + " " + Quote(standin::Utf8(line.text)) + "\n";
-    for (size_t i = 0; i < c->rows.size(); ++i) {
+    // Lines and rows in the order they were added (a text box can hold both).
+    size_t line = 0;
+    for (size_t i = 0; i <= c->rows.size(); ++i) {
+        for (; line < c->lines.size() && (i == c->rows.size() || c->lines[line].order < c->rows[i].order);
+             ++line)
+            out += "      colour " + std::to_string(c->lines[line].colour) + " " +
+                   Quote(standin::Utf8(c->lines[line].text)) + "\n";
+        if (i == c->rows.size()) break;
         const standin::ListRow& row = c->rows[i];
         out += "      row " + std::to_string(i);
         if ((int)i == c->selection) out += " (selected)";

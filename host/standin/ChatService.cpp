@@ -9,7 +9,8 @@
 //
 // Defaults: connected, never dropping; own name "Arin*Tester"; channels
 // "Lobby", "Trade", "Help"; realm logon data of 16 bytes; a game block with no
-// games; the queue wait is over with outcome 1; an empty profile that is ready
+// games; the queue wait is over with outcome 1 (after the scripted number of
+// "not done" answers, default none); AnnounceGame returns 1; an empty profile that is ready
 // and stores successfully; no advertisement data.
 //
 // The handlers are stored under handlerMutex, which is also held while either
@@ -59,6 +60,8 @@ struct ChatState {
     bool gamePresent = true;
     bool queueDone = true;
     uint32_t queueOutcome = 1;
+    int queueWaitPolls = 0; // QueueQuery calls still answered "not done"
+    int announceResult = 1;
     std::string profile[3];
     bool profileReady = true;
     int profileWriteResult = 1;
@@ -130,6 +133,8 @@ void SetDefaults(ChatState& s) {
     StoreGameBlock(s, {0, 0, 0, 0}, true);
     s.queueDone = true;
     s.queueOutcome = 1;
+    s.queueWaitPolls = 0;
+    s.announceResult = 1;
     for (std::string& value : s.profile)
         value.clear();
     s.profileReady = true;
@@ -181,12 +186,13 @@ int PeriodicTickSlot() {
 
 int AnnounceGameSlot(const char* name, const char* password, const char* text, uint32_t flags) {
     Record("AnnounceGame", {Text(name), Text(password), Text(text), Num(flags)});
-    return 1;
+    return S().announceResult;
 }
 
 const void* GameListQuerySlot(const char* name, const char* password, uint32_t kindFlags,
                               uint32_t filterFlags) {
     Record("GameListQuery", {Text(name), Text(password), Num(kindFlags), Num(filterFlags)});
+    if (const void* scripted = standin::internal::ServiceGameBlock(name)) return scripted;
     return S().gamePresent ? S().gameBlock.data() : nullptr;
 }
 
@@ -274,8 +280,13 @@ int PollProfileSlot(int count, int flag, char* const* buffers, const uint32_t* s
 
 int QueueQuerySlot(uint32_t* outcome) {
     Record("QueueQuery");
-    if (outcome) *outcome = S().queueOutcome;
-    return S().queueDone ? 1 : 0;
+    ChatState& s = S();
+    if (s.queueWaitPolls > 0) {
+        --s.queueWaitPolls;
+        return 0;
+    }
+    if (outcome) *outcome = s.queueOutcome;
+    return s.queueDone ? 1 : 0;
 }
 
 const void* GetAdInfoSlot(uint32_t adId) {
@@ -450,6 +461,14 @@ void SetGameBlock(const std::vector<uint8_t>& block, bool present) {
 void SetQueueOutcome(bool done, uint32_t outcome) {
     S().queueDone = done;
     S().queueOutcome = outcome;
+}
+
+void SetQueueWait(int polls) {
+    S().queueWaitPolls = polls > 0 ? polls : 0;
+}
+
+void SetAnnounceResult(int result) {
+    S().announceResult = result;
 }
 
 void SetProfile(const std::string& sex, const std::string& location, const std::string& description,

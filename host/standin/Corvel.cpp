@@ -82,10 +82,11 @@ int RegistryReadNumber(const char* key, const char* valueName, int, uint32_t* nu
     return 0;
 }
 
-void RegistryWriteNumber(const char* key, const char* valueName, int, uint32_t number) {
-    std::string prefix = ValueKey(key, valueName);
+namespace {
+
+// Replaces the value's line with entry, or drops it when entry is empty.
+void StoreValue(const std::string& prefix, const std::string& entry) {
     std::vector<std::string> lines = ReadLines();
-    std::string entry = prefix + std::to_string(number);
     bool replaced = false;
     for (std::string& line : lines) {
         if (line.compare(0, prefix.size(), prefix) == 0) {
@@ -93,7 +94,7 @@ void RegistryWriteNumber(const char* key, const char* valueName, int, uint32_t n
             replaced = true;
         }
     }
-    if (!replaced) lines.push_back(entry);
+    if (!replaced && !entry.empty()) lines.push_back(entry);
 
     std::filesystem::path path(RegistryPath());
     std::error_code error;
@@ -102,11 +103,18 @@ void RegistryWriteNumber(const char* key, const char* valueName, int, uint32_t n
     {
         std::ofstream out(temp, std::ios::trunc);
         for (const std::string& line : lines)
-            out << line << "\n";
+            if (!line.empty()) out << line << "\n";
         if (!out) return;
     }
     std::filesystem::rename(temp, path, error);
     if (error) std::filesystem::remove(temp, error);
+}
+
+} // namespace
+
+void RegistryWriteNumber(const char* key, const char* valueName, int, uint32_t number) {
+    std::string prefix = ValueKey(key, valueName);
+    StoreValue(prefix, prefix + std::to_string(number));
 }
 
 // FNV-1a over the lower-cased bytes, stopping early at a terminator.
@@ -124,6 +132,10 @@ namespace standin {
 
 void SetRegistryPath(const std::string& path) {
     registryPath = path;
+}
+
+void ClearRegistryValue(const std::string& key, const std::string& valueName) {
+    StoreValue(ValueKey(key.c_str(), valueName.c_str()), "");
 }
 
 uint32_t HashOf(const std::string& word) {

@@ -11,6 +11,11 @@
 // join reply is 0, 0, ""; not queued; a logon succeeds (status 0, connected)
 // 2 frames after RealmStartLogon and selecting the character finishes at once.
 //
+// A create request answered with status 0 makes RealmJoinReplyWord return
+// kCreateReplyWord until the next answer. RealmReset forgets the last answer
+// (id, status, word). The creation queue model (RealmQueue.cpp) may take a
+// create request; it then answers it through AnswerRequest.
+//
 // The logon wait handle is an eventfd on Linux (the OS layer polls it for
 // POLLIN) and a manual-reset event on Windows; it is reset at every
 // RealmStartLogon and signalled by OnFrame when the countdown reaches 0.
@@ -38,7 +43,7 @@ using standin::internal::Text;
 
 namespace {
 
-enum { kNoRequest = 0, kCreateRequest = 1, kJoinRequest = 2 };
+enum { kNoRequest = 0, kCreateRequest = 1, kJoinRequest = 2, kCreateReplyWord = 1 };
 
 struct ListReply {
     uint16_t requestId;
@@ -55,6 +60,8 @@ struct RealmState {
     int autoCreate = -1, autoJoin = -1;
     int awaiting = kNoRequest; // the create/join that the next pump may answer
     uint16_t awaitingId = 0;
+    uint16_t lastCreateId = 0;
+    bool createAnswered = false; // the last answer was a successful create
     uint16_t joinWord = 0;
     uint32_t joinDword = 0;
     std::string joinText;
@@ -146,9 +153,7 @@ int RealmPump() {
     if (r.awaiting == kNoRequest) return 0;
     int status = r.awaiting == kCreateRequest ? r.autoCreate : r.autoJoin;
     if (status < 0) return 0;
-    r.lastReplyId = r.awaitingId;
-    r.lastStatus = status;
-    r.awaiting = kNoRequest;
+    standin::internal::AnswerRequest(r.awaitingId, status, r.awaiting == kCreateRequest);
     return 1;
 }
 
@@ -195,7 +200,8 @@ void RealmCreateGame(const void* record, uint16_t requestId) {
     Record("RealmCreateGame", args);
     RealmState& r = R();
     r.lastRequestId = requestId;
-    r.awaiting = kCreateRequest;
+    r.lastCreateId = requestId;
+    r.awaiting = standin::internal::QueueTakesCreate(requestId) ? kNoRequest : kCreateRequest;
     r.awaitingId = requestId;
 }
 
@@ -210,16 +216,18 @@ void RealmJoinGame(const char* name, const char* password, uint16_t requestId) {
 void RealmRequestGameList(const void* filter, uint16_t requestId) {
     Record("RealmRequestGameList", {filter ? Hex(filter, 24) : "null", Num(requestId)});
     R().lastRequestId = requestId;
+    standin::internal::AnswerGameList(requestId);
 }
 
 void RealmRequestGameInfo(const char* name, uint16_t requestId) {
     Record("RealmRequestGameInfo", {Text(name), Num(requestId)});
     R().lastRequestId = requestId;
+    standin::internal::AnswerGameInfo(name, requestId);
 }
 
 uint16_t RealmJoinReplyWord() {
     Record("RealmJoinReplyWord");
-    return R().joinWord;
+    return R().createAnswered ? (uint16_t)kCreateReplyWord : R().joinWord;
 }
 
 uint32_t RealmJoinReplyDword() {
@@ -245,10 +253,15 @@ int RealmQueuePosition() {
 void RealmLeaveQueue() {
     Record("RealmLeaveQueue");
     R().queued = false;
+    standin::internal::WithdrawQueuedCreate();
 }
 
 void RealmReset(int flag) {
     Record("RealmReset", {Num(flag)});
+    RealmState& r = R();
+    r.lastReplyId = 0;
+    r.lastStatus = 0;
+    r.createAnswered = false;
 }
 
 void RealmFinish() {
@@ -321,8 +334,8 @@ void SetRealmConnected(bool connected) {
 }
 
 void RealmReply(uint16_t requestId, int status) {
-    R().lastReplyId = requestId;
-    R().lastStatus = status;
+    RealmState& r = R();
+    internal::AnswerRequest(requestId, status, requestId == r.lastCreateId);
 }
 
 void RealmAutoAnswer(int createStatus, int joinStatus) {
@@ -384,11 +397,21 @@ namespace standin::internal {
 void OnFrame() {
     RealmState& r = R();
     if (r.countdown > 0 && --r.countdown == 0) FinishLogon();
+    AdvanceCreateQueue();
+}
+
+void AnswerRequest(uint16_t requestId, int status, bool isCreate) {
+    RealmState& r = R();
+    r.lastReplyId = requestId;
+    r.lastStatus = status;
+    r.createAnswered = isCreate && status == 0;
+    if (r.awaitingId == requestId) r.awaiting = kNoRequest;
 }
 
 void ResetRealm() {
     ResetLogon();
     R() = RealmState();
+    ResetRealmQueue();
 }
 
 } // namespace standin::internal

@@ -21,6 +21,7 @@ void ResetServices() {
     ResetRealm();
     ResetPellick();
     ResetCorvel();
+    ResetGameLists();
 }
 
 } // namespace standin::internal

@@ -15,13 +15,15 @@
 //   their handle as the callback argument; hot spots and lists get the address
 //   of a ClickRecord (hot spots: button released, lists: button pressed). A
 //   button whose descriptor flags have bit 0 latches: a click leaves it pressed
-//   until the module releases it.
+//   until the module releases it. A button with bit 1 (check boxes, radio
+//   buttons) toggles: a click flips its pressed state before the callback.
 // - Keys go to the focused edit box while it is shown and enabled. Each typed
 //   character first goes to the key callback (0 consumes it; the callback may
-//   change it); then control characters are dropped, the text is replaced when
-//   it was all selected, the character is inserted at the caret unless the box
-//   is full (maxLength, 0 = no limit), and the change callback runs. Only typing
-//   calls the change callback.
+//   change it); then Backspace (8) removes the character before the caret and
+//   calls the change callback, other control characters are dropped, the text
+//   is replaced when it was all selected, the character is inserted at the
+//   caret unless the box is full (maxLength, 0 = no limit), and the change
+//   callback runs. Only typing calls the change callback.
 //
 // State: the running loops, the action queue, the idle count, the frame count,
 // and the timed-out and failure flags.
@@ -53,7 +55,7 @@ bool scriptFailed = false;
 // Deeper nesting means a module that keeps opening wait loops: fail instead.
 constexpr size_t kMaxLoopDepth = 16;
 constexpr uint32_t kMsgLeftDown = 0x201;
-constexpr uint16_t kKeyTab = 9, kKeyCtrlN = 14;
+constexpr uint16_t kKeyBackspace = 8, kKeyTab = 9, kKeyCtrlN = 14;
 
 void ScriptFailure(const std::string& what) {
     fprintf(stderr, "stand-in script: %s\n", what.c_str());
@@ -101,8 +103,17 @@ void TypeCharacter(uint16_t ch) {
     Unicode key{ch};
     if (!OfferKey(r, &key)) return;
     r = standin::toolkit::RecordOf(handle);
-    if (!r || key.ch < 0x20) return;
+    if (!r) return;
     Control& c = r->model;
+    if (key.ch == kKeyBackspace) {
+        c.caret = ClampedCaret(c);
+        if (c.caret == 0) return;
+        c.editText.erase((size_t)--c.caret, 1);
+        r->allSelected = false;
+        if (c.changeCallback) c.changeCallback(Arg(handle));
+        return;
+    }
+    if (key.ch < 0x20) return;
     if (r->allSelected) {
         c.editText.clear();
         c.caret = 0;
@@ -264,7 +275,10 @@ void ClickControl(Control* c) {
     ControlCallback onClick = r->model.desc.onClick;
     if (r->model.hotSpot) return CallWithRecord(onClick, handle, kMsgLeftUp);
     if (r->model.desc.kind == kTextList) return CallWithRecord(onClick, handle, kMsgLeftDown);
-    if (r->model.desc.kind == kButton && (r->model.desc.flags & 1)) r->model.pressed = true;
+    if (r->model.desc.kind == kButton && (r->model.desc.flags & 1))
+        r->model.pressed = true;
+    else if (r->model.desc.kind == kButton && (r->model.desc.flags & 2))
+        r->model.pressed = !r->model.pressed;
     onClick(Arg(handle));
 }
 

@@ -15,6 +15,23 @@ void ResetChat();
 void ResetRealm();
 void ResetPellick();
 void ResetCorvel();
+void ResetRealmQueue();
+
+// The realm's answer to a request (Realm.cpp): what RealmLastReplyId and
+// RealmLastStatus report from now on.
+void AnswerRequest(uint16_t requestId, int status, bool isCreate);
+// The creation queue model (RealmQueue.cpp). QueueTakesCreate: true when a
+// scripted queue takes the create request (it then answers it itself).
+bool QueueTakesCreate(uint16_t requestId);
+void WithdrawQueuedCreate();
+void AdvanceCreateQueue(); // once per frame
+void ResetGameLists();
+
+// Scripted game lists (GameLists.cpp): the realm's answers to list and info
+// requests, and the chat service's game block (null: none scripted).
+void AnswerGameList(uint16_t requestId);
+void AnswerGameInfo(const char* name, uint16_t requestId);
+const void* ServiceGameBlock(const char* name);
 
 // Recorded-call arguments.
 std::string Hex(const void* bytes, uint32_t size);

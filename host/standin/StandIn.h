@@ -10,7 +10,7 @@
 //   1. clock            2. screen model       3. script (screen loop driver)
 //   4. strings          5. chat service       6. realm client
 //   7. core / utility   8. launch record      9. reset
-//  10. toolkit and sound calls
+//  10. toolkit and sound calls  11. scripted game lists
 #pragma once
 
 #include <cstdint>
@@ -38,15 +38,19 @@ int RedirectTickCount(void* image);
 #endif
 
 // ---- 2. screen model -------------------------------------------------------
+// A text box's lines and rows are one sequence on the real screen: `order`
+// (increasing over all controls) tells where each line and row was added.
 struct TextLine {
     std::u16string text;
     int colour = 0;
     int a = 0, b = 0;
+    int order = 0;
 };
 struct ListRow {
     std::string text; // 8-bit as given
     std::vector<std::u16string> cells;
     int data = 0, colour = 0;
+    int order = 0;
 };
 struct Control {
     QvControl handle = nullptr; // what the module holds
@@ -197,6 +201,10 @@ void SetChannelList(const std::vector<std::string>& names);
 void SetRealmLogonData(const std::vector<uint8_t>& data, bool present = true); // count is added
 void SetGameBlock(const std::vector<uint8_t>& block, bool present = true);
 void SetQueueOutcome(bool done, uint32_t outcome);
+// QueueQuery answers "not done" to that many calls before the answer above applies.
+void SetQueueWait(int polls);
+// What AnnounceGame returns (default 1).
+void SetAnnounceResult(int result);
 void SetProfile(const std::string& sex, const std::string& location, const std::string& description,
                 bool ready = true);
 void SetAdInfo(uint32_t adId, const std::vector<uint8_t>& info, bool present = true);
@@ -233,6 +241,12 @@ void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text);
 void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record);
 int LiveListReplies(); // taken and not yet released
 void SetRealmQueued(bool queued, int position = 0);
+// The next create request waits in the realm's queue at that position (0 or
+// less: it is not queued), moves up one place every stepMs ms of the clock (0:
+// never) and is answered with that status when its turn comes. A successful
+// create answer makes RealmJoinReplyWord return 1 until the next answer;
+// RealmReset forgets the last answer.
+void ScriptCreateQueue(int position, uint32_t stepMs, int status);
 // Logon: how many pumps/frames until the logon event is signalled (-1: never),
 // the status then, and whether selecting the character finishes.
 void SetRealmLogon(int framesUntilDone, int status, bool selectDone = true, bool dropDuringWait = false);
@@ -252,6 +266,8 @@ int LiveBlocks();
 std::vector<std::string> LogLines();
 void SetFullContent(bool full);
 void SetRegistryPath(const std::string& path); // default: the user's configuration directory
+// Removes a registry value (RegistryReadNumber then reports it absent).
+void ClearRegistryValue(const std::string& key, const std::string& valueName);
 uint32_t HashOf(const std::string& word);
 
 // ---- 8. launch record ------------------------------------------------------------
@@ -270,5 +286,39 @@ void ResetAll();
 // hot-spot arguments, list layout) and every sound call, in order.
 std::vector<Call> ToolkitCalls();
 std::vector<Call> SoundCalls();
+
+// ---- 11. scripted game lists (GameLists.cpp) -------------------------------------
+struct GamePlayer {
+    std::string name;
+    uint16_t classIndex = 0, level = 1;
+};
+struct RealmGame {
+    uint16_t id = 0, players = 0;
+    std::string name, description;
+    uint32_t elapsedSeconds = 0;
+    uint8_t level = 1, difference = 255, maxPlayers = 8;
+    std::vector<GamePlayer> playerList;
+};
+// Once a realm game is scripted, every RealmRequestGameList is answered with one
+// list reply per scripted game (in order, repeated ids included) and then the
+// end marker, all with status 0; every RealmRequestGameInfo for a scripted name
+// with its details (an unknown name gets no reply).
+void AddRealmGame(const RealmGame& game); // replaces a game of the same name
+void RemoveRealmGame(const std::string& name);
+std::vector<uint8_t> GameListReplyBytes(const RealmGame& game, uint16_t requestId);
+std::vector<uint8_t> GameListEndBytes(uint16_t requestId);
+std::vector<uint8_t> GameInfoReplyBytes(const RealmGame& game, uint16_t requestId);
+
+struct ServiceGame {
+    std::string name;
+    uint32_t address = 0;
+    std::string statText; // difficulty digit, then the description
+};
+// Once a service game is scripted, GameListQuery answers with a block of the
+// scripted games (without a name all of them; with a name those whose name
+// equals it ignoring case), in place of SetGameBlock's block.
+void AddServiceGame(const ServiceGame& game); // replaces a game of the same name
+void RemoveServiceGame(const std::string& name);
+std::vector<uint8_t> GameBlockBytes(const std::vector<ServiceGame>& games);
 
 } // namespace standin

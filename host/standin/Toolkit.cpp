@@ -61,6 +61,7 @@ int figureFrameCount = 8;
 
 std::vector<Call> toolkitCalls;
 int stringTableToken = 0;
+int lineOrder = 0; // last order given to a text line or list row
 
 // Longest 16-bit text taken from the module (guards against a missing terminator).
 constexpr size_t kMaxText = 65536;
@@ -412,16 +413,17 @@ void SetControlText(QvControl c, const Unicode* text) {
     Control* m = ModelOf(c);
     if (!m) return;
     m->label = standin::toolkit::FromUnicode(text);
-    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0});
+    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0, ++lineOrder});
 }
 
 void TextBoxAddLine(QvControl box, const char* text, int colourFlag) {
-    if (Control* m = ModelOf(box)) m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0});
+    if (Control* m = ModelOf(box))
+        m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0, ++lineOrder});
 }
 
 void TextListAddLine(QvControl list, const Unicode* text, int colour, int a, int b) {
     if (Control* m = ModelOf(list))
-        m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b});
+        m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b, ++lineOrder});
 }
 
 void TextListClear(QvControl list) {
@@ -493,6 +495,7 @@ void ListAddRowWithData(QvControl list, const char* text, int data, int colour, 
         row.text = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
         row.data = data;
         row.colour = colour;
+        row.order = ++lineOrder;
         r->model.rows.push_back(std::move(row));
     }
     r->currentRow = (int)r->model.rows.size() - 1;

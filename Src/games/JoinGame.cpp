@@ -1,0 +1,495 @@
+// The join game dialog: the name and password fields, the game list from the
+// realm or the chat service with its refreshes, the row click that asks for a
+// game's details, and the join request. Owns the dialog's controls, the two
+// tables of listed games with their counters, the list's request time and the
+// last row click.
+#include <cstring>
+
+#include "JoinGame.h"
+
+// ---- state ----------------------------------------------------------------------
+GameListRecord gameRecords[kMaxGameRecords];  // filled from the sources
+GameListRecord shownRecords[kMaxGameRecords]; // snapshot behind the list's rows
+int32_t gameCount, shownCount;
+uint32_t listRequestTime;
+int32_t lastClickRow;
+uint32_t lastClickTime;
+
+QvControl gameList, gameInfoBox, joinNameField, joinPasswordField, joinButton;
+static QvControl joinBackground, joinTitle, joinNameLabel, joinPasswordLabel, joinListLabel, joinCancelButton;
+
+enum {
+    kFieldLimit = 16,
+    kTextSize = 256,
+    kPlayersColumnX = 135,
+    kListStatusRebuild = 0x33,
+    kListStatusLost = 0x32,
+    kMsgLeftDown = 0x201,
+    kAccountKindRealmList = 2,
+    kFlagLadderCharacter = 0x0004,
+    kFlagExpansion = 0x0020,
+    kFilterLadder = 0x800,
+    kMaxBlockText = 256, // longest text of the chat service's game block, terminator included
+};
+
+// ---- controls ---------------------------------------------------------------------
+static int JoinButtonClick(uint32_t arg);
+static int JoinEnter(const Unicode* text);
+static int JoinCancel(uint32_t arg);
+static int GameListClick(uint32_t arg);
+
+static const ScrollPlacement kGameListScroll = {592, 393, 173};
+static const ScrollPlacement kGameInfoScroll = {753, 394, 196};
+
+#define IMG(i) (&screenImages[(i)])
+// clang-format off
+static const ControlDescriptor kJoinBackgroundDesc    = { 2, 415, 447, 373, 373,  0,    0, IMG(kImgJoinGameBackground), nullptr,         {.frame = 0},                nullptr, 0 };
+static const ControlDescriptor kJoinTitleDesc         = { 4, 496, 106, 200,  22,  0,    0, nullptr,                     nullptr,         {.frame = 0},                &kFont2, 2 };
+static const ControlDescriptor kJoinNameLabelDesc     = { 4, 428, 121, 150,  12,  0,    0, nullptr,                     nullptr,         {.frame = 0},                &kFont1, 0 };
+static const ControlDescriptor kJoinPasswordLabelDesc = { 4, 602, 121, 150,  12,  0,    0, nullptr,                     nullptr,         {.frame = 0},                &kFont1, 0 };
+static const ControlDescriptor kJoinListLabelDesc     = { 4, 431, 212, 200,  12,  0,    0, nullptr,                     nullptr,         {.frame = 0},                &kFont1, 0 };
+static const ControlDescriptor kJoinNameFieldDesc     = { 1, 432, 148, 155,  20,  0,    0, nullptr,                     nullptr,         {.enter = JoinEnter},        &kFont4, 0 };
+static const ControlDescriptor kJoinPasswordFieldDesc = { 1, 606, 148, 155,  20,  0,    0, nullptr,                     nullptr,         {.enter = JoinEnter},        &kFont4, 1 };
+static const ControlDescriptor kGameListDesc          = { 4, 432, 393, 160, 173,  0,    0, IMG(kImgJoinGameScrollbars), GameListClick,   {.scroll = &kGameListScroll}, &kFont4, 5 };
+static const ControlDescriptor kJoinButtonDesc        = { 6, 594, 433, 172,  32, 13, 5151, IMG(kImgGameButtonBlank),    JoinButtonClick, {.frame = 0},                nullptr, 0 };
+static const ControlDescriptor kJoinCancelDesc        = { 6, 433, 433,  96,  32,  0, 5103, IMG(kImgCancelButtonBlank),  JoinCancel,      {.frame = 0},                nullptr, 0 };
+static const ControlDescriptor kGameInfoBoxDesc       = { 4, 609, 393, 143, 194,  0,    0, IMG(kImgJoinGameScrollbars), nullptr,         {.scroll = &kGameInfoScroll}, &kFont0, 6 };
+// clang-format on
+#undef IMG
+
+// Every control of the dialog, in creation order, for the close.
+static QvControl* const kJoinControls[] = {
+    &joinBackground,   &joinTitle,     &joinNameLabel,     &joinPasswordLabel, &joinListLabel, &joinButton,
+    &joinCancelButton, &joinNameField, &joinPasswordField, &gameList,          &gameInfoBox,
+};
+static_assert(sizeof kJoinControls / sizeof kJoinControls[0] == 11, "eleven dialog controls");
+
+// ---- fields -------------------------------------------------------------------------
+// 8-bit text of an edit box (empty when nothing is typed).
+static int FieldText(QvControl field, char* dst, int size) {
+    const Unicode* text = EditGetText(field);
+    if (!text) {
+        dst[0] = 0;
+        return 0;
+    }
+    Unicode::unicode2Win(dst, text, size);
+    return TextLengthWithin(dst, size);
+}
+
+// Join is possible exactly while a name is typed.
+static void UpdateJoinButton() {
+    char name[kTextSize];
+    EnableControl(joinButton, FieldText(joinNameField, name, sizeof name) > 0);
+}
+
+static int NameFieldChanged(uint32_t) {
+    UpdateJoinButton();
+    return 1;
+}
+
+// Typing a name of one's own ends the choice from the list. Control keys pass
+// on (Tab moves to the password).
+static int NameFieldKey(QvControl, int, Unicode* key) {
+    ListSetSelection(gameList, -1);
+    return key->ch < 0x20 || IsGameNameCharacter(key->ch);
+}
+
+// Control keys pass on; of the rest, codes 0x20 to 0x7F are admitted.
+static int PasswordFieldKey(QvControl, int, Unicode* key) {
+    return key->ch <= 0x7f;
+}
+
+// After a row click neither field keeps the keys: they go to the chat input
+// line where the layout has one.
+static void TakeFocusFromFields() {
+    if (inputLine)
+        SetFocus(inputLine);
+    else
+        SetFocus(nullptr);
+}
+
+// ---- opening and closing ------------------------------------------------------------------
+static QvControl CreateLabel(const ControlDescriptor* desc, int textId) {
+    QvControl label = CreateControl(desc);
+    SetControlText(label, GetString(textId));
+    return label;
+}
+
+static QvControl CreateField(const ControlDescriptor* desc, EditKeyCallback key) {
+    QvControl field = CreateControl(desc);
+    EditSetMaxLength(field, kFieldLimit);
+    EditSetKeyCallback(field, key);
+    return field;
+}
+
+static void BuildJoinGameDialog() {
+    joinBackground = CreateControl(&kJoinBackgroundDesc);
+    joinTitle = CreateLabel(&kJoinTitleDesc, 5151);
+    joinNameLabel = CreateLabel(&kJoinNameLabelDesc, 5274);
+    joinPasswordLabel = CreateLabel(&kJoinPasswordLabelDesc, 5225);
+    joinListLabel = CreateLabel(&kJoinListLabelDesc, 5275);
+    joinButton = CreateControl(&kJoinButtonDesc);
+    joinCancelButton = CreateControl(&kJoinCancelDesc);
+    SetCancelControl(joinCancelButton);
+    joinNameField = CreateField(&kJoinNameFieldDesc, NameFieldKey);
+    EditSetChangeCallback(joinNameField, NameFieldChanged);
+    joinPasswordField = CreateField(&kJoinPasswordFieldDesc, PasswordFieldKey);
+    EditSetTabNext(joinNameField, joinPasswordField);
+    EditSetTabNext(joinPasswordField, joinNameField);
+    gameList = CreateControl(&kGameListDesc);
+    if (RealmIsConnected()) {
+        ListSetColumns(gameList, 2);
+        ListSetColumnX(gameList, 1, kPlayersColumnX);
+    }
+    gameInfoBox = CreateControl(&kGameInfoBoxDesc);
+}
+
+// The join-game button. The list is asked for at most every 5 s when the
+// dialog opens; the open request also restarts the 15 s refresh, so a reopened
+// dialog does not ask twice at once.
+int OpenJoinGameDialog(uint32_t) {
+    LeaveDialog();
+    lobbyState = kLobbyGameListOpen;
+    if (launch->realmName[0] && !RealmIsConnected()) {
+        ShowPanelMessage(GetString(5139), nullptr);
+        return 1;
+    }
+    BuildJoinGameDialog();
+    shownCount = gameCount = 0;
+    uint32_t now = OsTickCount();
+    if (now - listRequestTime >= kListRequestGapMs) {
+        listRequestTime = now;
+        gameListTickAt = now;
+        RequestGameList();
+    }
+    SetFocus(joinNameField);
+    UpdateJoinButton();
+    SetButtonPressed(lobbySlots[kSlotCreateGame], 0);
+    SetButtonPressed(lobbySlots[kSlotChannel], 0);
+    SetButtonPressed(lobbySlots[kSlotLadder], 0);
+    return 1;
+}
+
+void CloseJoinGameDialog() {
+    int open = 0;
+    for (QvControl* control : kJoinControls)
+        open |= *control != nullptr;
+    if (!open) return;
+    for (QvControl* control : kJoinControls)
+        DestroyControl(control);
+    SetCancelControl(lobbySlots[kSlotQuit]);
+    if (inputLine) SetFocus(inputLine);
+}
+
+static int JoinCancel(uint32_t) {
+    ResetLobbyButtons();
+    LeaveDialog();
+    return 1;
+}
+
+// ---- the chat service's game block ---------------------------------------------------------
+// The block carries no size: the module relies on the service's count and
+// terminators but never reads a text longer than kMaxBlockText.
+struct ServiceGame {
+    const char* name;
+    const char* statText;
+    uint32_t address;
+};
+
+// The text at *cursor; moves the cursor past it. Null for a text too long.
+static const char* TakeBlockText(const uint8_t** cursor) {
+    const char* text = reinterpret_cast<const char*>(*cursor);
+    int length = TextLengthWithin(text, kMaxBlockText);
+    if (length == kMaxBlockText) return nullptr;
+    *cursor += length + 1;
+    return text;
+}
+
+// Reads the entry at *cursor and moves past it; 0 for a malformed entry.
+static int TakeServiceGame(const uint8_t** cursor, ServiceGame* game) {
+    ServiceGameHeader head;
+    memcpy(&head, *cursor, sizeof head);
+    *cursor += sizeof head;
+    game->address = head.address;
+    game->name = TakeBlockText(cursor);
+    const char* unread = game->name ? TakeBlockText(cursor) : nullptr;
+    game->statText = unread ? TakeBlockText(cursor) : nullptr;
+    return game->statText != nullptr;
+}
+
+static uint32_t BlockCount(const void* block) {
+    uint32_t count;
+    memcpy(&count, block, sizeof count);
+    return count;
+}
+
+// Category value and mask of the games this character may see.
+static void ServiceCategory(uint32_t* value, uint32_t* mask) {
+    uint32_t v = 0;
+    if (launch->characterFlags & kFlagLadderCharacter) v |= 4;
+    if (launch->characterFlags & kFlagExpansion) v |= 8;
+    uint32_t m = v;
+    if (!DifficultyUnlocked(2)) m |= DifficultyUnlocked(1) ? 2 : 3;
+    *value = v;
+    *mask = m;
+}
+
+// The difficulty digit the game's statText starts with is within reach of the
+// character: k = progress / 5 + 1 above "0", or above "3" for ladder characters.
+// A text that does not start with a digit names no difficulty and fails.
+static int PassesDigitRule(const char* statText) {
+    char digit = statText[0];
+    if (digit < '0' || digit > '9') return 0;
+    int reach = CharacterProgress() / 5 + 1;
+    if (launch->characterFlags & kFlagLadderCharacter) return digit >= '3' && digit - '3' <= reach;
+    return digit - '0' <= reach;
+}
+
+static void AddServiceGame(const ServiceGame* game) {
+    GameListRecord* record = &gameRecords[gameCount++];
+    memset(record, 0, sizeof *record);
+    TextCopy(record->name, sizeof record->name, game->name);
+    TextCopy(record->description, sizeof record->description, game->statText[0] ? game->statText + 1 : "");
+    record->id = 1;
+    record->address = game->address;
+}
+
+static void ReadServiceGames(const void* block) {
+    uint32_t count = BlockCount(block);
+    const uint8_t* cursor = static_cast<const uint8_t*>(block) + sizeof count;
+    ServiceGame game;
+    for (uint32_t i = 0; i < count && gameCount < kMaxGameRecords; ++i) {
+        if (!TakeServiceGame(&cursor, &game)) return;
+        if (PassesDigitRule(game.statText)) AddServiceGame(&game);
+    }
+}
+
+// ---- list requests and replies --------------------------------------------------------------------
+void RequestGameList() {
+    lobbyState = kLobbyGameListOpen;
+    gameCount = 0;
+    if (launch->accountKind == kAccountKindRealmList) {
+        GameListFilter filter;
+        memset(&filter, 0, sizeof filter);
+        if (launch->characterFlags & kFlagLadderCharacter) filter.flags = kFilterLadder;
+        uint16_t id = TakeRequestId();
+        RealmRequestGameList(&filter, id);
+        pendingRequestId = id;
+        return;
+    }
+    uint32_t value, mask;
+    ServiceCategory(&value, &mask);
+    const void* block = GameListQuery(chatService, nullptr, nullptr, value, mask);
+    if (block) ReadServiceGames(block);
+    RebuildGameList();
+}
+
+// Copies the fixed part of a reply; 0 when the reply is shorter than it.
+static int CopyReply(void* dst, uint32_t fixedSize, const uint8_t* reply, uint32_t size) {
+    if (!reply || size < fixedSize) return 0;
+    memcpy(dst, reply, fixedSize);
+    return 1;
+}
+
+// A game the list already holds (same id) is not added again.
+void AddGameListEntry(const uint8_t* reply, uint32_t size) {
+    GameListReply game;
+    if (gameCount >= kMaxGameRecords || !CopyReply(&game, sizeof game, reply, size)) return;
+    for (int i = 0; i < gameCount; ++i)
+        if (gameRecords[i].id == game.gameId) return;
+    GameListRecord* record = &gameRecords[gameCount++];
+    memset(record, 0, sizeof *record);
+    record->id = game.gameId;
+    record->players = game.players;
+    TextCopyN(record->name, sizeof record->name, game.name, sizeof game.name);
+    TextCopyN(record->description, sizeof record->description, game.description, sizeof game.description);
+}
+
+static int IsListEnd(const uint8_t* reply, uint32_t size) {
+    uint32_t endMarker;
+    return CopyReply(&endMarker, sizeof endMarker, reply, size) && endMarker != 0;
+}
+
+void RouteListReply(uint16_t requestId, const uint8_t* reply, uint32_t size) {
+    if (requestId == pendingRequestId) {
+        int status = RealmLastStatus();
+        if (status == kListStatusRebuild) {
+            RebuildGameList();
+        } else if (status == kListStatusLost) {
+            CloseJoinGameDialog();
+            RealmStatusUpdate(1);
+        } else if (IsListEnd(reply, size)) {
+            RebuildGameList();
+        } else {
+            AddGameListEntry(reply, size);
+        }
+    } else if (requestId == gameInfoRequestId) {
+        ShowGameInfo(reply, size);
+    }
+}
+
+// ---- the list ------------------------------------------------------------------------------------
+static void ShowPlayerCount(int row, int players) {
+    Unicode text[8];
+    Unicode::sprintf(text, 8, "%d", players);
+    ListSetCellText2(gameList, text, row, 1);
+}
+
+// The rows follow the games in the order they arrived. The selected game keeps
+// its selection (found by name) and the list its scroll position.
+void RebuildGameList() {
+    if (!gameList) return;
+    char selected[kTextSize] = "";
+    const Unicode* clicked = ListGetClicked(gameList);
+    if (clicked) Unicode::unicode2Win(selected, clicked, sizeof selected);
+    int top = ListGetTop(gameList);
+    TextListClear(gameList);
+    TextListClear(gameInfoBox);
+    shownCount = gameCount;
+    if (shownCount == 0) return;
+    memcpy(shownRecords, gameRecords, (size_t)shownCount * sizeof shownRecords[0]);
+    int realm = RealmIsConnected();
+    for (int i = 0; i < shownCount; ++i) {
+        ListAddRow(gameList, shownRecords[i].name);
+        if (realm) ShowPlayerCount(ListGetSelectedRow(gameList), shownRecords[i].players);
+    }
+    if (!clicked) {
+        ListScrollTo(gameList, 0);
+        return;
+    }
+    for (int i = 0; i < shownCount; ++i)
+        if (strcmp(shownRecords[i].name, selected) == 0) {
+            ListSetSelection(gameList, i);
+            break;
+        }
+    ListScrollTo(gameList, top);
+}
+
+static void JoinFromDialog();
+
+// A second click on the same row within 500 ms joins. With a realm the click
+// reserves the id of a details request that the frame's 1000 ms tick sends.
+static int GameListClick(uint32_t arg) {
+    const ClickRecord* click = reinterpret_cast<const ClickRecord*>((uintptr_t)arg);
+    int row = ListGetSelection(gameList);
+    TextListClear(gameInfoBox);
+    if (row < 0) return 0;
+    if (click && click->message == kMsgLeftDown) {
+        uint32_t now = OsTickCount();
+        if (row == lastClickRow && now - lastClickTime <= kDoubleClickMs) {
+            JoinFromDialog();
+            return 0;
+        }
+        lastClickRow = row;
+        lastClickTime = now;
+    }
+    if (RealmIsConnected()) {
+        const Unicode* text = ListGetClicked(gameList);
+        if (!text) return 0;
+        uint16_t id = TakeRequestId();
+        Unicode::unicode2Win(queuedGameInfoName, text, sizeof queuedGameInfoName);
+        gameInfoQueued = id;
+        EditSetTextUnicode(joinNameField, text);
+    } else {
+        ShowRecordInfo(row);
+    }
+    UpdateJoinButton();
+    TakeFocusFromFields();
+    return 0;
+}
+
+void ShowRecordInfo(int row) {
+    if (row < 0 || row >= shownCount) return;
+    const GameListRecord* record = &shownRecords[row];
+    TextListClear(gameInfoBox);
+    if (record->description[0]) {
+        ListAddRow(gameInfoBox, record->description);
+        ListAddRow(gameInfoBox, "");
+    }
+    ListScrollTo(gameInfoBox, 0);
+    EditSetText(joinNameField, record->name);
+}
+
+// ---- joining -----------------------------------------------------------------------------------------
+int StartJoinRequest(const char* name, const char* password, uint16_t gameWord, const char* addressText) {
+    lobbyState = kLobbyJoinPending;
+    LeaveDialog();
+    launch->gameWord = gameWord;
+    TextCopy(launch->gameName, sizeof launch->gameName, name);
+    TextCopy(launch->gamePassword, sizeof launch->gamePassword, password);
+    if (launch->realmName[0] && RealmIsConnected()) {
+        launch->nextAction = 3;
+        uint16_t id = TakeRequestId();
+        RealmJoinGame(name, password, id);
+        pendingRequestId = id;
+        if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
+        return 1;
+    }
+    if (launch->realmName[0]) {
+        lobbyState = kLobbyIdle;
+        ShowPanelMessage(GetString(5139), ShowSidePanelClose);
+        return 0;
+    }
+    launch->nextAction = 7;
+    TextCopy(launch->gameInfo, sizeof launch->gameInfo, addressText);
+    resultCode = kResultStartGame;
+    GameJoined(chatService, launch->gameName, launch->gamePassword);
+    SetCursor(nullptr);
+    EndScreenLoop();
+    return 1;
+}
+
+static int FindShownGame(const char* name) {
+    for (int i = 0; i < shownCount; ++i)
+        if (strcmp(shownRecords[i].name, name) == 0) return i;
+    return -1;
+}
+
+// Without a realm a game that is not listed is asked of the chat service by
+// name; only its first answer counts. Returns 0 when no request was started.
+static int JoinServiceGame(const char* name, const char* password) {
+    int row = FindShownGame(name);
+    if (row >= 0) {
+        const GameListRecord* record = &shownRecords[row];
+        StartJoinRequest(name, password, record->id, AddressText(record->address));
+        return 1;
+    }
+    uint32_t value, mask;
+    ServiceCategory(&value, &mask);
+    const void* block = GameListQuery(chatService, name, password, value, mask);
+    ServiceGame game;
+    const uint8_t* cursor = static_cast<const uint8_t*>(block) + sizeof(uint32_t);
+    if (!block || BlockCount(block) == 0 || !TakeServiceGame(&cursor, &game) ||
+        !PassesDigitRule(game.statText)) {
+        ShowMessage(GetString(5137), nullptr);
+        return 0;
+    }
+    if (strcmp(game.name, name) != 0) return 0;
+    StartJoinRequest(name, password, 1, AddressText(game.address));
+    return 1;
+}
+
+static void JoinFromDialog() {
+    if (!IsControlEnabled(joinButton)) return;
+    char name[kTextSize], password[kTextSize];
+    if (!FieldText(joinNameField, name, sizeof name)) return;
+    FieldText(joinPasswordField, password, sizeof password);
+    CleanName(name);
+    CleanName(password);
+    if (RealmIsConnected())
+        StartJoinRequest(name, password, 0, nullptr);
+    else if (!JoinServiceGame(name, password))
+        return;
+    CloseJoinGameDialog();
+    ShowWaitMessage(GetString(5243), nullptr);
+}
+
+static int JoinButtonClick(uint32_t) {
+    JoinFromDialog();
+    return 1;
+}
+
+static int JoinEnter(const Unicode*) {
+    JoinFromDialog();
+    return 1;
+}

@@ -1,0 +1,237 @@
+// Step lines: the player's actions (clicks, keys, typing, time passing) and the
+// services' input (chat events, advertisements, dated messages, realm replies).
+// Each is one step of the stand-in's screen loop, one frame; a step that finds
+// nothing to act on is a failure of its line.
+#include <cstdio>
+
+#include "../standin/StandIn.h"
+#include "Scenario.h"
+
+namespace qvhost {
+
+static std::string Place(int x, int y) {
+    return std::to_string(x) + "," + std::to_string(y);
+}
+
+// ---- clicks -----------------------------------------------------------------------------------
+static Run Click(LineReader& reader) {
+    int textId = (int)reader.Number("string id");
+    reader.End();
+    return [textId]() -> std::string {
+        standin::Control* c = standin::FindByTextId(textId);
+        if (!c) return "no control labelled by string " + std::to_string(textId) + " to click";
+        standin::ClickControl(c);
+        return "";
+    };
+}
+
+static Run ClickByPlace(LineReader& reader, void (*click)(standin::Control*)) {
+    int kind = (int)reader.Number("control kind");
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    reader.End();
+    return [=]() -> std::string {
+        standin::Control* c = standin::FindAt(kind, x, y);
+        if (!c) return "no kind-" + std::to_string(kind) + " control at " + Place(x, y) + " to click";
+        click(c);
+        return "";
+    };
+}
+
+static Run ClickAt(LineReader& reader) {
+    return ClickByPlace(reader, standin::ClickControl);
+}
+
+static Run RightClickAt(LineReader& reader) {
+    return ClickByPlace(reader, standin::RightClickControl);
+}
+
+static Run DoubleClickAt(LineReader& reader) {
+    return ClickByPlace(reader, standin::DoubleClickControl);
+}
+
+static Run ClickRow(LineReader& reader) {
+    int kind = (int)reader.Number("control kind");
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    int row = (int)reader.Number("row");
+    reader.End();
+    return [=]() -> std::string {
+        standin::Control* c = standin::FindAt(kind, x, y);
+        if (!c) return "no kind-" + std::to_string(kind) + " list at " + Place(x, y) + " to click";
+        standin::ClickListRow(c, row);
+        return "";
+    };
+}
+
+static Run Tick(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    reader.End();
+    return [=]() -> std::string {
+        standin::Control* c = standin::FindAt(kTimer, x, y);
+        if (!c) return "no timer at " + Place(x, y) + " to tick";
+        standin::TickTimer(c);
+        return "";
+    };
+}
+
+// ---- keys ----------------------------------------------------------------------------------------
+static Run Type(LineReader& reader) {
+    std::string text = reader.Rest();
+    return [text]() -> std::string {
+        // Typed all the same, so that the failure shows what the module did with it.
+        bool focus = standin::Focus() != nullptr;
+        standin::TypeText(text.c_str());
+        return focus ? "" : "no edit box has the focus to type into";
+    };
+}
+
+static Run Key(LineReader& reader, void (*press)()) {
+    reader.End();
+    return Do(press);
+}
+
+static Run Enter(LineReader& reader) {
+    return Key(reader, standin::PressEnter);
+}
+
+static Run Escape(LineReader& reader) {
+    return Key(reader, standin::PressEscape);
+}
+
+static Run TabKey(LineReader& reader) {
+    return Key(reader, standin::PressTab);
+}
+
+static Run CtrlN(LineReader& reader) {
+    return Key(reader, standin::PressCtrlN);
+}
+
+// ---- time, the pointer, the screen ---------------------------------------------------------------
+static Run Wait(LineReader& reader) {
+    uint32_t ms = (uint32_t)reader.Number("milliseconds");
+    reader.End();
+    return Do([ms]() { standin::AdvanceTime(ms); });
+}
+
+// n steps: the n-1 before this line's own step are enqueued here.
+static Run Frames(LineReader& reader) {
+    long long n = reader.Number("frame count");
+    reader.End();
+    if (n < 1 || n > 100000) ScenarioError(reader.where(), "frames takes 1 to 100000");
+    EnqueueIdleSteps(reader.where(), (int)n - 1);
+    return Do([]() {});
+}
+
+static Run Pointer(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    reader.End();
+    return Do([x, y]() { standin::SetPointer(x, y); });
+}
+
+static Run Show(LineReader& reader) {
+    reader.End();
+    Where where = reader.where();
+    return Do([where]() { ShowScreen(where); });
+}
+
+// ---- chat-service input ------------------------------------------------------------------------
+static Run Event(LineReader& reader) {
+    uint32_t number = (uint32_t)reader.Number("event number");
+    uint32_t flags = (uint32_t)reader.Number("user flags");
+    Token name = reader.Next("user name (- for none)");
+    std::string user = !name.quoted && name.text == "-" ? "" : name.text;
+    std::string text = reader.Rest();
+    return Do([=]() { standin::PushChatEvent(number, flags, user, text); });
+}
+
+static Run RawEvent(LineReader& reader) {
+    uint32_t kind = (uint32_t)reader.Number("record kind");
+    std::vector<uint8_t> bytes = ParseHex(reader.where(), reader.Rest());
+    return Do([kind, bytes]() { standin::PushRawEvent(kind, bytes); });
+}
+
+static Run Ad(LineReader& reader) {
+    uint32_t adId = (uint32_t)reader.Number("ad id");
+    std::string fileName = reader.Word("file name");
+    std::string data = reader.Rest();
+    std::vector<uint8_t> bytes(data.begin(), data.end());
+    return Do([=]() { standin::PushAdEvent(adId, fileName, bytes); });
+}
+
+static Run Dated(LineReader& reader) {
+    uint32_t when = (uint32_t)reader.Number("unix time");
+    std::string text = reader.Rest();
+    return [=]() -> std::string {
+        return standin::PushDatedMessage(when, text) ? "" : "no dated-message handler is registered";
+    };
+}
+
+static Run ClearDated(LineReader& reader) {
+    reader.End();
+    return []() -> std::string {
+        return standin::PushClearMessages() ? "" : "no dated-message handler is registered";
+    };
+}
+
+// ---- realm input ----------------------------------------------------------------------------------
+// A request id, or "last": the id of the last request when the step runs.
+static uint16_t RequestIdOf(LineReader& reader, bool* last) {
+    Token t = reader.Next("request id or last");
+    *last = !t.quoted && t.text == "last";
+    return *last ? 0 : (uint16_t)ParseNumber(reader.where(), t.text, "request id");
+}
+
+static Run RealmReply(LineReader& reader) {
+    bool last = false;
+    uint16_t id = RequestIdOf(reader, &last);
+    int status = (int)reader.Number("status");
+    reader.End();
+    return Do([=]() { standin::RealmReply(last ? standin::RealmLastRequestId() : id, status); });
+}
+
+static Run RealmListReply(LineReader& reader) {
+    bool last = false;
+    uint16_t id = RequestIdOf(reader, &last);
+    int status = (int)reader.Number("status");
+    std::vector<uint8_t> bytes = ParseHex(reader.where(), reader.Rest());
+    return Do([=]() { standin::PushListReply(last ? standin::RealmLastRequestId() : id, status, bytes); });
+}
+
+static Run RealmMessage(LineReader& reader) {
+    int key = (int)reader.Number("message key");
+    std::string text = reader.Rest();
+    return Do([key, text]() { standin::PushRealmMessage(key, text); });
+}
+
+// clang-format off
+extern const std::vector<LineKind> kStepLines = {
+    {"click",           "<stringId>",                         kStep, Click},
+    {"clickat",         "<kind> <x> <y>",                     kStep, ClickAt},
+    {"rightclickat",    "<kind> <x> <y>",                     kStep, RightClickAt},
+    {"doubleclickat",   "<kind> <x> <y>",                     kStep, DoubleClickAt},
+    {"clickrow",        "<kind> <x> <y> <row>",               kStep, ClickRow},
+    {"tick",            "<x> <y>",                            kStep, Tick},
+    {"type",            "<text...>",                          kStep, Type},
+    {"enter",           "",                                   kStep, Enter},
+    {"escape",          "",                                   kStep, Escape},
+    {"tab",             "",                                   kStep, TabKey},
+    {"ctrln",           "",                                   kStep, CtrlN},
+    {"wait",            "<ms>",                               kStep, Wait},
+    {"frames",          "<n>",                                kStep, Frames},
+    {"pointer",         "<x> <y>",                            kStep, Pointer},
+    {"show",            "",                                   kStep, Show},
+    {"event",           "<number> <flags> <userName|-> <text...>", kStep, Event},
+    {"rawevent",        "<kind> <hex...>",                    kStep, RawEvent},
+    {"ad",              "<adId> <fileName> <data...>",        kStep, Ad},
+    {"dated",           "<unixTime> <text...>",               kStep, Dated},
+    {"cleardated",      "",                                   kStep, ClearDated},
+    {"realm reply",     "<id|last> <status>",                 kStep, RealmReply},
+    {"realm listreply", "<id|last> <status> <hex...>",        kStep, RealmListReply},
+    {"realm message",   "<key> <text...>",                    kStep, RealmMessage},
+};
+// clang-format on
+
+} // namespace qvhost

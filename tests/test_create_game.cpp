@@ -1,0 +1,475 @@
+// The create-game dialog: field rules, remembered settings, difficulty
+// unlocking, the level restriction, the arrows, the request in both modes and
+// the realm's answers to it; the creation queue screen and the withdrawal of a
+// queued creation.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "../Src/games/CreateGame.h"
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+
+namespace {
+
+constexpr int kCreateButtonLabel = 5150;
+
+// A chat-layout visit whose remembered settings live in a registry of its own;
+// on a connected realm unless open is set.
+struct CreateVisit : Visit {
+    explicit CreateVisit(bool open = false) {
+        std::string path = testing::TempDir() + "qvcreate_" + std::to_string(getpid()) + ".txt";
+        std::remove(path.c_str());
+        standin::SetRegistryPath(path);
+        standin::SetRealmConnected(!open);
+        if (!open) SetRealm("Zendri");
+    }
+};
+
+standin::Control* Slot(int slot) {
+    return standin::Find(createGameControls[slot]);
+}
+std::string TextOf(int slot) {
+    return Slot(slot) ? standin::Utf8(Slot(slot)->editText) : "<no field>";
+}
+int LineColour(int slot) {
+    return Slot(slot) && !Slot(slot)->lines.empty() ? Slot(slot)->lines.back().colour : -1;
+}
+uint32_t Setting(const char* name) {
+    uint32_t value = 0;
+    return RegistryReadNumber(kSettingsKey, name, 0, &value) ? value : 0xdeadu;
+}
+void Remember(const char* name, uint32_t value) {
+    standin::Enqueue([=] { RegistryWriteNumber(kSettingsKey, name, 0, value); });
+}
+
+// Focuses a field and types into it ("\b" is Backspace).
+void TypeInto(int slot, const std::string& text) {
+    standin::Enqueue([slot, text] {
+        SetFocus(createGameControls[slot]);
+        standin::TypeText(text.c_str());
+    });
+}
+
+void OpenAndName(const char* name = "Duel") {
+    standin::Click(kCreateLabel);
+    TypeInto(kCgNameField, name);
+}
+
+// The position message as stored: string 11026, the colour marker with colour
+// 0, then the position and a space.
+std::string PositionMessage(int position) {
+    return Text(11026) + kMarker + "0" + std::to_string(position) + " ";
+}
+
+std::string PositionLine() {
+    standin::Control* text = Slot(kQueuePositionText);
+    return text && !text->lines.empty() ? standin::Utf8(text->lines.back().text) : "<no position text>";
+}
+
+// Name and arguments of the realm call recorded right after the last call of that name.
+std::string CallAfter(const std::string& name) {
+    auto calls = standin::RealmCalls();
+    for (size_t i = calls.size(); i-- > 0;)
+        if (calls[i].name == name && i + 1 < calls.size()) {
+            std::string text = calls[i + 1].name;
+            for (const std::string& arg : calls[i + 1].args)
+                text += " " + arg;
+            return text;
+        }
+    return "<none>";
+}
+
+std::vector<std::string> LastCreate() {
+    auto creates = standin::RealmCallsNamed("RealmCreateGame");
+    return creates.empty() ? std::vector<std::string>() : creates.back().args;
+}
+
+} // namespace
+
+TEST(CreateGameDialog, NameNeedsACharacterAndNoSpaceAtEitherEnd) {
+    CreateVisit visit;
+    const struct {
+        const char* name;
+        bool enabled;
+    } cases[] = {{"", false},      {"   ", false},  {" Duel", false},
+                 {"Duel ", false}, {"Du el", true}, {"D", true}};
+    for (const auto& c : cases) {
+        OpenAndName(c.name);
+        standin::Check([c] { EXPECT_EQ(Slot(kCgCreateButton)->enabled, c.enabled) << '"' << c.name << '"'; });
+    }
+    visit.Quit();
+}
+
+TEST(CreateGameDialog, FieldsAdmitOnlyTheirCharactersAndLengths) {
+    CreateVisit visit;
+    OpenAndName("Du!el#_x'-9@abcdefghijk");
+    TypeInto(kCgPasswordField, "p@ss word~\xc3\xa9");
+    TypeInto(kCgLevelField, "\bx5y");
+    TypeInto(kCgPlayersField, "\b1a0");
+    standin::Check([] {
+        EXPECT_EQ(TextOf(kCgNameField), "Duel_x'-9abcdefg");
+        EXPECT_EQ(TextOf(kCgPasswordField), "p@ss word~");
+        EXPECT_EQ(TextOf(kCgLevelField), "5");
+        EXPECT_EQ(TextOf(kCgPlayersField), "10");
+    });
+    visit.Quit();
+}
+
+TEST(CreateGameDialog, PlayerCountIsCorrectedAtOnceAndAnEmptyOneBlocksCreate) {
+    CreateVisit visit;
+    OpenAndName();
+    const struct {
+        const char* keys;
+        const char* shown;
+        bool enabled;
+    } steps[] = {{"\b25", "10", true}, {"\b\b0", "1", true}, {"\b", "", false}, {"100", "10", true}};
+    for (const auto& s : steps) {
+        TypeInto(kCgPlayersField, s.keys);
+        standin::Check([s] {
+            EXPECT_EQ(TextOf(kCgPlayersField), s.shown);
+            EXPECT_EQ(Slot(kCgCreateButton)->enabled, s.enabled) << s.shown;
+        });
+    }
+    visit.Quit();
+}
+
+TEST(CreateGameDialog, ReleasedRestrictionIgnoresTheLevelAndIsRememberedAs666) {
+    CreateVisit visit;
+    standin::RealmAutoAnswer(0x1e, -1);
+    OpenAndName();
+    TypeInto(kCgLevelField, "\b");
+    standin::Check([] { EXPECT_FALSE(Slot(kCgCreateButton)->enabled) << "pressed check box, empty level"; });
+    standin::ClickAt(kButton, 431, 341);
+    standin::Check([] {
+        EXPECT_FALSE(Slot(kCgLevelCheckBox)->pressed);
+        EXPECT_TRUE(Slot(kCgCreateButton)->enabled);
+        EXPECT_FALSE(Slot(kCgLevelField)->enabled);
+        EXPECT_FALSE(Slot(kCgLevelUp)->shown);
+        EXPECT_TRUE(Slot(kCgGreyLevelBox)->shown);
+        EXPECT_TRUE(Slot(kCgGreyLevelArrows)->shown);
+        EXPECT_EQ(LineColour(kCgLevelLabel1), 5);
+        EXPECT_EQ(LineColour(kCgLevelLabel2), 5);
+    });
+    standin::Click(kCreateButtonLabel);
+    visit.Quit();
+    EXPECT_EQ(LastCreate().at(5), "255");
+    EXPECT_EQ(Setting("LVL_REST"), 666u);
+}
+
+TEST(CreateGameDialog, RememberedSettingsAtOpening) {
+    CreateVisit visit;
+    standin::Click(kCreateLabel);
+    standin::Check([] {
+        EXPECT_EQ(Setting("MAX_PLAYER"), 4u) << "absent values are written with their defaults";
+        EXPECT_EQ(Setting("DIFF_LEVEL"), 0u);
+        EXPECT_EQ(Setting("LVL_REST"), 4u);
+        EXPECT_TRUE(Slot(kCgLevelCheckBox)->pressed);
+        EXPECT_EQ(TextOf(kCgLevelField), "4");
+    });
+    const struct {
+        uint32_t level, players;
+        bool restricted;
+        const char *levelText, *playersText;
+    } cases[] = {{666, 7, false, "4", "7"},
+                 {7, 25, true, "7", "4"},
+                 {0, 0, true, "0", "4"},
+                 {300, 10, true, "99", "10"}};
+    for (const auto& c : cases) {
+        Remember("LVL_REST", c.level);
+        Remember("MAX_PLAYER", c.players);
+        standin::Click(kCreateLabel);
+        standin::Check([c] {
+            EXPECT_EQ(Slot(kCgLevelCheckBox)->pressed, c.restricted) << c.level;
+            EXPECT_EQ(Slot(kCgLevelField)->enabled, c.restricted);
+            EXPECT_EQ(Slot(kCgLevelDown)->shown, c.restricted);
+            EXPECT_EQ(TextOf(kCgLevelField), c.levelText);
+            EXPECT_EQ(TextOf(kCgPlayersField), c.playersText);
+        });
+    }
+    visit.Quit();
+}
+
+TEST(CreateGameDialog, DifficultiesUnlockWithProgress) {
+    CreateVisit visit;
+    const struct {
+        int progress;
+        uint16_t flags;
+        uint32_t remembered;
+        int selected;
+        bool open1, open2;
+    } cases[] = {
+        {4, 0, 1, 1, true, false},    {4, 0, 2, 0, true, false},    {4, 0x20, 1, 0, false, false},
+        {5, 0x20, 1, 1, true, false}, {8, 0, 2, 2, true, true},     {9, 0x20, 2, 0, true, false},
+        {10, 0x20, 2, 2, true, true}, {31, 0x04, 0, 0, true, true},
+    };
+    for (const auto& c : cases) {
+        standin::Enqueue([&visit, c] { visit.record.characterFlags = Progress(c.progress, c.flags); });
+        Remember("DIFF_LEVEL", c.remembered);
+        standin::Click(kCreateLabel);
+        standin::Check([&visit, c] {
+            bool open[3] = {true, c.open1, c.open2};
+            for (int d = 0; d < 3; ++d) {
+                standin::Control* button = Slot(kCgDifficulty0 + d);
+                EXPECT_EQ(button->enabled, open[d]) << c.progress << " " << d;
+                EXPECT_EQ(button->pressed, d == c.selected) << c.progress << " " << d;
+                EXPECT_EQ(standin::ImagePath(button->image).ends_with("radiobuttonGrey"), !open[d]);
+                EXPECT_EQ(LineColour(kCgDifficultyLabel0 + d), open[d] ? 4 : 5);
+            }
+            EXPECT_EQ(selectedDifficulty, c.selected);
+            EXPECT_EQ(visit.record.gameDifficulty, c.selected);
+        });
+    }
+    visit.Quit();
+}
+
+TEST(CreateGameDialog, ArrowsStopAtTheirBounds) {
+    CreateVisit visit;
+    const struct {
+        uint32_t players, level;
+        int arrowX, arrowY, slot;
+        const char* after;
+    } cases[] = {{10, 4, 681, 296, kCgPlayersField, "10"}, {1, 4, 681, 310, kCgPlayersField, "1"},
+                 {10, 4, 681, 310, kCgPlayersField, "9"},  {4, 99, 681, 332, kCgLevelField, "99"},
+                 {4, 0, 681, 346, kCgLevelField, "0"},     {4, 0, 681, 332, kCgLevelField, "1"}};
+    for (const auto& c : cases) {
+        Remember("MAX_PLAYER", c.players);
+        Remember("LVL_REST", c.level);
+        standin::Click(kCreateLabel);
+        standin::ClickAt(kButton, c.arrowX, c.arrowY);
+        standin::Check([c] { EXPECT_EQ(TextOf(c.slot), c.after) << c.arrowX << "," << c.arrowY; });
+    }
+    visit.Quit();
+}
+
+TEST(CreateGameDialog, TabChainsDependOnTheMode) {
+    for (bool open : {false, true}) {
+        CreateVisit visit(open);
+        standin::Click(kCreateLabel);
+        standin::Check([open] {
+            std::vector<int> chain = {kCgNameField, kCgPasswordField, kCgDescriptionField};
+            if (!open) chain.insert(chain.end(), {kCgPlayersField, kCgLevelField});
+            for (size_t i = 0; i < chain.size(); ++i)
+                EXPECT_EQ(Slot(chain[i])->tabNext, createGameControls[chain[(i + 1) % chain.size()]]);
+            EXPECT_EQ(standin::Focus(), createGameControls[kCgNameField]);
+            EXPECT_EQ(Slot(kCgPlayersField) == nullptr, open);
+            EXPECT_EQ(Slot(kCgGreyPlayersArrows) != nullptr, open);
+            if (open) {
+                EXPECT_TRUE(Slot(kCgCreateButton)->enabled) << "not validated before the name changes";
+            }
+        });
+        visit.Quit();
+    }
+}
+
+TEST(CreateGameDialog, CancelGivesBackThePlainLobby) {
+    CreateVisit visit;
+    standin::Enqueue([] { SetButtonPressed(lobbySlots[kSlotJoinGame], 1); });
+    standin::Click(kCreateLabel);
+    standin::Check([] {
+        EXPECT_TRUE(standin::FindByTextId(kCreateLabel)->pressed);
+        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->pressed);
+        EXPECT_EQ(standin::CancelControl(), createGameControls[kCgCancelButton]);
+    });
+    standin::Escape();
+    standin::Check([] {
+        for (QvControl c : createGameControls)
+            EXPECT_EQ(c, nullptr);
+        EXPECT_FALSE(standin::FindByTextId(kCreateLabel)->pressed);
+        EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
+        EXPECT_EQ(standin::Focus(), Input()->handle);
+    });
+    visit.Quit();
+    EXPECT_TRUE(standin::RealmCallsNamed("RealmCreateGame").empty());
+}
+
+TEST(CreateGameRequest, RealmRecordHoldsTheCleanedFieldsAndTheSettingsAreRemembered) {
+    CreateVisit visit;
+    visit.record.characterFlags = Progress(8);
+    OpenAndName("Duel");
+    TypeInto(kCgPasswordField, " pw ");
+    TypeInto(kCgDescriptionField, "friendly");
+    TypeInto(kCgPlayersField, "\b7");
+    TypeInto(kCgLevelField, "\b300"); // a level difference above 99 is corrected to 99
+    standin::ClickAt(kButton, 698, 381);
+    standin::Click(kCreateButtonLabel);
+    standin::Check([&visit] {
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+        EXPECT_EQ(pendingRequestId, standin::RealmLastRequestId());
+        uint32_t nextAction = visit.record.nextAction;
+        EXPECT_EQ(nextAction, 2u);
+        EXPECT_STREQ(visit.record.gameName, "Duel");
+        EXPECT_STREQ(visit.record.gamePassword, "pw");
+        EXPECT_STREQ(visit.record.gameDescription, "friendly");
+        EXPECT_TRUE(CallAfter("RealmReset").starts_with("RealmCreateGame"))
+            << "reset right before the request";
+    });
+    standin::Click(kCancelLabel); // ends the wait
+    visit.Quit();
+    EXPECT_EQ(LastCreate(),
+              (std::vector<std::string>{"Duel", "pw", "friendly", "8192", "1", "99", "7", "2"}));
+    EXPECT_EQ(Setting("MAX_PLAYER"), 7u);
+    EXPECT_EQ(Setting("DIFF_LEVEL"), 2u);
+    EXPECT_EQ(Setting("LVL_REST"), 99u);
+}
+
+TEST(CreateGameRequest, CancelledWaitWithdrawsButALateStatusIsStillHandled) {
+    CreateVisit visit;
+    OpenAndName();
+    standin::Click(kCreateButtonLabel);
+    standin::Check([] {
+        EXPECT_EQ(standin::LoopDepth(), 2) << "the wait runs its own loop";
+        EXPECT_EQ(PopupText(), Text(kPleaseWait));
+    });
+    standin::Click(kCancelLabel);
+    standin::Check([] {
+        EXPECT_EQ(standin::LoopDepth(), 1);
+        EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+        EXPECT_EQ(createGameControls[kCgBackground], nullptr);
+        EXPECT_EQ(PopupText(), "");
+        standin::RealmReply(pendingRequestId, 0x1f);
+    });
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyIdle);
+        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5138));
+    });
+    visit.Quit();
+}
+
+TEST(CreateGameRequest, EveryFailedStatusShowsItsMessage) {
+    CreateVisit visit;
+    const int cases[][2] = {{0x1e, 5137}, {0x1f, 5138}, {0x20, 5139}, {0x42, 5140}, {1, 5140}};
+    for (const auto& c : cases) {
+        int status = c[0], message = c[1];
+        standin::Enqueue([status] { standin::RealmAutoAnswer(status, -1); });
+        OpenAndName();
+        standin::Click(kCreateButtonLabel);
+        standin::Check([status, message] {
+            EXPECT_EQ(lobbyState, kLobbyIdle) << status;
+            ASSERT_NE(PanelMessage(), nullptr) << status;
+            EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(message)) << status;
+            EXPECT_EQ(createGameControls[kCgBackground], nullptr);
+        });
+    }
+    visit.Quit();
+}
+
+TEST(CreateGameRequest, RealmDownAtOpeningShowsTheMessageInstead) {
+    CreateVisit visit;
+    standin::Enqueue([] { standin::SetRealmConnected(false); });
+    standin::Click(kCreateLabel);
+    standin::Check([] {
+        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5139));
+        EXPECT_EQ(createGameControls[kCgBackground], nullptr);
+    });
+    visit.Quit();
+}
+
+TEST(CreateGameRequest, OpenGameIsAnnouncedWithItsDigitAndCategories) {
+    const struct {
+        uint16_t flags;
+        int difficultyX; // radio button to click
+        const char* statText;
+        const char* category;
+        uint32_t gameFlags;
+    } cases[] = {{0, 430, "1fun", "0", 0},
+                 {0x04, 555, "5fun", "5", 0x800},
+                 {0x24, 698, "6fun", "14", 0x100800},
+                 {0x20, 698, "3fun", "10", 0x100000}};
+    for (const auto& c : cases) {
+        CreateVisit visit(true);
+        visit.record.characterFlags = Progress(12, c.flags);
+        standin::SetQueueWait(3);
+        standin::ClearChatCalls();
+        OpenAndName("Open");
+        TypeInto(kCgDescriptionField, "fun");
+        standin::ClickAt(kButton, c.difficultyX, 381);
+        standin::Click(kCreateButtonLabel);
+        EXPECT_EQ(visit.Run(), 1u);
+        auto announce = standin::ChatCallsNamed("AnnounceGame");
+        ASSERT_EQ(announce.size(), 1u);
+        EXPECT_EQ(announce[0].args, (std::vector<std::string>{"Open", "", c.statText, c.category}));
+        EXPECT_EQ(standin::ChatCallsNamed("QueueQuery").size(), 5u) << "three waits, the end, the outcome";
+        uint32_t nextAction = visit.record.nextAction, gameFlags = visit.record.gameFlags;
+        EXPECT_EQ(nextAction, 6u);
+        EXPECT_EQ(gameFlags, c.gameFlags);
+        EXPECT_STREQ(visit.record.gameInfo, "127.0.0.1");
+        EXPECT_STREQ(visit.record.gameName, "Open");
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+    }
+}
+
+TEST(CreateGameRequest, FailedOpenCreationKeepsTheDialog) {
+    CreateVisit visit(true);
+    standin::SetQueueOutcome(true, 0);
+    OpenAndName("Open");
+    standin::Click(kCreateButtonLabel);
+    standin::Check([] {
+        EXPECT_EQ(PopupText(), Text(5138));
+        EXPECT_EQ(TextOf(kCgNameField), "Open");
+        EXPECT_EQ(resultCode, kResultNone);
+    });
+    EXPECT_EQ(visit.Quit(), 4u);
+}
+
+TEST(CreationQueue, ShowsThePositionAndRereadsItOnEachTick) {
+    CreateVisit visit;
+    standin::ScriptCreateQueue(3, 1000, 0);
+    OpenAndName();
+    standin::Click(kCreateButtonLabel);
+    standin::Check([] {
+        ASSERT_EQ(Slot(kQueuePositionText)->lines.size(), 3u);
+        EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[0].text), Text(11023));
+        EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[1].text), " ");
+        EXPECT_EQ(PositionLine(), PositionMessage(3));
+        EXPECT_EQ(standin::CancelControl(), createGameControls[kQueueCancelButton]);
+        EXPECT_FALSE(SidePanelTextBox()->shown);
+        EXPECT_EQ(createGameControls[kCgNameField], nullptr) << "the dialog made way for the queue screen";
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+    });
+    standin::Wait(1000);
+    standin::Enqueue([] { standin::TickTimer(standin::FindAt(kTimer, 2, 0)); });
+    standin::Check([] { EXPECT_EQ(PositionLine(), PositionMessage(2)); });
+    visit.Quit();
+}
+
+TEST(CreationQueue, EscapeWithdrawsTheRequestAndKeepsWatchingForItsStatus) {
+    CreateVisit visit;
+    standin::ScriptCreateQueue(2, 1000, 0x20);
+    OpenAndName();
+    standin::Click(kCreateButtonLabel);
+    standin::Escape();
+    standin::Check([] {
+        EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
+        for (QvControl c : createGameControls)
+            EXPECT_EQ(c, nullptr);
+        EXPECT_TRUE(SidePanelTextBox()->shown);
+        EXPECT_FALSE(standin::FindByTextId(kCreateLabel)->pressed);
+        EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+    });
+    standin::Wait(5000);
+    standin::Check([] {
+        EXPECT_EQ(PanelMessage(), nullptr) << "a withdrawn request is never answered";
+        standin::RealmReply(pendingRequestId, 0x20); // unless the realm answers it anyway
+    });
+    standin::Check([] { EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5139)); });
+    visit.Quit();
+    EXPECT_EQ(standin::RealmCallsNamed("RealmLeaveQueue").size(), 1u)
+        << "nothing left to withdraw at the end";
+}
+
+TEST(CreationQueue, TheVisitEndWithdrawsAWaitingCreation) {
+    CreateVisit visit;
+    standin::SetRealmQueued(true, 4); // an earlier creation still waits
+    standin::Click(kCreateLabel);
+    standin::Check([] { EXPECT_EQ(PositionLine(), PositionMessage(4)); });
+    EXPECT_EQ(visit.Quit(), 4u);
+    EXPECT_EQ(standin::RealmCallsNamed("RealmLeaveQueue").size(), 1u);
+    EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
+    EXPECT_EQ(standin::LiveControlCount(), 0);
+}

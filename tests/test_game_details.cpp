@@ -1,0 +1,152 @@
+// The game details panel beside the join dialog's list: the realm's game-info
+// reply line by line, its level and player-limit rules, the class lines, and
+// replies that are short, oversized or lie about their player count.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "../Src/games/JoinGame.h"
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+
+namespace {
+
+standin::Control* InfoBox() {
+    return standin::FindAt(kTextList, 609, 393);
+}
+
+// The box's rows and coloured lines in the order they were added; class lines
+// (colour 5) carry the prefix "5 ".
+std::vector<std::string> BoxLines() {
+    std::vector<std::pair<int, std::string>> ordered;
+    if (standin::Control* box = InfoBox()) {
+        for (const standin::ListRow& row : box->rows)
+            ordered.push_back({row.order, row.text});
+        for (const standin::TextLine& line : box->lines)
+            ordered.push_back({line.order, std::to_string(line.colour) + " " + standin::Utf8(line.text)});
+    }
+    std::sort(ordered.begin(), ordered.end());
+    std::vector<std::string> lines;
+    for (auto& [order, text] : ordered)
+        lines.push_back(text);
+    return lines;
+}
+
+standin::RealmGame Duel() {
+    standin::RealmGame game;
+    game.id = 5;
+    game.name = "Duel";
+    game.description = "Fast duel";
+    game.elapsedSeconds = 3725;
+    game.level = 3;
+    game.difference = 5;
+    game.maxPlayers = 4;
+    game.playerList = {{"Mira", 0, 12}, {"", 1, 5}, {"Oskar", 9, 12}};
+    return game;
+}
+
+// A realm visit with the join dialog open and the details of "Duel" asked for.
+struct DetailsVisit : Visit {
+    DetailsVisit() {
+        SetRealm("Zendri");
+        record.accountKind = 2;
+        standin::SetRealmConnected(true);
+        standin::AddRealmGame(Duel());
+        standin::Click(kJoinLabel);
+        standin::Frames(3);
+        standin::Enqueue([] { standin::ClickListRow(standin::FindAt(kTextList, 432, 393), 0); });
+        standin::Wait(1000);
+        standin::Frames(1);
+    }
+};
+
+// The details reply for the request the click made.
+void Answer(const std::vector<uint8_t>& reply) {
+    standin::Enqueue([reply] { standin::PushListReply(gameInfoRequestId, 0, reply); });
+}
+
+std::vector<std::string> Lines(std::initializer_list<std::string> lines) {
+    return lines;
+}
+
+} // namespace
+
+TEST(GameDetails, RealmReplyLineByLine) {
+    DetailsVisit visit;
+    standin::Check([] {
+        EXPECT_EQ(BoxLines(),
+                  Lines({"Fast duel", "", "Elapsed Time: 1:02:05", "Level 1 to 8", "Up to 4 Players", "",
+                         "Mira", "5 Level 12 Huntress", "Oskar", "5 Level 12"}));
+        InfoBox()->scrollTop = 6;
+    });
+    Answer(standin::GameInfoReplyBytes(Duel(), 0));
+    standin::Frames(1);
+    standin::Check([] { EXPECT_EQ(InfoBox()->scrollTop, 0) << "scrolled back to the top"; });
+    visit.Quit();
+}
+
+struct DetailsCase {
+    uint32_t elapsed;
+    uint8_t level, difference, maxPlayers;
+    const char* description;
+    std::vector<std::string> lines;
+};
+
+TEST(GameDetails, ElapsedTimeLevelRangeAndPlayerLimit) {
+    const DetailsCase cases[] = {
+        {90000, 97, 5, 8, "", {"Elapsed Time: 25:00:00", "Level 92 to 99", ""}},
+        {59, 3, 0, 1, "x", {"x", "", "Elapsed Time: 0:00:59", "Level 3", "Up to 1 Players", ""}},
+        {3600, 3, 255, 7, "", {"Elapsed Time: 1:00:00", "Up to 7 Players", ""}},
+        {0, 50, 100, 0, "", {"Elapsed Time: 0:00:00", ""}},
+        {61, 50, 99, 9, "", {"Elapsed Time: 0:01:01", "Level 1 to 99", ""}},
+    };
+    DetailsVisit visit;
+    for (const DetailsCase& c : cases) {
+        standin::RealmGame game;
+        game.elapsedSeconds = c.elapsed;
+        game.level = c.level;
+        game.difference = c.difference;
+        game.maxPlayers = c.maxPlayers;
+        game.description = c.description;
+        Answer(standin::GameInfoReplyBytes(game, 0));
+        standin::Check([c] { EXPECT_EQ(BoxLines(), c.lines) << "elapsed " << c.elapsed; });
+    }
+    visit.Quit();
+}
+
+TEST(GameDetails, HostileRepliesStayWithinTheirFields) {
+    DetailsVisit visit;
+    standin::RealmGame crowd;
+    for (int i = 0; i < 16; ++i)
+        crowd.playerList.push_back({"P" + std::to_string(i), (uint16_t)(i % 8), (uint16_t)(i + 1)});
+    std::vector<uint8_t> reply = standin::GameInfoReplyBytes(crowd, 0);
+    reply[20] = 0xe8, reply[21] = 0x03;     // 1000 players claimed
+    memset(&reply[44], 'D', 32);            // description without terminator
+    memset(&reply[140 + 15 * 16], 'Z', 16); // last name without terminator
+    reply.resize(2000, 'y');
+    Answer(reply);
+    standin::Check([] {
+        std::vector<std::string> lines = BoxLines();
+        // description, empty line, elapsed time, empty line, then 16 players
+        ASSERT_EQ(lines.size(), 4u + 2 * 16);
+        EXPECT_EQ(lines[0], std::string(32, 'D'));
+        EXPECT_EQ(lines[4], "P0");
+        EXPECT_EQ(lines[5], "5 Level 1 Huntress");
+        EXPECT_EQ(lines[4 + 2 * 7 + 1], "5 Level 8") << "class 7 is outside the table";
+        EXPECT_EQ(lines[4 + 2 * 15], std::string(16, 'Z'));
+    });
+    std::vector<uint8_t> shortReply = standin::GameInfoReplyBytes(Duel(), 0);
+    shortReply.resize(395);
+    Answer(shortReply);
+    standin::Check([] { EXPECT_EQ(BoxLines().size(), 4u + 2 * 16) << "a short reply changes nothing"; });
+    standin::Enqueue([] {
+        standin::PushListReply((uint16_t)(gameInfoRequestId + 7), 0, standin::GameInfoReplyBytes(Duel(), 0));
+    });
+    standin::Check([] {
+        EXPECT_EQ(BoxLines().size(), 4u + 2 * 16) << "an answer to another request is dropped";
+        EXPECT_EQ(standin::LiveListReplies(), 0);
+    });
+    visit.Quit();
+}
