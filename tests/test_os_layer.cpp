@@ -13,6 +13,7 @@
 
 #include "../Src/platform/Os.h"
 #include "support/LobbyTest.h"
+#include "support/RecordingBrowser.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -212,6 +213,27 @@ TEST(OsLayerWin32, MachineStringsComeFromTheRegistry) {
     EXPECT_STREQ(buf, "");
     EXPECT_EQ(OsReadMachineString((machine.path + "\\missing").c_str(), nullptr, buf, (int)sizeof buf), 0);
     EXPECT_STREQ(buf, "");
+}
+
+// ---- starting the web-page handler ---------------------------------------------------------------
+
+// The handler is found the way a link is opened: the class of ".html", then
+// its open command; the started program sees exactly the line it was given.
+TEST(OsLayerWin32, WebPageHandlerStartsWithTheExactCommandLine) {
+    RecordingBrowser browser;
+    char pageClass[1024], command[1024];
+    ASSERT_EQ(OsReadMachineString("SOFTWARE\\Classes\\.html", nullptr, pageClass, (int)sizeof pageClass), 1);
+    EXPECT_STREQ(pageClass, RecordingBrowser::kClass);
+    std::string commandKey = std::string("SOFTWARE\\Classes\\") + pageClass + "\\shell\\open\\command";
+    ASSERT_EQ(OsReadMachineString(commandKey.c_str(), nullptr, command, (int)sizeof command), 1);
+    EXPECT_EQ(command, browser.command);
+
+    std::string line = std::string(command) + " http://shop.example/a?b=1&c=%20\"q\"";
+    ASSERT_EQ(OsStartProcess(line.c_str()), 1);
+    EXPECT_EQ(browser.WaitFor(1), (std::vector<std::string>{line}));
+
+    EXPECT_EQ(OsStartProcess("\"C:\\no such directory\\browser.exe\" http://shop.example/"), 0);
+    EXPECT_EQ(browser.WaitFor(2, 500).size(), 1u) << "nothing more started";
 }
 
 // ---- dated messages in the user's language ------------------------------------------------------
