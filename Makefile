@@ -12,7 +12,7 @@ WINE_PREFIX := $(CURDIR)/$(WIN)/wineprefix
 WINE_RUN := sh $(CURDIR)/tests/wine/wine-run.sh $(WINE_PREFIX)
 SCENARIO ?= host/scenarios/default.scn
 
-.PHONY: run test bench setup build-linux build-asan build-windows wine-test wine-visit format tsan
+.PHONY: run test bench bench-count setup build-linux build-asan build-windows wine-test wine-visit format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -22,8 +22,12 @@ test: setup build-linux build-asan build-windows tsan
 	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports)'
 	$(MAKE) wine-test
 
-bench: setup build-linux
+bench: bench-count
 	$(LINUX)/lobby_bench
+
+# Instructions per chat event at 10, 1000 and 10000 users, under callgrind.
+bench-count: setup build-linux
+	$(LINUX)/bench_count
 
 setup:
 	@sh tools/setup.sh

@@ -16,6 +16,12 @@ void PressLitButton() {
     standin::ClickAt(kButton, 398, 474);
 }
 
+bool AnySelected(const Screen& s) {
+    for (const standin::Figure& f : s.figures)
+        if (f.flags & 0x400) return true;
+    return false;
+}
+
 } // namespace
 
 TEST(ChatButtons, SendSendsTheLineLikeEnter) {
@@ -74,7 +80,7 @@ TEST(ChatButtons, ButtonsAddressTheSelectedAccount) {
         visit.Quit();
         EXPECT_EQ(SentLines(), Lines{c.sent});
         EXPECT_EQ(after.input, "");
-        EXPECT_EQ(after.squelch || after.unsquelch, !c.clearsSelection);
+        EXPECT_EQ(AnySelected(after), !c.clearsSelection);
     }
 }
 
@@ -96,8 +102,8 @@ TEST(ChatButtons, EmotesAndSquelchesShareOneSecondSpacing) {
     visit.Quit();
     EXPECT_EQ(SentLines(), (Lines{"/me waves", "/squelch *Acct"}));
     EXPECT_EQ(refused.input, "waves again");
-    EXPECT_TRUE(squelchRefused.squelch); // still selected
-    EXPECT_FALSE(squelched.squelch);     // the squelch cleared the selection
+    EXPECT_TRUE(AnySelected(squelchRefused));
+    EXPECT_FALSE(AnySelected(squelched)) << "the squelch cleared the selection";
     EXPECT_EQ(squelched.input, "");
 }
 
@@ -158,7 +164,7 @@ TEST(ChatButtons, SquelchWhileDisconnectedClearsSelectionAndShowsConnectionLost)
     EXPECT_EQ(visit.Run(), 4u);
     EXPECT_TRUE(lost);
     EXPECT_TRUE(SentLines().empty());
-    EXPECT_FALSE(after.squelch);
+    EXPECT_FALSE(AnySelected(after));
     EXPECT_EQ(after.input, "text");
 }
 
@@ -276,3 +282,22 @@ INSTANTIATE_TEST_SUITE_P(ChatButtons, LitButtonText,
                                          LitOutcome{"GlowNearly", kGlowNearly, standin::StringText(5334),
                                                     11}),
                          [](const testing::TestParamInfo<LitOutcome>& info) { return info.param.name; });
+
+// In a visit that starts in the chat layout, deselecting leaves the buttons as
+// they were: whisper stays enabled and, with nobody selected, sends the line
+// to the channel like send.
+TEST(ChatButtons, WhisperAfterDeselectingSendsToTheChannel) {
+    Visit visit;
+    Screen selected, deselected;
+    AddAndSelect("Nim*Acct");
+    standin::Type("hello there");
+    Snap(&selected);
+    standin::ClickAt(kClickArea, 40, 591); // the selected cell deselects
+    Snap(&deselected);
+    standin::Click(kWhisperLabel);
+    visit.Quit();
+    EXPECT_TRUE(AnySelected(selected));
+    EXPECT_FALSE(AnySelected(deselected));
+    EXPECT_TRUE(deselected.squelch);
+    EXPECT_EQ(SentLines(), Lines{"hello there"});
+}

@@ -136,8 +136,9 @@ TEST(ChatDisplay, EventsWithoutBehaviourChangeNothing) {
     standin::Check([] {
         standin::PushRawEvent(2, {0, 0, 0, 0, 'h', 'i', 0});
         standin::PushRawEvent(7, std::vector<uint8_t>(400, 0xff));
+        standin::PushRawEvent(0, {}); // no bytes at all: an all-zero record
     });
-    standin::Frames(2);
+    standin::Frames(3);
     standin::Check([] { EXPECT_EQ(standin::PendingChatEvents(), 0); });
     Screen s = LookThenQuit(visit);
     EXPECT_TRUE(s.pane.empty());

@@ -4,6 +4,7 @@
 // failure. Each test runs a lobby visit in the chat layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -257,7 +258,7 @@ TEST(ChannelUsers, SelectingDeselectingAndClicksBeyondTheList) {
     EXPECT_TRUE(Selected(s[3], "Acct2"));
     EXPECT_FALSE(Selected(s[3], "Acct"));
     EXPECT_FALSE(Selected(s[4], "Acct2"));
-    EXPECT_FALSE(s[4].squelch || s[4].unsquelch);
+    EXPECT_TRUE(s[4].unsquelch) << "deselecting leaves the buttons in a chat-layout visit";
 }
 
 TEST(ChannelUsers, SelectionFollowsItsUserWhenTheListMoves) {
@@ -275,7 +276,8 @@ TEST(ChannelUsers, SelectionFollowsItsUserWhenTheListMoves) {
     visit.Quit();
     EXPECT_TRUE(Selected(s[0], "Acct"));
     EXPECT_FALSE(Selected(s[0], "Acct2"));
-    EXPECT_FALSE(s[1].squelch);
+    EXPECT_FALSE(Selected(s[1], "Acct2"));
+    EXPECT_EQ(s[1].figures.size(), 2u);
     EXPECT_EQ(s[1].title, " (2)");
 }
 
@@ -299,4 +301,85 @@ TEST(ChannelUsersDeathTest, SecondFigureFailureIsFatal) {
             visit.Quit();
         },
         testing::ExitedWithCode(kFatalExitCode), "fatal error");
+}
+
+// Class bytes outside 1..7 are taken as they come: value 9 and the other
+// special classes with status 0x04 and 0x08, and a class value no figure
+// exists for, which falls back to the neutral figure but keeps the realm.
+TEST(ChannelUsers, ClassValuesBeyondTheSevenClasses) {
+    struct Case {
+        int classValue;
+        uint16_t status;
+        int kind;
+    } const cases[] = {
+        {9, 0x0c, 9},  // no class has 9, yet it gets the second special figure
+        {7, 0x0c, 8},  // any other value the first
+        {-1, 0x0c, 8}, // class byte 0
+        {30, 0, 7},    // kind 30 cannot be drawn: the neutral figure
+    };
+    Visit visit;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        Push(1, 0, UserName((int)i), Description("QvXP", "Nim", cases[i].classValue, cases[i].status));
+    Screen s = LookThenQuit(visit);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const standin::Figure* f = s.FigureOf("A" + std::to_string(i));
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->kind, cases[i].kind);
+        EXPECT_EQ(f->labels[3], u"West") << "the realm label stays";
+        EXPECT_EQ(f->tag, 0x51765850u) << "QvXP";
+    }
+}
+
+// A zero first appearance byte makes the description an unrecognised tag: the
+// realm and character names read before it stay.
+TEST(ChannelUsers, ZeroFirstAppearanceByteKeepsRealmAndCharacter) {
+    Visit visit;
+    Say("/qvnotify");
+    Push(2, 0x02, "Nim*Acct", Description("QvXP", "Nim", 2, 0, "West", 0));
+    Push(2, 0, "Bo*Acct2", Description("QvXP", "Bo", 2, 0, "East", 0));
+    Screen s = LookThenQuit(visit);
+    const standin::Figure* flagged = s.FigureOf("Acct");
+    const standin::Figure* plain = s.FigureOf("Acct2");
+    ASSERT_TRUE(flagged && plain);
+    EXPECT_EQ(flagged->kind, 19);
+    EXPECT_EQ(flagged->tag, 0x51765850u) << "a kind fixed by flag 0x02 keeps the tag";
+    EXPECT_EQ(flagged->labels[3], u"West");
+    EXPECT_EQ(flagged->lookA[1], 1) << "the default look";
+    EXPECT_EQ(plain->kind, 7);
+    EXPECT_EQ(plain->tag, 0x554e4b4eu) << "UNKN";
+    EXPECT_EQ(plain->labels[3], u"East");
+    auto texts = s.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Nim has joined the channel."), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Bo*Acct2 has joined the channel."), texts.end());
+}
+
+// The leave notice is written while the user still stands in the channel,
+// before the title drops its count.
+TEST(ChannelUsers, LeaveNoticeComesBeforeTheRemoval) {
+    Visit visit;
+    Say("/qvnotify");
+    Push(1, 0, "Nim*Acct", Description("QvXP", "Nim", 2, 0));
+    Push(3, 0, "Nim*Acct", "");
+    Screen s = LookThenQuit(visit);
+    ASSERT_FALSE(s.pane.empty());
+    EXPECT_EQ(s.Last(), "Nim has left the channel.");
+    EXPECT_TRUE(s.figures.empty());
+    int notice = s.pane.back().order;
+    EXPECT_LT(notice, s.titleSerial) << "the title with the new count is written after the notice";
+}
+
+// A talk line's name is looked up ignoring case, in the name memory and in the
+// channel; of two users whose names differ only in case the one standing first
+// in the strip gives the title, whatever their arrival order.
+TEST(ChannelUsers, SpeakerFoundIgnoringCaseIsTheFirstInTheStrip) {
+    Visit visit;
+    Push(1, 0, "Nim*acct", Description("QvXP", "Nim", 1, Progress(4)));     // Slayer
+    Push(1, 0, "NIM*ACCT", Description("QvXP", "NIM", 1, Progress(12)));    // Patriarch
+    Push(5, 0, "nim*Acct", "first");                                        // arrival order: Nim*acct
+    Push(9, 0x02, "NIM*ACCT", Description("QvXP", "NIM", 1, Progress(12))); // now stands first
+    Push(5, 0, "nim*Acct", "second");
+    Screen s = LookThenQuit(visit);
+    EXPECT_EQ(s.Texts(), (std::vector<std::string>{kMarker + "4<Slayer nim> " + kMarker + "0first",
+                                                   kMarker + "4<Patriarch nim> " + kMarker + "0second"}));
 }

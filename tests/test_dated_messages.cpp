@@ -17,15 +17,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Monday, 11 January 1971, 00:00 UTC. Two-digit days read the same in the long
-// dates of both OS layers.
-constexpr uint32_t kMonday11Jan1971 = 375u * 86400u;
+constexpr uint32_t kNewYear1971 = 365u * 86400u; // Friday, 1 January 1971, 00:00 UTC
+const std::string kNewYear1971Date = UsLongDate("Friday", "January", 1, 1971);
 
-// A visit in the character layout, in the given local time zone.
+// A visit in the character layout, in the given local time zone and the default locale.
 struct CharacterVisit : Visit {
     explicit CharacterVisit(const char* tz = "UTC") {
         SetChannel("");
         EXPECT_TRUE(InTimeZone(tz));
+        EXPECT_TRUE(InDefaultLocale());
     }
 };
 
@@ -39,9 +39,9 @@ void PushAndDrain(uint32_t time, const std::string& text) {
 
 TEST(DatedMessages, DateTextAndBlankLineInTheirColours) {
     CharacterVisit visit;
-    PushAndDrain(kMonday11Jan1971, "Welcome back");
+    PushAndDrain(kNewYear1971, "Welcome back");
     standin::Check([] {
-        EXPECT_EQ(PaneLines(), (Lines{"Monday, January 11, 1971", "Welcome back", ""}));
+        EXPECT_EQ(PaneLines(), (Lines{kNewYear1971Date, "Welcome back", ""}));
         EXPECT_EQ(PaneColours(), (std::vector<int>{0, 4, 0}));
     });
     visit.Quit();
@@ -49,19 +49,59 @@ TEST(DatedMessages, DateTextAndBlankLineInTheirColours) {
 
 TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
     CharacterVisit visit("EST5");
-    PushAndDrain(kMonday11Jan1971, "late");
+    PushAndDrain(kNewYear1971, "late");
     standin::Check([] {
         ASSERT_FALSE(PaneLines().empty());
-        EXPECT_EQ(PaneLines()[0], "Sunday, January 10, 1971");
+        EXPECT_EQ(PaneLines()[0], "Thursday, December 31, 1970");
     });
     visit.Quit();
 }
+
+constexpr uint32_t kNewYear2040 = 2208988800u;               // Sunday, 1 January 2040, 00:00 UTC
+constexpr uint32_t kMarch2040 = kNewYear2040 + 60u * 86400u; // Thursday, 1 March 2040
+
+TEST(DatedMessages, DatesAfter2038) {
+    CharacterVisit visit;
+    PushAndDrain(kNewYear2040, "far ahead");
+    PushAndDrain(0xffffffffu, "last second");
+    standin::Check([] {
+        EXPECT_EQ(PaneLines(), (Lines{UsLongDate("Sunday", "January", 1, 2040), "far ahead", "",
+                                      UsLongDate("Sunday", "February", 7, 2106), "last second", ""}));
+    });
+    visit.Quit();
+}
+
+#if !defined(_WIN32)
+// The user's locale names the days and months and orders the fields, and its
+// character set is turned into UTF-8 (handed on as bytes, so the pane's lines
+// are read back byte for byte). The locale is made for the test.
+TEST(DatedMessages, LongDateFollowsTheUserLocale) {
+    std::string dir = testing::TempDir() + "qvlocales";
+    std::string make = "mkdir -p " + dir + " && localedef -i de_DE -f ISO-8859-1 " + dir +
+                       "/de_DE.ISO-8859-1 >/dev/null 2>&1";
+    if (system(make.c_str()) != 0) GTEST_SKIP() << "localedef or the de_DE locale source is missing";
+    CharacterVisit visit;
+    setenv("LOCPATH", dir.c_str(), 1);
+    setenv("LC_ALL", "de_DE.ISO-8859-1", 1);
+    PushAndDrain(kMarch2040, "latin");
+    PushAndDrain(kNewYear2040, "again");
+    std::vector<std::string> bytes;
+    standin::Check([&] {
+        for (const standin::TextLine& line : ChatPane()->lines)
+            bytes.push_back(std::string(line.text.begin(), line.text.end()));
+    });
+    visit.Quit();
+    unsetenv("LOCPATH");
+    EXPECT_EQ(bytes,
+              (Lines{"Donnerstag 01 M\xc3\xa4rz 2040", "latin", "", "Sonntag 01 Januar 2040", "again", ""}));
+}
+#endif // Windows: the German and Japanese dated messages of test_os_layer.cpp
 
 TEST(DatedMessages, TimeZeroShowsNothing) {
     CharacterVisit visit;
     PushAndDrain(0, "never shown");
     standin::Check([] { EXPECT_TRUE(PaneLines().empty()); });
-    PushAndDrain(kMonday11Jan1971, "shown");
+    PushAndDrain(kNewYear1971, "shown");
     standin::Check([] { EXPECT_EQ(PaneLines().size(), 3u); });
     visit.Quit();
 }
@@ -79,7 +119,7 @@ TEST(DatedMessages, LineFeedsSplitTheText) {
         SCOPED_TRACE(row.text);
         standin::ResetAll();
         CharacterVisit visit;
-        PushAndDrain(kMonday11Jan1971, row.text);
+        PushAndDrain(kNewYear1971, row.text);
         standin::Check([&] {
             Lines lines = PaneLines();
             ASSERT_EQ(lines.size(), row.lines.size() + 2);
@@ -92,13 +132,13 @@ TEST(DatedMessages, LineFeedsSplitTheText) {
 
 TEST(DatedMessages, ClearRequestEmptiesThePane) {
     CharacterVisit visit;
-    PushAndDrain(kMonday11Jan1971, "old");
+    PushAndDrain(kNewYear1971, "old");
     standin::Enqueue([] {
         EXPECT_TRUE(standin::PushClearMessages());
-        EXPECT_TRUE(standin::PushDatedMessage(kMonday11Jan1971, "new"));
+        EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "new"));
     });
     standin::Frames(1);
-    standin::Check([] { EXPECT_EQ(PaneLines(), (Lines{"Monday, January 11, 1971", "new", ""})); });
+    standin::Check([] { EXPECT_EQ(PaneLines(), (Lines{kNewYear1971Date, "new", ""})); });
     visit.Quit();
 }
 
@@ -122,7 +162,7 @@ TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {
     CharacterVisit visit;
     standin::Enqueue([] {
         for (int i = 0; i < 5; ++i)
-            standin::PushDatedMessage(kMonday11Jan1971 + i, "undrawn");
+            standin::PushDatedMessage(kNewYear1971 + i, "undrawn");
         standin::ClickControl(standin::FindByTextId(kQuitLabel));
     });
     EXPECT_EQ(visit.Run(), 4u);
@@ -133,7 +173,7 @@ TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {
 TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
     static constexpr int kCount = 100000;
     CharacterVisit visit;
-    standin::StartDatedProducer(kCount, kMonday11Jan1971);
+    standin::StartDatedProducer(kCount, kNewYear1971);
     standin::Frames(300);
     standin::Enqueue([] { EXPECT_EQ(standin::JoinDatedProducer(), kCount); });
     standin::Frames(1);
@@ -141,7 +181,7 @@ TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
         Lines lines = PaneLines();
         ASSERT_EQ(lines.size(), 3u * kCount);
         for (int i = 0; i < kCount; ++i) {
-            ASSERT_EQ(lines[3 * i], "Monday, January 11, 1971") << i;
+            ASSERT_EQ(lines[3 * i], kNewYear1971Date) << i;
             ASSERT_EQ(lines[3 * i + 1], "message " + std::to_string(i));
             ASSERT_EQ(lines[3 * i + 2], "") << i;
         }
@@ -154,12 +194,12 @@ TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
 
 TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
     CharacterVisit visit;
-    PushAndDrain(kMonday11Jan1971, "drawn before");
+    PushAndDrain(kNewYear1971, "drawn before");
     standin::Enqueue([] {
-        EXPECT_TRUE(standin::PushDatedMessage(kMonday11Jan1971, "queued just before"));
+        EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "queued just before"));
         standin::ClickControl(standin::FindByTextId(kEnterChatLabel));
         EXPECT_FALSE(standin::MessageHandlersRegistered());
-        EXPECT_FALSE(standin::PushDatedMessage(kMonday11Jan1971, "too late"));
+        EXPECT_FALSE(standin::PushDatedMessage(kNewYear1971, "too late"));
     });
     standin::Frames(1);
     standin::Check([] {
@@ -171,7 +211,8 @@ TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
         EXPECT_EQ(join[0].args, (std::vector<std::string>{"", "0", "0"}));
     });
     EXPECT_EQ(visit.Quit(), 4u);
-    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u) << "removed once, by the switch";
+    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 2u)
+        << "by the switch, and again at the end: no channel-joined event named a channel";
     EXPECT_EQ(standin::LiveControlCount(), 0);
     EXPECT_EQ(standin::LiveFigureCount(), 0);
     EXPECT_EQ(standin::LiveBlocks(), 0);

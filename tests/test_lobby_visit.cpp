@@ -206,3 +206,34 @@ TEST(PopupsDeathTest, The33rdTransientControlIsFatal5081) {
     });
     EXPECT_EXIT(visit.Run(), testing::ExitedWithCode(kFatalExitCode), "5081");
 }
+
+// ---- the layout at teardown ------------------------------------------------------------
+
+// A chat-layout visit whose channel-joined event named no channel ends as the
+// character layout does: the message handlers are cleared.
+TEST(Teardown, ChannelJoinedWithoutANameClearsTheMessageHandlers) {
+    Visit visit;
+    Push(7, 0, "", "");
+    standin::Frames(1);
+    EXPECT_EQ(visit.Quit(), 4u);
+    EXPECT_TRUE(standin::ChatCallsNamed("SetMessageHandlers").empty());
+    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u);
+    EXPECT_EQ(standin::LiveControlCount(), 0);
+}
+
+// A channel-joined event in the character layout names a channel: the
+// handlers stay (the layout now reads as chat), and the character panel is
+// removed all the same, so no control outlives the visit.
+TEST(Teardown, ChannelJoinedInTheCharacterLayoutLeavesNoPanelBehind) {
+    Visit visit;
+    visit.SetChannel("");
+    Push(7, 0, "", "Trade");
+    standin::Frames(1);
+    standin::Check([] { EXPECT_NE(standin::FindByTextId(kEnterChatLabel), nullptr); });
+    EXPECT_EQ(visit.Quit(), 4u);
+    EXPECT_EQ(std::string(visit.record.channelName), "Trade");
+    EXPECT_EQ(standin::ChatCallsNamed("SetMessageHandlers").size(), 1u);
+    EXPECT_TRUE(standin::ChatCallsNamed("ClearMessageHandlers").empty());
+    EXPECT_EQ(standin::LiveControlCount(), 0);
+    EXPECT_EQ(standin::LiveBlocks(), 0);
+}

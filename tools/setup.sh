@@ -13,6 +13,8 @@ dpkg -s libbenchmark-dev:i386 >/dev/null 2>&1 || need="$need libbenchmark-dev:i3
 command -v wine >/dev/null || need="$need wine"
 dpkg -s wine32:i386 >/dev/null 2>&1 || need="$need wine32:i386"
 command -v make >/dev/null || need="$need make"
+command -v valgrind >/dev/null || need="$need valgrind"
+[ -d /usr/share/i18n/locales ] || need="$need locales"
 if [ -n "$need" ]; then
   echo "installing:$need"
   dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386

@@ -23,16 +23,31 @@ static void CutToChatLimit(Unicode* text) {
     if (Unicode::strlen(text) > kChatTextLimit) text[kChatTextLimit].ch = 0;
 }
 
-static void MakeColourCode(Unicode* code, int size, int colour) {
-    Unicode digits[16];
-    Unicode::sprintf(digits, 16, "%d", colour);
-    UnicodeCopy(code, size, ColourMarker());
-    Unicode::strcat(code, digits, size);
+// Appends the marker and the colour's digits at text + at; returns the new length.
+static int AppendColourCode(Unicode* text, int at, int size, const Unicode* marker, int colour) {
+    at += UnicodeCopy(text + at, size - at, marker);
+    char digits[12];
+    int n = 0;
+    unsigned value = colour < 0 ? 0u - (unsigned)colour : (unsigned)colour;
+    do {
+        digits[n++] = (char)('0' + value % 10);
+        value /= 10;
+    } while (value && n < 11);
+    if (colour < 0 && n < 11) digits[n++] = '-';
+    while (n > 0 && at < size - 1)
+        text[at++].ch = (uint16_t)digits[--n];
+    text[at].ch = 0;
+    return at;
 }
 
+static void StripMarkedCodes(Unicode* text, const Unicode* marker);
+
 void StripColourCodes(Unicode* text) {
-    const Unicode* marker = ColourMarker();
-    int markerLength = Unicode::strlen(marker);
+    StripMarkedCodes(text, ColourMarker());
+}
+
+static void StripMarkedCodes(Unicode* text, const Unicode* marker) {
+    int markerLength = marker ? Unicode::strlen(marker) : 0;
     // An empty marker would match everywhere and remove the whole text.
     if (!text || markerLength == 0) return;
     int length = Unicode::strlen(text);
@@ -65,16 +80,17 @@ void AddSpeakerLine(const char* prefix, const char* message, int prefixColour, i
     Unicode::win2Unicode(messageText, message ? message : "", kPaneTextSize);
     CutToChatLimit(prefixText);
     CutToChatLimit(messageText);
-    StripColourCodes(prefixText);
-    StripColourCodes(messageText);
+    const Unicode* marker = ColourMarker();
+    StripMarkedCodes(prefixText, marker);
+    StripMarkedCodes(messageText, marker);
 
-    // marker, prefix colour, prefix, marker, message colour, message
-    Unicode line[kPaneLineSize], code[kColourCodeSize];
-    MakeColourCode(line, kPaneLineSize, prefixColour);
-    Unicode::strcat(line, prefixText, kPaneLineSize);
-    MakeColourCode(code, kColourCodeSize, messageColour);
-    Unicode::strcat(line, code, kPaneLineSize);
-    Unicode::strcat(line, messageText, kPaneLineSize);
+    // marker, prefix colour, prefix, marker, message colour, message; each
+    // piece is copied at the known end of the line.
+    Unicode line[kPaneLineSize];
+    int at = AppendColourCode(line, 0, kPaneLineSize, marker, prefixColour);
+    at += UnicodeCopy(line + at, kPaneLineSize - at, prefixText);
+    at = AppendColourCode(line, at, kPaneLineSize, marker, messageColour);
+    UnicodeCopy(line + at, kPaneLineSize - at, messageText);
     if (chatPane) TextListAddLine(chatPane, line, messageColour, 0, 1);
 }
 

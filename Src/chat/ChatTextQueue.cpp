@@ -5,6 +5,7 @@
 // The lock is held only while linking or unlinking an entry.
 #include "ChatTextQueue.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "../platform/Os.h"
@@ -15,6 +16,7 @@ static struct {
     ChatTextEntry* head;
     ChatTextEntry* tail;
 } ChatTextQueue;
+std::atomic<int32_t> chatTextQueued{0};
 
 void CreateChatTextLock() {
     if (!chatTextLock) chatTextLock = OsLockCreate();
@@ -53,17 +55,19 @@ int QueueChatText(const char* text, int colour, int clearFirst) {
     else
         ChatTextQueue.head = entry;
     ChatTextQueue.tail = entry;
+    chatTextQueued.fetch_add(1, std::memory_order_release);
     OsLockLeave(chatTextLock);
     return 1;
 }
 
 ChatTextEntry* TakeChatText() {
-    if (!chatTextLock) return nullptr;
+    if (!chatTextLock || !ChatTextWaiting()) return nullptr;
     OsLockEnter(chatTextLock);
     ChatTextEntry* entry = ChatTextQueue.head;
     if (entry) {
         ChatTextQueue.head = entry->next;
         if (!ChatTextQueue.head) ChatTextQueue.tail = nullptr;
+        chatTextQueued.fetch_sub(1, std::memory_order_relaxed);
     }
     OsLockLeave(chatTextLock);
     return entry;

@@ -5,6 +5,7 @@
 // its own, with nothing but the allocator and the OS layer.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 struct ChatTextEntry {
@@ -25,3 +26,9 @@ int QueueChatText(const char* text, int colour, int clearFirst);
 // draws it and hands it back to FreeChatText.
 ChatTextEntry* TakeChatText();
 void FreeChatText(ChatTextEntry* entry);
+// Entries queued and not yet taken: changed under the lock, read without it,
+// so that an idle frame sees an empty queue without taking the lock.
+extern std::atomic<int32_t> chatTextQueued;
+inline int ChatTextWaiting() {
+    return chatTextQueued.load(std::memory_order_acquire) != 0;
+}

@@ -37,6 +37,15 @@ static int RoomAfter(const char* text) {
     return TextLengthWithin(text, 0x7fffffff) + 1;
 }
 
+// Joins the pieces into line, cut to its size: the lines every chat event
+// writes, built without a formatted print.
+static void JoinPieces(char* line, int size, const char* const* pieces, int count) {
+    int length = 0;
+    line[0] = 0;
+    for (int i = 0; i < count && length < size - 1; ++i)
+        length += TextCopy(line + length, size - length, pieces[i]);
+}
+
 // The speaker: title text directly followed by the display name.
 struct Speaker {
     char title[kTitleSize];
@@ -46,7 +55,8 @@ struct Speaker {
 static void ResolveFullSpeaker(const char* userName, Speaker* speaker) {
     ResolveSpeaker(userName, speaker->title, sizeof speaker->title, speaker->display,
                    sizeof speaker->display);
-    TextFormat(speaker->text, sizeof speaker->text, "%s%s", speaker->title, speaker->display);
+    int length = TextCopy(speaker->text, sizeof speaker->text, speaker->title);
+    TextCopy(speaker->text + length, (int)sizeof speaker->text - length, speaker->display);
 }
 
 // ---- handlers ------------------------------------------------------------------------
@@ -71,13 +81,17 @@ static int OnUserJoined(uint32_t userFlags, uint32_t, const char* userName, cons
     return 1;
 }
 
+// The notice is written while the user still stands in the channel.
 static int OnUserLeft(uint32_t, uint32_t, const char* userName, const char*) {
-    char notice[kDisplaySize];
-    if (RemoveUser(userName, notice, sizeof notice) && joinLeaveNotices) {
+    ChannelUser* user = FindUserByKey(userName);
+    if (!user) return 1;
+    if (joinLeaveNotices) {
         char line[kLineSize];
-        TextFormat(line, sizeof line, "%s has left the channel.", notice);
+        TextFormat(line, sizeof line, "%s has left the channel.",
+                   user->characterName[0] ? user->characterName : user->userName);
         AddChatLine(line, kColourChannel);
     }
+    RemoveUser(user);
     return 1;
 }
 
@@ -91,10 +105,13 @@ static int OnWhisperReceived(uint32_t, uint32_t, const char* userName, const cha
     // a nameless sender gets the same short form with an empty speaker.
     char line[kLineSize];
     int accountOnly = speaker.text[0] == '*' && strcmp(speaker.text + 1, key) == 0;
-    if (accountOnly || speaker.display[0] == 0)
-        TextFormat(line, sizeof line, "%s whispers: %s", speaker.text, text);
-    else
-        TextFormat(line, sizeof line, "%s (*%s) whispers: %s", speaker.text, key, text);
+    if (accountOnly || speaker.display[0] == 0) {
+        const char* const pieces[] = {speaker.text, " whispers: ", text};
+        JoinPieces(line, sizeof line, pieces, 3);
+    } else {
+        const char* const pieces[] = {speaker.text, " (*", key, ") whispers: ", text};
+        JoinPieces(line, sizeof line, pieces, 5);
+    }
     AddChatLine(line, kColourWhisper);
     return 1;
 }
@@ -104,8 +121,10 @@ static int OnTalk(uint32_t, uint32_t, const char* userName, const char* text) {
     ResolveFullSpeaker(userName, &speaker);
     int prefixColour, messageColour;
     SpeakerColours(FindUserByName(userName), &prefixColour, &messageColour);
-    char prefix[kLineSize];
-    TextFormat(prefix, sizeof prefix, "<%s> ", speaker.display[0] ? speaker.text : userName);
+    // "<speaker> ", built without the cost of a formatted print on every line.
+    char prefix[kLineSize] = "<";
+    int length = 1 + TextCopy(prefix + 1, sizeof prefix - 1, speaker.display[0] ? speaker.text : userName);
+    TextCopy(prefix + length, (int)sizeof prefix - length, "> ");
     AddSpeakerLine(prefix, text, prefixColour, messageColour);
     return 1;
 }
@@ -157,8 +176,9 @@ static int OnWhisperSent(uint32_t, uint32_t, const char* userName, const char* t
     Speaker speaker;
     ResolveFullSpeaker(userName, &speaker);
     char line[kLineSize];
-    TextFormat(line, sizeof line, "You whisper to %s: %s",
-               speaker.display[0] ? speaker.text : AccountKey(userName), text);
+    const char* const pieces[] = {"You whisper to ", speaker.display[0] ? speaker.text : AccountKey(userName),
+                                  ": ", text};
+    JoinPieces(line, sizeof line, pieces, 4);
     AddChatLine(line, kColourWhisper);
     return 1;
 }
@@ -196,7 +216,8 @@ static int OnEmote(uint32_t, uint32_t, const char* userName, const char* text) {
     Speaker speaker;
     ResolveFullSpeaker(userName, &speaker);
     char line[kLineSize];
-    TextFormat(line, sizeof line, "*%s %s*", speaker.display[0] ? speaker.text : userName, text);
+    const char* const pieces[] = {"*", speaker.display[0] ? speaker.text : userName, " ", text, "*"};
+    JoinPieces(line, sizeof line, pieces, 5);
     AddChatLine(line, kColourChannel);
     return 1;
 }

@@ -54,6 +54,7 @@ static void DrawChatText(char* text, int colour) {
 }
 
 void DrainChatTextQueue() {
+    if (!ChatTextWaiting()) return;
     while (ChatTextEntry* entry = TakeChatText()) {
         if (chatPane) {
             if (entry->clearFirst) TextListClear(chatPane);

@@ -4,8 +4,13 @@
 // squelch, and the enabled state of the chat buttons that depends on it.
 //
 // Owns the selection (selectedUser, selectedIndex), the scroll position
-// (firstVisible) and the once-per-module random seed. The cells and the strip
-// control are lobby controls (figureCells, figureStripControl) made here.
+// (firstVisible and its record), the priority groups that keep the list in
+// display order, the records shown in the cells and the once-per-module
+// random seed. A change lays out only the visible cells and the figures that
+// leave them: a hidden figure's state does not depend on its place, and each
+// figure's x and state word reach the toolkit only when they change. The
+// cells and the strip control are lobby controls (figureCells,
+// figureStripControl) made here.
 #include <cstring>
 
 #include "../core/Lobby.h"
@@ -55,7 +60,8 @@ static void DrawLabels(const ChannelUser* user) {
         TextCopy(text, sizeof text, user->userName);
     } else {
         const char* star = strchr(user->userName, '*');
-        TextFormat(text, sizeof text, "*%s", star ? star + 1 : user->userName);
+        text[0] = '*';
+        TextCopy(text + 1, (int)sizeof text - 1, star ? star + 1 : user->userName);
         char part[sizeof user->userName];
         CharacterPart(part, sizeof part, user->userName);
         Unicode::win2Unicode(character, part, kCharacterLabel + 1);
@@ -99,7 +105,22 @@ void UpdateUserFigure(ChannelUser* user, int kind) {
     DrawLabels(user);
 }
 
-// ---- order and layout -------------------------------------------------------------
+// ---- order -------------------------------------------------------------------------
+// The list is sorted by priority, highest first, arrival order kept within a
+// priority, as a stable sort after every change would leave it. Each group
+// keeps its head and tail; a record's place within its group is its rank: a
+// join or a move to a higher group takes a rank above every other (the group's
+// end), a move to a lower group one below every other (the group's start),
+// which is where a stable sort puts a record that changed group.
+
+enum { kPriorities = 5 };
+static ChannelUser* groupHead[kPriorities];
+static ChannelUser* groupTail[kPriorities];
+static int32_t groupCount[kPriorities];
+static ChannelUser* listTail;
+static int64_t nextTailRank = 0, nextHeadRank = 0;
+static ChannelUser* firstVisibleUser; // the record at firstVisible, null past the end
+static ChannelUser* shownCells[kFigureCellCount];
 
 static int Priority(uint32_t flags) {
     if (flags & 0x02) return 4;
@@ -109,29 +130,139 @@ static int Priority(uint32_t flags) {
     return 0;
 }
 
-// Highest priority first, arrival order kept within a priority: one pass into
-// five buckets, so the sort stays linear in the number of users.
-static void SortByPriority() {
-    enum { kPriorities = 5 };
-    ChannelUser* heads[kPriorities] = {};
-    ChannelUser** tails[kPriorities];
-    for (int k = 0; k < kPriorities; ++k)
-        tails[k] = &heads[k];
-    for (ChannelUser* user = channelUsers; user;) {
-        ChannelUser* next = user->next;
-        int k = kPriorities - 1 - Priority(user->userFlags);
-        *tails[k] = user;
-        tails[k] = &user->next;
-        user = next;
-    }
-    ChannelUser** link = &channelUsers;
-    for (int k = 0; k < kPriorities; ++k)
-        if (heads[k]) {
-            *link = heads[k];
-            link = tails[k];
-        }
-    *link = nullptr;
+// 1 when a stands before b in the list.
+static int StandsBefore(const ChannelUser* a, const ChannelUser* b) {
+    return a->priority > b->priority || (a->priority == b->priority && a->rank < b->rank);
 }
+
+// Position of the first record of a group.
+static int32_t GroupStart(int priority) {
+    int32_t position = 0;
+    for (int g = kPriorities - 1; g > priority; --g)
+        position += groupCount[g];
+    return position;
+}
+
+// Links the record in at the start or the end of its group; the records around
+// it come from the neighbouring groups when its own is empty.
+static void LinkIntoGroup(ChannelUser* user, int atEnd) {
+    int g = user->priority;
+    ChannelUser* before = nullptr; // the record that will precede user
+    if (groupHead[g]) {
+        before = atEnd ? groupTail[g] : groupHead[g]->prev;
+    } else {
+        for (int h = g + 1; h < kPriorities && !before; ++h)
+            before = groupTail[h];
+    }
+    ChannelUser* after = before ? before->next : channelUsers;
+    user->prev = before;
+    user->next = after;
+    if (before)
+        before->next = user;
+    else
+        channelUsers = user;
+    if (after)
+        after->prev = user;
+    else
+        listTail = user;
+    if (!groupHead[g] || !atEnd) groupHead[g] = user;
+    if (!groupTail[g] || atEnd) groupTail[g] = user;
+    ++groupCount[g];
+
+    // What moves one place on: the first visible record and the selection.
+    if (firstVisibleUser && StandsBefore(user, firstVisibleUser)) firstVisibleUser = firstVisibleUser->prev;
+    if (!firstVisibleUser && firstVisible == 0) firstVisibleUser = channelUsers;
+    if (selectedUser && selectedUser != user && StandsBefore(user, selectedUser)) ++selectedIndex;
+}
+
+static void UnlinkFromGroup(ChannelUser* user) {
+    int g = user->priority;
+    if (firstVisibleUser == user || (firstVisibleUser && StandsBefore(user, firstVisibleUser)))
+        firstVisibleUser = firstVisibleUser->next;
+    if (selectedUser && selectedUser != user && StandsBefore(user, selectedUser)) --selectedIndex;
+    if (groupHead[g] == user) groupHead[g] = (user->next && user->next->priority == g) ? user->next : nullptr;
+    if (groupTail[g] == user) groupTail[g] = (user->prev && user->prev->priority == g) ? user->prev : nullptr;
+    --groupCount[g];
+    if (user->prev)
+        user->prev->next = user->next;
+    else
+        channelUsers = user->next;
+    if (user->next)
+        user->next->prev = user->prev;
+    else
+        listTail = user->prev;
+    user->prev = user->next = nullptr;
+}
+
+void InsertUserInOrder(ChannelUser* user) {
+    user->priority = Priority(user->userFlags);
+    user->rank = ++nextTailRank;
+    user->cell = -1;
+    user->shownX = INT32_MIN;
+    user->shownState = 0xffffffffu; // no state handed over yet
+    LinkIntoGroup(user, 1);
+}
+
+void ReorderUser(ChannelUser* user) {
+    int priority = Priority(user->userFlags);
+    if (priority == user->priority) return;
+    int up = priority > user->priority;
+    UnlinkFromGroup(user);
+    user->priority = priority;
+    user->rank = up ? ++nextTailRank : --nextHeadRank;
+    LinkIntoGroup(user, up);
+    if (user == selectedUser) selectedIndex = GroupStart(priority) + (up ? groupCount[priority] - 1 : 0);
+}
+
+void UnlinkUserFromOrder(ChannelUser* user) {
+    UnlinkFromGroup(user);
+    if (user->cell >= 0) shownCells[user->cell] = nullptr;
+    user->cell = -1;
+}
+
+void ResetUserOrder() {
+    for (int g = 0; g < kPriorities; ++g) {
+        groupHead[g] = groupTail[g] = nullptr;
+        groupCount[g] = 0;
+    }
+    listTail = firstVisibleUser = nullptr;
+    for (ChannelUser*& shown : shownCells)
+        shown = nullptr;
+}
+
+ChannelUser* UserAt(int position) {
+    if (position < 0 || position >= userCount) return nullptr;
+    ChannelUser* user = channelUsers;
+    int at = 0;
+    if (firstVisibleUser && position >= firstVisible) {
+        user = firstVisibleUser;
+        at = firstVisible;
+    }
+    for (; user && at < position; ++at)
+        user = user->next;
+    return user;
+}
+
+// Moves firstVisibleUser along with a new firstVisible, a few places at most.
+static void SeekFirstVisible(int32_t position) {
+    if (position == 0) {
+        firstVisibleUser = channelUsers;
+        return;
+    }
+    ChannelUser* user = firstVisibleUser;
+    int32_t at = firstVisible;
+    if (!user) {
+        user = listTail;
+        at = userCount - 1;
+    }
+    for (; user && at < position; ++at)
+        user = user->next;
+    for (; user && at > position; --at)
+        user = user->prev;
+    firstVisibleUser = user;
+}
+
+// ---- state words -------------------------------------------------------------------
 
 static int TitleTier(uint16_t status) {
     int progress = status >> 8 & 0x1f;
@@ -160,38 +291,69 @@ static int DiffersFromOwnCharacter(const ChannelUser* user) {
     return user->realmByte != launch->characterRealmByte || (differ & 0x04) || (differ & 0x20);
 }
 
+// Hands x and the state word to the toolkit only when they change.
+static void ShowFigureAt(ChannelUser* user, int x) {
+    if (user->shownX == x) return;
+    user->shownX = x;
+    SetFigureX(user->figure, x);
+}
+static void SetFigureState(ChannelUser* user, uint32_t state) {
+    if (user->shownState == state) return;
+    user->shownState = state;
+    SetFigureFlags(user->figure, state);
+}
+
+// A hidden figure keeps its x, and its state does not depend on its place.
+static void LayOutHidden(ChannelUser* user) {
+    uint32_t state = CommonState(user);
+    if (DiffersFromOwnCharacter(user)) state |= kStateOtherCharacter;
+    SetFigureState(user, state);
+}
+
+static void LayOutVisible(ChannelUser* user, int cell) {
+    ShowFigureAt(user, kFigureFirstX + cell * kCellWidth);
+    uint32_t state = CommonState(user) | kStateVisible;
+    if ((firstVisible + cell) & 1) state |= kStateOddPosition;
+    SetFigureState(user, state);
+}
+
+// ---- layout ------------------------------------------------------------------------
+
 void LayoutFigureStrip() {
-    SortByPriority();
-    int x = kFigureFirstX;
-    int position = 0;
-    for (ChannelUser* user = channelUsers; user; user = user->next, ++position) {
-        uint32_t state = CommonState(user);
-        if (position >= firstVisible && position < firstVisible + kFigureCellCount) {
-            SetFigureX(user->figure, x);
-            x += kCellWidth;
-            state |= kStateVisible;
-            if (position & 1) state |= kStateOddPosition;
-        } else if (DiffersFromOwnCharacter(user)) {
-            state |= kStateOtherCharacter;
-        }
-        // The sort moves users, so the selection follows its user's place.
-        if (user == selectedUser) selectedIndex = position;
-        SetFigureFlags(user->figure, state);
+    ChannelUser* left[kFigureCellCount];
+    for (int k = 0; k < kFigureCellCount; ++k) {
+        left[k] = shownCells[k];
+        if (left[k]) left[k]->cell = -1;
+        shownCells[k] = nullptr;
     }
+    ChannelUser* user = firstVisibleUser;
+    for (int k = 0; k < kFigureCellCount && user; ++k, user = user->next) {
+        user->cell = k;
+        shownCells[k] = user;
+        LayOutVisible(user, k);
+    }
+    for (ChannelUser* gone : left)
+        if (gone && gone->cell < 0) LayOutHidden(gone);
+}
+
+void LayoutUserFigure(ChannelUser* user) {
+    LayoutFigureStrip();
+    if (user && user->cell < 0) LayOutHidden(user);
 }
 
 void ScrollFigureStrip(int delta) {
     int32_t before = firstVisible;
     int backward = 0, forward = 0;
-    if (userCount <= kFigureCellCount) {
-        firstVisible = 0;
-    } else {
+    int32_t wanted = 0;
+    if (userCount > kFigureCellCount) {
         int32_t last = userCount - kFigureCellCount;
-        int64_t wanted = (int64_t)firstVisible + delta;
-        firstVisible = wanted <= 0 ? 0 : wanted >= last ? last : (int32_t)wanted;
-        backward = firstVisible > 0;
-        forward = firstVisible < last;
+        int64_t moved = (int64_t)firstVisible + delta;
+        wanted = moved <= 0 ? 0 : moved >= last ? last : (int32_t)moved;
+        backward = wanted > 0;
+        forward = wanted < last;
     }
+    SeekFirstVisible(wanted);
+    firstVisible = wanted;
     if (firstVisible != before) LayoutFigureStrip();
     if (lobbySlots[kSlotBackTen]) EnableControl(lobbySlots[kSlotBackTen], backward);
     if (lobbySlots[kSlotBackOne]) EnableControl(lobbySlots[kSlotBackOne], backward);
@@ -218,14 +380,6 @@ int ScrollForwardOne(uint32_t) {
 
 // ---- selection and the chat buttons -------------------------------------------------
 
-static ChannelUser* UserAt(int position) {
-    if (position < 0) return nullptr;
-    ChannelUser* user = channelUsers;
-    for (int i = 0; user && i < position; ++i)
-        user = user->next;
-    return user;
-}
-
 void RefreshChatButtons() {
     const Unicode* text = inputLine ? EditGetText(inputLine) : nullptr;
     int hasText = text && text[0].ch != 0;
@@ -251,14 +405,14 @@ int RefreshChatButtonsCallback(uint32_t) {
 
 void DeselectUser() {
     if (selectedUser) {
-        SetFigureFlags(selectedUser->figure,
-                       GetFigureFlags(selectedUser->figure) & ~(uint32_t)kStateSelected);
+        SetFigureState(selectedUser, GetFigureFlags(selectedUser->figure) & ~(uint32_t)kStateSelected);
         selectedUser = nullptr;
         selectedIndex = -1;
     }
-    // The chat buttons exist once the chat layout is in place: from the start
-    // of a chat-layout visit, or after the switch to chat.
-    if (chatNotEntered == 0 || IsChatLayout()) RefreshChatButtons();
+    // Only after the switch to chat: in a visit that starts in the chat layout
+    // the buttons keep their state, so whisper without a selection still sends
+    // to the channel.
+    if (chatNotEntered == 0) RefreshChatButtons();
 }
 
 int FigureCellClick(uint32_t clickRecord) {
@@ -282,7 +436,7 @@ int FigureCellClick(uint32_t clickRecord) {
     ChannelUser* user = position < userCount ? UserAt(position) : nullptr;
     if (!user) return 1;
     DeselectUser();
-    SetFigureFlags(user->figure, GetFigureFlags(user->figure) | kStateSelected);
+    SetFigureState(user, GetFigureFlags(user->figure) | kStateSelected);
     selectedUser = user;
     selectedIndex = position;
     RefreshChatButtons();

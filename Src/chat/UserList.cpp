@@ -4,8 +4,10 @@
 // name memory that says which full name and character name belong to each
 // account; speaker names and titles for chat lines; the channel title line.
 //
-// Owns channelUsers and userCount (display order; the figure strip re-sorts
-// it) and the name memory. Every text from the service is untrusted: the user
+// Owns channelUsers and userCount (display order, which the figure strip
+// keeps), the users' hash tables (by account key, exact and case-folded name)
+// and the name memory with its own two tables, so that every chat event costs
+// the same at any channel size. Every text from the service is untrusted: the user
 // description is read only within the bytes the caller says it may read, and
 // every field is cut to its buffer.
 #include <cstring>
@@ -15,16 +17,30 @@
 ChannelUser* channelUsers = nullptr;
 int32_t userCount = 0;
 
-// CharacterNameMemory, oldest entry first, at most 1024 entries.
+// Users by account key, by exact name and by case-folded name; chains hold
+// the records whose hash falls in the bucket.
+enum { kUserBuckets = 8192 };
+static_assert((kUserBuckets & (kUserBuckets - 1)) == 0, "a power of two");
+static ChannelUser* usersByKey[kUserBuckets];
+static ChannelUser* usersByName[kUserBuckets];
+static ChannelUser* usersByFold[kUserBuckets];
+
+// CharacterNameMemory, oldest entry first, at most 1024 entries, filed by
+// account key and by case-folded full name.
 struct CharacterNameEntry {
     char fullName[50];
     char characterName[18];
     CharacterNameEntry* next;
+    CharacterNameEntry *keyNext, *foldNext;
+    uint32_t keyHash, foldHash;
 };
-enum { kNameMemoryLimit = 1024 };
+enum { kNameMemoryLimit = 1024, kMemoryBuckets = 2048 };
+static_assert((kMemoryBuckets & (kMemoryBuckets - 1)) == 0, "a power of two");
 static CharacterNameEntry* nameMemoryHead = nullptr;
 static CharacterNameEntry* nameMemoryTail = nullptr;
 static int32_t nameMemoryCount = 0;
+static CharacterNameEntry* memoryByKey[kMemoryBuckets];
+static CharacterNameEntry* memoryByFold[kMemoryBuckets];
 
 // ---- the character description -------------------------------------------------
 
@@ -119,23 +135,25 @@ static uint8_t ZeroForFF(uint8_t byte) {
 }
 
 // Reads the character description of a QvDV, QvXP or QvST user. Returns 0 when
-// it is not usable: no two commas, the fixed part beyond the readable bytes, a
-// zero first appearance byte, or a class outside 0..6.
+// it is not usable: no two commas or the fixed part beyond the readable bytes
+// (nothing is stored then), or a zero first appearance byte (the realm and
+// character names are kept, the rest is not stored). Any class byte is taken:
+// class values no figure exists for fall back to the neutral figure when the
+// figure is made.
 static int ReadDescription(ChannelUser* user, const char* text, int length, int textSize) {
     char realm[sizeof user->realmName], name[sizeof user->characterName];
     int p = ReadField(text, 4, length, realm, sizeof realm);
     if (p >= 0) p = ReadField(text, p, length, name, sizeof name);
     if (p < 0 || p + kFixedSize > textSize) return 0;
 
-    const uint8_t* fixed = (const uint8_t*)text + p;
-    int classByte = fixed[kFixedClass];
-    if (fixed[kFixedAppearance] == 0 || classByte < 1 || classByte > 7) return 0;
-
     TextCopy(user->realmName, sizeof user->realmName, realm);
     TextCopy(user->characterName, sizeof user->characterName, name);
+    const uint8_t* fixed = (const uint8_t*)text + p;
+    if (fixed[kFixedAppearance] == 0) return 0;
+
     memcpy(user->appearance, fixed + kFixedAppearance, kLookBytes);
     memset(user->appearance + kLookBytes, 0xff, sizeof user->appearance - kLookBytes);
-    user->characterClass = (uint8_t)(classByte - 1);
+    user->characterClass = (uint8_t)(fixed[kFixedClass] - 1);
     memcpy(user->colours, fixed + kFixedColours, kLookBytes);
     memset(user->colours + kLookBytes, 0xff, sizeof user->colours - kLookBytes);
     user->level = fixed[kFixedLevel];
@@ -187,7 +205,8 @@ int ParseUserInfo(ChannelUser* user, const char* text, int textSize, uint32_t fl
         if (!fixedByFlag) {
             int special = (user->characterStatus & 0x0c) == 0x0c;
             int c = user->characterClass;
-            if (special) return (c == 0 || c == 1 || c == 6) ? kKindSpecialB : kKindSpecialA;
+            // 9 is no class's value but gets the second special figure too.
+            if (special) return (c == 0 || c == 1 || c == 6 || c == 9) ? kKindSpecialB : kKindSpecialA;
             return c; // keeps the parsed look
         }
     } else if (!fixedByFlag) {
@@ -207,14 +226,30 @@ static const char* MatchKey(const char* name) {
     return star ? star + 1 : name;
 }
 
+static unsigned char Fold(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? (unsigned char)(c - 'A' + 'a') : c;
+}
+
 static int SameIgnoringCase(const char* a, const char* b) {
     for (;; ++a, ++b) {
-        unsigned char x = (unsigned char)*a, y = (unsigned char)*b;
-        if (x >= 'A' && x <= 'Z') x = (unsigned char)(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = (unsigned char)(y - 'A' + 'a');
+        unsigned char x = Fold((unsigned char)*a), y = Fold((unsigned char)*b);
         if (x != y) return 0;
         if (!x) return 1;
     }
+}
+
+// FNV-1a over the bytes, or over the bytes with A..Z folded.
+static uint32_t HashText(const char* text) {
+    uint32_t hash = 2166136261u;
+    for (const unsigned char* c = (const unsigned char*)text; *c; ++c)
+        hash = (hash ^ *c) * 16777619u;
+    return hash;
+}
+static uint32_t HashFolded(const char* text) {
+    uint32_t hash = 2166136261u;
+    for (const unsigned char* c = (const unsigned char*)text; *c; ++c)
+        hash = (hash ^ Fold(*c)) * 16777619u;
+    return hash;
 }
 
 // User names are cut to their 50-byte field before any comparison, so a name
@@ -223,12 +258,64 @@ static void CutUserName(char (&dst)[sizeof(ChannelUser::userName)], const char* 
     TextCopy(dst, sizeof dst, name);
 }
 
+// Files the record under its key and names; UnfileUser takes it out again.
+static void FileUser(ChannelUser* user) {
+    user->keyHash = HashText(MatchKey(user->userName));
+    user->nameHash = HashText(user->userName);
+    user->foldHash = HashFolded(user->userName);
+    ChannelUser** key = &usersByKey[user->keyHash & (kUserBuckets - 1)];
+    ChannelUser** name = &usersByName[user->nameHash & (kUserBuckets - 1)];
+    ChannelUser** fold = &usersByFold[user->foldHash & (kUserBuckets - 1)];
+    user->keyNext = *key;
+    *key = user;
+    user->nameNext = *name;
+    *name = user;
+    user->foldNext = *fold;
+    *fold = user;
+}
+
+static void UnfileUser(ChannelUser* user) {
+    ChannelUser** link = &usersByKey[user->keyHash & (kUserBuckets - 1)];
+    while (*link != user)
+        link = &(*link)->keyNext;
+    *link = user->keyNext;
+    link = &usersByName[user->nameHash & (kUserBuckets - 1)];
+    while (*link != user)
+        link = &(*link)->nameNext;
+    *link = user->nameNext;
+    link = &usersByFold[user->foldHash & (kUserBuckets - 1)];
+    while (*link != user)
+        link = &(*link)->foldNext;
+    *link = user->foldNext;
+}
+
+static ChannelUser* FindByMatchKey(const char* cutName) {
+    const char* key = MatchKey(cutName);
+    uint32_t hash = HashText(key);
+    for (ChannelUser* user = usersByKey[hash & (kUserBuckets - 1)]; user; user = user->keyNext)
+        if (user->keyHash == hash && strcmp(MatchKey(user->userName), key) == 0) return user;
+    return nullptr;
+}
+
 ChannelUser* FindUserByName(const char* userName) {
     char name[sizeof(ChannelUser::userName)];
     CutUserName(name, userName);
-    for (ChannelUser* user = channelUsers; user; user = user->next)
-        if (strcmp(user->userName, name) == 0) return user;
+    uint32_t hash = HashText(name);
+    for (ChannelUser* user = usersByName[hash & (kUserBuckets - 1)]; user; user = user->nameNext)
+        if (user->nameHash == hash && strcmp(user->userName, name) == 0) return user;
     return nullptr;
+}
+
+// The first user in display order whose name equals name ignoring case.
+static ChannelUser* FindUserIgnoringCase(const char* name) {
+    uint32_t hash = HashFolded(name);
+    ChannelUser* first = nullptr;
+    for (ChannelUser* user = usersByFold[hash & (kUserBuckets - 1)]; user; user = user->foldNext)
+        if (user->foldHash == hash && SameIgnoringCase(user->userName, name) &&
+            (!first || user->priority > first->priority ||
+             (user->priority == first->priority && user->rank < first->rank)))
+            first = user;
+    return first;
 }
 
 // ---- CharacterNameMemory ------------------------------------------------------
@@ -241,22 +328,39 @@ static void ClearNameMemory() {
     }
     nameMemoryTail = nullptr;
     nameMemoryCount = 0;
+    memset(memoryByKey, 0, sizeof memoryByKey);
+    memset(memoryByFold, 0, sizeof memoryByFold);
 }
 
+static void ForgetOldestName() {
+    CharacterNameEntry* oldest = nameMemoryHead;
+    nameMemoryHead = oldest->next;
+    if (!nameMemoryHead) nameMemoryTail = nullptr;
+    CharacterNameEntry** link = &memoryByKey[oldest->keyHash & (kMemoryBuckets - 1)];
+    while (*link != oldest)
+        link = &(*link)->keyNext;
+    *link = oldest->keyNext;
+    link = &memoryByFold[oldest->foldHash & (kMemoryBuckets - 1)];
+    while (*link != oldest)
+        link = &(*link)->foldNext;
+    *link = oldest->foldNext;
+    LOBBY_FREE(oldest);
+    --nameMemoryCount;
+}
+
+// Keys are unique in the memory: an entry with the same key takes the new
+// character name and keeps its full name; otherwise the oldest entry makes
+// room when the memory is full and the new one is the newest.
 static void RememberCharacterName(const char* fullName, const char* characterName) {
     const char* key = AccountKey(fullName);
-    for (CharacterNameEntry* entry = nameMemoryHead; entry; entry = entry->next)
-        if (strcmp(AccountKey(entry->fullName), key) == 0) {
+    uint32_t keyHash = HashText(key);
+    for (CharacterNameEntry* entry = memoryByKey[keyHash & (kMemoryBuckets - 1)]; entry;
+         entry = entry->keyNext)
+        if (entry->keyHash == keyHash && strcmp(AccountKey(entry->fullName), key) == 0) {
             TextCopy(entry->characterName, sizeof entry->characterName, characterName);
             return;
         }
-    if (nameMemoryCount >= kNameMemoryLimit && nameMemoryHead) {
-        CharacterNameEntry* oldest = nameMemoryHead;
-        nameMemoryHead = oldest->next;
-        if (!nameMemoryHead) nameMemoryTail = nullptr;
-        LOBBY_FREE(oldest);
-        --nameMemoryCount;
-    }
+    if (nameMemoryCount >= kNameMemoryLimit && nameMemoryHead) ForgetOldestName();
     CharacterNameEntry* entry = (CharacterNameEntry*)LOBBY_ALLOC(sizeof(CharacterNameEntry));
     memset(entry, 0, sizeof *entry);
     TextCopy(entry->fullName, sizeof entry->fullName, fullName);
@@ -267,11 +371,21 @@ static void RememberCharacterName(const char* fullName, const char* characterNam
         nameMemoryHead = entry;
     nameMemoryTail = entry;
     ++nameMemoryCount;
+    entry->keyHash = HashText(AccountKey(entry->fullName));
+    entry->foldHash = HashFolded(entry->fullName);
+    CharacterNameEntry** keyBucket = &memoryByKey[entry->keyHash & (kMemoryBuckets - 1)];
+    CharacterNameEntry** foldBucket = &memoryByFold[entry->foldHash & (kMemoryBuckets - 1)];
+    entry->keyNext = *keyBucket;
+    *keyBucket = entry;
+    entry->foldNext = *foldBucket;
+    *foldBucket = entry;
 }
 
 static int NameMemoryHolds(const char* fullName) {
-    for (const CharacterNameEntry* entry = nameMemoryHead; entry; entry = entry->next)
-        if (SameIgnoringCase(entry->fullName, fullName)) return 1;
+    uint32_t hash = HashFolded(fullName);
+    for (const CharacterNameEntry* entry = memoryByFold[hash & (kMemoryBuckets - 1)]; entry;
+         entry = entry->foldNext)
+        if (entry->foldHash == hash && SameIgnoringCase(entry->fullName, fullName)) return 1;
     return 0;
 }
 
@@ -293,23 +407,29 @@ static void WriteChannelTitle() {
 
 // ---- the list ------------------------------------------------------------------------
 
+// The figure strip keeps the list in display order (FigureStrip.cpp); this
+// unit files each record for the lookups by key and name.
+static void UpdateUser(ChannelUser* user, const char* name, const char* userInfoText, int textSize,
+                       uint32_t userFlags) {
+    user->userFlags = userFlags;
+    int kind = ParseUserInfo(user, userInfoText, textSize, userFlags);
+    if (strcmp(user->userName, name) != 0) {
+        UnfileUser(user);
+        TextCopy(user->userName, sizeof user->userName, name);
+        FileUser(user);
+    }
+    UpdateUserFigure(user, kind);
+    ReorderUser(user);
+    LayoutUserFigure(user);
+}
+
 ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int textSize,
                              uint32_t userFlags) {
     char name[sizeof(ChannelUser::userName)];
     CutUserName(name, userName);
-    const char* key = MatchKey(name);
-
-    ChannelUser* last = nullptr;
-    for (ChannelUser* user = channelUsers; user; user = user->next) {
-        if (strcmp(MatchKey(user->userName), key) == 0) {
-            user->userFlags = userFlags;
-            int kind = ParseUserInfo(user, userInfoText, textSize, userFlags);
-            TextCopy(user->userName, sizeof user->userName, name);
-            UpdateUserFigure(user, kind);
-            LayoutFigureStrip();
-            return user;
-        }
-        last = user;
+    if (ChannelUser* user = FindByMatchKey(name)) {
+        UpdateUser(user, name, userInfoText, textSize, userFlags);
+        return user;
     }
 
     ChannelUser* user = (ChannelUser*)LOBBY_ALLOC(sizeof(ChannelUser));
@@ -318,43 +438,36 @@ ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int
     user->userFlags = userFlags;
     int kind = ParseUserInfo(user, userInfoText, textSize, userFlags);
     MakeUserFigure(user, kind);
-    if (last)
-        last->next = user;
-    else
-        channelUsers = user;
+    FileUser(user);
+    InsertUserInOrder(user);
 
     RememberCharacterName(user->userName, user->characterName);
     ++userCount;
     WriteChannelTitle();
     ScrollFigureStrip(0);
-    LayoutFigureStrip();
+    LayoutUserFigure(user);
     return user;
 }
 
 int UpdateUserFlags(const char* userName, const char* userInfoText, int textSize, uint32_t userFlags) {
     ChannelUser* user = FindUserByName(userName);
     if (!user) return 0;
-    user->userFlags = userFlags;
-    int kind = ParseUserInfo(user, userInfoText, textSize, userFlags);
-    TextCopy(user->userName, sizeof user->userName, userName);
-    UpdateUserFigure(user, kind);
-    LayoutFigureStrip();
+    char name[sizeof(ChannelUser::userName)];
+    CutUserName(name, userName);
+    UpdateUser(user, name, userInfoText, textSize, userFlags);
     return 1;
 }
 
-int RemoveUser(const char* userName, char* notice, int noticeSize) {
+ChannelUser* FindUserByKey(const char* userName) {
     char name[sizeof(ChannelUser::userName)];
     CutUserName(name, userName);
-    const char* key = MatchKey(name);
+    return FindByMatchKey(name);
+}
 
-    ChannelUser** link = &channelUsers;
-    while (*link && strcmp(MatchKey((*link)->userName), key) != 0)
-        link = &(*link)->next;
-    ChannelUser* user = *link;
-    if (!user) return 0;
-
-    if (notice) TextCopy(notice, noticeSize, user->characterName[0] ? user->characterName : user->userName);
-    *link = user->next;
+void RemoveUser(ChannelUser* user) {
+    if (!user) return;
+    UnfileUser(user);
+    UnlinkUserFromOrder(user);
     if (user == selectedUser) DeselectUser();
     DestroyFigure(user->figure, 1);
     LOBBY_FREE(user);
@@ -363,7 +476,6 @@ int RemoveUser(const char* userName, char* notice, int noticeSize) {
     WriteChannelTitle();
     ScrollFigureStrip(0);
     LayoutFigureStrip();
-    return 1;
 }
 
 void ClearUsers() {
@@ -374,6 +486,10 @@ void ClearUsers() {
         LOBBY_FREE(channelUsers);
         channelUsers = next;
     }
+    ResetUserOrder();
+    memset(usersByKey, 0, sizeof usersByKey);
+    memset(usersByName, 0, sizeof usersByName);
+    memset(usersByFold, 0, sizeof usersByFold);
     ClearNameMemory();
     userCount = 0;
     WriteChannelTitle();
@@ -399,15 +515,13 @@ void ResolveSpeaker(const char* userName, char* title, int titleSize, char* disp
         return;
     }
     if (NameMemoryHolds(name)) {
-        for (const ChannelUser* user = channelUsers; user; user = user->next) {
-            if (!SameIgnoringCase(user->userName, name)) continue;
+        if (const ChannelUser* user = FindUserIgnoringCase(name)) {
             uint32_t state = GetFigureFlags(user->figure);
             if (state & 0xc0) {
                 int tierIndex = (int)((state >> 7 & 1) * 2 + (state >> 6 & 1) + 3 * (state >> 5 & 1));
                 TextCopy(title, titleSize,
                          GetFigureTitle(user->characterClass, tierIndex, (int)(state >> 12 & 1)));
             }
-            break;
         }
     }
     CharacterPart(display, displaySize, name);

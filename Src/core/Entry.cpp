@@ -111,19 +111,18 @@ static void EnterChatService() {
 }
 
 // ---- the screen loop -----------------------------------------------------------------
+// The layout is read afresh at each step: a channel-joined event may have
+// named a channel, or no channel, since the loop started.
 static void RunLobbyLoop() {
-    // The layout may switch to chat inside the loop, so note where the dated
-    // message handlers were registered.
-    int characterLayout = !IsChatLayout();
     RealmReset(0);
     CreateChatTextLock();
-    if (characterLayout) SetMessageHandlers(chatService, OnDatedMessage, OnClearMessages);
+    if (!IsChatLayout()) SetMessageHandlers(chatService, OnDatedMessage, OnClearMessages);
     RunScreenLoop(LobbyFrame);
     if (RealmIsQueued()) {
         RealmLeaveQueue();
         RealmReset(0);
     }
-    if (characterLayout && chatNotEntered) ClearMessageHandlers(chatService);
+    if (!IsChatLayout()) ClearMessageHandlers(chatService);
     DeleteChatTextLock();
     LeaveChat(chatService);
     if (resultCode != kResultLeave) RealmFinish();
@@ -146,7 +145,10 @@ static void TearDown() {
     DestroyControl(&inputLine);
     DestroyFigureCells();
     DestroyLobbySlots();
-    if (!IsChatLayout()) RemoveCharacterPanel();
+    // Whatever of the character panel exists goes, whichever layout the launch
+    // record names now: a channel-joined event in the character layout names a
+    // channel while the panel still stands.
+    RemoveCharacterPanel();
     SetBackground(nullptr);
     SetCursor(nullptr);
     FreeScreenImages();

@@ -2,6 +2,8 @@
 // the realm client's replies to create, join and list requests, the three
 // timers and the queued chat text. Also the realm status update that the chat
 // tick runs. Owns the timers and the queued game-info request.
+#include <cstring>
+
 #include "Lobby.h"
 
 #include "../games/JoinGame.h"
@@ -138,13 +140,16 @@ static int HandleRealmReplies() {
 }
 
 // ---- chat events -------------------------------------------------------------------------------
-// Returns 1 when an event was taken.
+// Returns 1 when an event was taken. The record starts out zeroed and is
+// zeroed again only after an event filled it, not on every idle frame.
 static int PollChatEvent() {
-    uint32_t kind = 0;
-    alignas(4) uint8_t record[kChatEventRecordSize] = {0};
+    static uint32_t kind;
+    alignas(4) static uint8_t record[kChatEventRecordSize];
     if (!PollEvent(chatService, &kind, record)) return 0;
     if (kind == kKindChatEvent) DispatchChatEvent(record);
     // Kind 3 (advertisements) waits for the banner; other kinds carry nothing the lobby uses.
+    memset(record, 0, sizeof record);
+    kind = 0;
     return 1;
 }
 

@@ -239,6 +239,15 @@ struct ChannelUser {
     QvFigure figure;
     int32_t status04, status08, status20, status40;
     ChannelUser* next;
+    // Bookkeeping of the lookups (UserList.cpp) and the strip (FigureStrip.cpp).
+    ChannelUser* prev;                          // previous record in display order
+    ChannelUser *keyNext, *nameNext, *foldNext; // hash chains: account key, exact and folded name
+    uint32_t keyHash, nameHash, foldHash;       // hashes the record is filed under
+    int64_t rank;                               // order within its priority group
+    int32_t priority;                           // group: 4 (flag 0x02) .. 0
+    int32_t cell;                               // visible cell, -1 when hidden
+    int32_t shownX;                             // x and state last handed to the toolkit
+    uint32_t shownState;
 };
 
 extern ChannelUser* channelUsers;
@@ -260,16 +269,28 @@ int ParseUserInfo(ChannelUser* user, const char* userInfoText, int textSize, uin
 ChannelUser* AddOrUpdateUser(const char* userName, const char* userInfoText, int textSize,
                              uint32_t userFlags);
 int UpdateUserFlags(const char* userName, const char* userInfoText, int textSize, uint32_t userFlags);
-// Removes the user with the name's account key; returns 1 when one was found.
-// notice, when given, receives the name the leave notice shows.
-int RemoveUser(const char* userName, char* notice, int noticeSize);
+// The first user whose key (text after the first '*') equals the name's, or null.
+ChannelUser* FindUserByKey(const char* userName);
+// Unlinks the user, drops its selection, destroys its figure and frees it.
+void RemoveUser(ChannelUser* user);
 void ClearUsers();
 void ResolveSpeaker(const char* userName, char* title, int titleSize, char* display, int displaySize);
 void SetChannelTitle(const char* text);
 
 void MakeUserFigure(ChannelUser* user, int kind);
 void UpdateUserFigure(ChannelUser* user, int kind);
+// The display order: a new user goes to the end of its priority group; a user
+// whose flags changed moves to its new group as a stable sort would put it.
+void InsertUserInOrder(ChannelUser* user);
+void ReorderUser(ChannelUser* user);
+void UnlinkUserFromOrder(ChannelUser* user);
+void ResetUserOrder();
+// Brings the figures of the visible cells, and those that just left them, up
+// to date; LayoutUserFigure also the given user's figure wherever it stands.
 void LayoutFigureStrip();
+void LayoutUserFigure(ChannelUser* user);
+// The user at a list position, or null.
+ChannelUser* UserAt(int position);
 void ScrollFigureStrip(int delta);
 void DeselectUser();
 void RefreshChatButtons();

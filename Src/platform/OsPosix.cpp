@@ -4,6 +4,9 @@
 // count; the registry does not exist here, so registry reads find nothing.
 #include "Os.h"
 
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
@@ -17,10 +20,14 @@
 
 extern char** environ;
 
+// Dated messages reach past January 2038: the build uses 64-bit time.
+static_assert(sizeof(time_t) == 8, "64-bit time_t");
+
 uint32_t OsTickCount() {
     timespec ts{};
     clock_gettime(CLOCK_BOOTTIME, &ts);
-    return (uint32_t)((uint64_t)ts.tv_sec * 1000u + (uint64_t)ts.tv_nsec / 1000000u);
+    // In 32 bits, which wrap like the tick count, without a 64-bit division.
+    return (uint32_t)ts.tv_sec * 1000u + (uint32_t)ts.tv_nsec / 1000000u;
 }
 
 struct OsLockRec {
@@ -93,13 +100,52 @@ uint64_t OsUnixToLocalFileTime(uint32_t unixSeconds) {
     return ((uint64_t)unixSeconds + 11644473600ull + (uint64_t)offset) * 10000000ull;
 }
 
+// The long date pattern by the order the user's short date puts its fields in:
+// month first (the C locale's too), day first, or year first.
+static const char* LongDatePattern(locale_t where) {
+    const char* shortDate = nl_langinfo_l(D_FMT, where);
+    const char* day = shortDate ? strstr(shortDate, "%d") : nullptr;
+    if (!day && shortDate) day = strstr(shortDate, "%e");
+    const char* month = shortDate ? strstr(shortDate, "%m") : nullptr;
+    const char* year = shortDate ? strpbrk(shortDate, "yY") : nullptr;
+    if (year && (!day || year < day) && (!month || year < month)) return "%Y %B %d, %A";
+    if (day && month && day < month) return "%A %d %B %Y";
+    return "%A, %B %d, %Y";
+}
+
+// Text in the locale's character set to UTF-8 (in place when it is UTF-8 already).
+static void ToUtf8(locale_t where, const char* text, char* out, size_t size) {
+    const char* charset = nl_langinfo_l(CODESET, where);
+    iconv_t convert = (iconv_t)-1;
+    if (charset && strcmp(charset, "UTF-8") != 0) convert = iconv_open("UTF-8", charset);
+    if (convert == (iconv_t)-1) {
+        snprintf(out, size, "%s", text);
+        return;
+    }
+    char* in = (char*)text;
+    size_t inLeft = strlen(text), outLeft = size - 1;
+    char* at = out;
+    iconv(convert, &in, &inLeft, &at, &outLeft);
+    *at = 0;
+    iconv_close(convert);
+}
+
+// The user's locale (LC_ALL, LC_TIME, LANG) names the days and months and
+// orders the fields; the C locale when the user's is not installed.
 int OsFormatLongDate(uint64_t localFileTime, Unicode* out, int size) {
     time_t t = (time_t)(localFileTime / 10000000ull - 11644473600ull);
     tm when{};
     gmtime_r(&t, &when);
-    char text[128];
-    size_t n = strftime(text, sizeof text, "%A, %B %d, %Y", &when);
-    text[n] = 0;
-    Unicode::utf8ToUnicode(out, text, size);
-    return (int)n;
+    locale_t where = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "", (locale_t)0);
+    if (where == (locale_t)0) where = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, "C", (locale_t)0);
+    char text[256], utf8[512];
+    text[0] = utf8[0] = 0;
+    if (where != (locale_t)0) {
+        size_t n = strftime_l(text, sizeof text, LongDatePattern(where), &when, where);
+        text[n] = 0;
+        ToUtf8(where, text, utf8, sizeof utf8);
+        freelocale(where);
+    }
+    Unicode::utf8ToUnicode(out, utf8, size);
+    return (int)strlen(utf8);
 }

@@ -144,37 +144,128 @@ static std::string ArgsText(const std::vector<Token>& args) {
     return out;
 }
 
+// The libraries whose calls the stand-in records.
+struct Library {
+    const char* name; // as in standin::LibraryCall
+    const char* what; // in messages
+    std::vector<standin::Call> (*calls)();
+};
+static const Library kChat{"chat", "chat-service", standin::ChatCalls};
+static const Library kRealm{"realm", "realm", standin::RealmCalls};
+static const Library kToolkit{"toolkit", "toolkit", standin::ToolkitCalls};
+static const Library kSound{"sound", "sound", standin::SoundCalls};
+
+// At most this many calls are listed in a message.
+static const size_t kListedCalls = 12;
+
 enum CallCheck { kCalled, kNotCalled, kCount };
 
-static Run CallExpectation(bool chat, const std::string& name, const std::vector<Token>& args,
+static Run CallExpectation(const Library& library, const std::string& name, const std::vector<Token>& args,
                            CallCheck check, long long count) {
     return [=]() -> std::string {
-        std::vector<standin::Call> calls = chat ? standin::ChatCalls() : standin::RealmCalls();
-        const char* service = chat ? "chat-service" : "realm";
+        std::vector<standin::Call> calls = library.calls();
+        std::string service = library.what;
         int matched = 0;
+        size_t sameNameCount = 0;
         std::string firstMatch;
         std::string sameName;
         for (const standin::Call& call : calls) {
             if (call.name != name) continue;
-            sameName += "\n    " + CallText(call);
+            if (sameNameCount++ < kListedCalls) sameName += "\n    " + CallText(call);
             if (!CallMatches(call, args)) continue;
             if (!matched++) firstMatch = CallText(call);
         }
+        if (sameNameCount > kListedCalls)
+            sameName += "\n    ... " + std::to_string(sameNameCount - kListedCalls) + " more";
         std::string wanted = name + ArgsText(args);
         if (check == kCalled && matched) return "";
         if (check == kNotCalled && !matched) return "";
         if (check == kCount && matched == count) return "";
         if (check == kNotCalled)
-            return "expected no " + std::string(service) + " call " + wanted + ", found " + firstMatch;
+            return "expected no " + service + " call " + wanted + ", found " + firstMatch;
         std::string head = check == kCount ? "expected " + std::to_string(count) + " " + service + " calls " +
                                                  wanted + ", found " + std::to_string(matched)
-                                           : "expected a " + std::string(service) + " call " + wanted;
+                                           : "expected a " + service + " call " + wanted;
         if (!sameName.empty()) return head + "; the " + name + " calls were:" + sameName;
         std::string names;
         for (const standin::Call& call : calls)
             names += " " + call.name;
         return head + "; there was no " + name + " call" +
                (names.empty() ? " (no calls at all)" : "; calls:" + names);
+    };
+}
+
+// One call of an "expect order" line: Name, or Name(arg,arg,...) with the
+// arguments compared as in the call expectations.
+struct OrderedCall {
+    std::string name;
+    std::vector<Token> args;
+};
+
+static OrderedCall ReadOrderedCall(LineReader& reader, const Token& token) {
+    OrderedCall item;
+    const std::string& t = token.text;
+    size_t open = t.find('(');
+    item.name = t.substr(0, open);
+    if (item.name.empty()) ScenarioError(reader.where(), "a call name is missing in " + t);
+    if (open == std::string::npos) return item;
+    if (t.back() != ')') ScenarioError(reader.where(), "a call's arguments end in ): " + t);
+    std::string inside = t.substr(open + 1, t.size() - open - 2);
+    for (size_t start = 0; !inside.empty();) {
+        size_t comma = inside.find(',', start);
+        item.args.push_back(
+            Token{inside.substr(start, comma == std::string::npos ? comma : comma - start), false});
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return item;
+}
+
+static std::string OrderedCallText(const OrderedCall& item) {
+    if (item.args.empty()) return item.name;
+    std::string out = item.name + "(";
+    for (size_t i = 0; i < item.args.size(); ++i)
+        out += (i ? "," : "") + item.args[i].text;
+    return out + ")";
+}
+
+// Longer orders are named by their first and last call in messages.
+static const size_t kListedOrder = 8;
+
+// Holds when calls matching the items were recorded in that order, whatever
+// came between them; each item is looked for after the call that matched the one before.
+static Run OrderExpectation(const std::vector<OrderedCall>& items) {
+    return [items]() -> std::string {
+        std::vector<standin::LibraryCall> calls = standin::AllCalls();
+        size_t next = 0;
+        size_t after = 0; // number of calls before the one the last item matched, plus one
+        for (size_t i = 0; i < calls.size() && next < items.size(); ++i) {
+            if (calls[i].call.name != items[next].name || !CallMatches(calls[i].call, items[next].args))
+                continue;
+            ++next;
+            after = i + 1;
+        }
+        if (next == items.size()) return "";
+        const OrderedCall& missing = items[next];
+        std::string out = "expected the calls in order";
+        if (items.size() <= kListedOrder) {
+            for (const OrderedCall& item : items)
+                out += " " + OrderedCallText(item);
+        } else {
+            out += " (" + std::to_string(items.size()) + " of them, " + OrderedCallText(items.front()) +
+                   " to " + OrderedCallText(items.back()) + ")";
+        }
+        out += "; " +
+               (next ? "after call #" + std::to_string(after) + " (" + OrderedCallText(items[next - 1]) + ")"
+                     : std::string("among the calls")) +
+               " there was no " + OrderedCallText(missing);
+        std::string found;
+        size_t listed = 0;
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].call.name == missing.name && listed++ < kListedCalls)
+                found += "\n    #" + std::to_string(i + 1) + " " + CallText(calls[i].call);
+        return out + (found.empty() ? "; there was no " + missing.name + " call at all"
+                                    : "; the " + missing.name + " calls were:" + found);
     };
 }
 
@@ -265,38 +356,71 @@ static Run ControlAt(LineReader& reader) {
                               state);
 }
 
-static Run Calls(LineReader& reader, bool chat, CallCheck check) {
+static Run Calls(LineReader& reader, const Library& library, CallCheck check) {
     long long count = check == kCount ? reader.Number("call count") : 0;
     std::string name = reader.Word("call name");
     std::vector<Token> args;
     Token t;
     while (reader.NextIf(&t))
         args.push_back(t);
-    return CallExpectation(chat, name, args, check, count);
+    return CallExpectation(library, name, args, check, count);
 }
 
 static Run ChatCall(LineReader& reader) {
-    return Calls(reader, true, kCalled);
+    return Calls(reader, kChat, kCalled);
 }
 
 static Run NoChatCall(LineReader& reader) {
-    return Calls(reader, true, kNotCalled);
+    return Calls(reader, kChat, kNotCalled);
 }
 
 static Run ChatCallCount(LineReader& reader) {
-    return Calls(reader, true, kCount);
+    return Calls(reader, kChat, kCount);
 }
 
 static Run RealmCall(LineReader& reader) {
-    return Calls(reader, false, kCalled);
+    return Calls(reader, kRealm, kCalled);
 }
 
 static Run NoRealmCall(LineReader& reader) {
-    return Calls(reader, false, kNotCalled);
+    return Calls(reader, kRealm, kNotCalled);
 }
 
 static Run RealmCallCount(LineReader& reader) {
-    return Calls(reader, false, kCount);
+    return Calls(reader, kRealm, kCount);
+}
+
+static Run ToolkitCall(LineReader& reader) {
+    return Calls(reader, kToolkit, kCalled);
+}
+
+static Run NoToolkitCall(LineReader& reader) {
+    return Calls(reader, kToolkit, kNotCalled);
+}
+
+static Run ToolkitCallCount(LineReader& reader) {
+    return Calls(reader, kToolkit, kCount);
+}
+
+static Run SoundCall(LineReader& reader) {
+    return Calls(reader, kSound, kCalled);
+}
+
+static Run NoSoundCall(LineReader& reader) {
+    return Calls(reader, kSound, kNotCalled);
+}
+
+static Run SoundCallCount(LineReader& reader) {
+    return Calls(reader, kSound, kCount);
+}
+
+static Run Order(LineReader& reader) {
+    std::vector<OrderedCall> items;
+    Token t;
+    while (reader.NextIf(&t))
+        items.push_back(ReadOrderedCall(reader, t));
+    if (items.size() < 2) ScenarioError(reader.where(), "expect order takes two calls or more");
+    return OrderExpectation(items);
 }
 
 static Run Input(LineReader& reader) {
@@ -361,12 +485,19 @@ extern const std::vector<LineKind> kExpectLines = {
     {"expect realmcall",      "<Name> [args...]",              kCheck,      RealmCall},
     {"expect norealmcall",    "<Name> [args...]",              kCheck,      NoRealmCall},
     {"expect realmcalls",     "<n> <Name> [args...]",          kCheck,      RealmCallCount},
+    {"expect toolkitcall",    "<Name> [args...]",              kCheck,      ToolkitCall},
+    {"expect notoolkitcall",  "<Name> [args...]",              kCheck,      NoToolkitCall},
+    {"expect toolkitcalls",   "<n> <Name> [args...]",          kCheck,      ToolkitCallCount},
+    {"expect soundcall",      "<Name> [args...]",              kCheck,      SoundCall},
+    {"expect nosoundcall",    "<Name> [args...]",              kCheck,      NoSoundCall},
+    {"expect soundcalls",     "<n> <Name> [args...]",          kCheck,      SoundCallCount},
+    {"expect order",          "<call> <call> [call...]",       kCheck,      Order},
     {"expect input",          "<text...>",                     kCheck,      Input},
     {"expect log",            "<text...>",                     kCheck,      Log},
     {"expect figurelabel",    "<text...>",                     kCheck,      FigureLabel},
     {"expect figures",        "<n>",                           kCheck,      FigureCount},
     {"expect result",         "<n>",                           kCheckAfter, Result},
-    {"expect record",         "<field> <value>",               kCheckAfter, RecordValue},
+    {"expect record",         "<field> <value>",               kCheck,      RecordValue},
 };
 // clang-format on
 

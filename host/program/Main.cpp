@@ -1,7 +1,7 @@
 // qvhost: the stand-in game host. Loads the lobby module, runs one lobby visit
 // scripted by a scenario file and checks the scenario's expectations.
 //
-//   qvhost [--module PATH] [--print] SCENARIO.scn
+//   qvhost [--module PATH] [--print [--calls]] SCENARIO.scn
 //
 // Exit code: 0 when every expectation held, 1 when one failed or the visit
 // never ended, 2 for a bad command line, scenario line or module.
@@ -15,9 +15,10 @@
 #endif
 
 static void Usage() {
-    std::fprintf(stderr, "usage: qvhost [--module PATH] [--print] SCENARIO.scn\n"
+    std::fprintf(stderr, "usage: qvhost [--module PATH] [--print [--calls]] SCENARIO.scn\n"
                          "  --module PATH  the lobby module (default: next to qvhost)\n"
-                         "  --print        print the screen, the result, the launch record and the calls\n");
+                         "  --print        print the screen, the result, the launch record and the calls\n"
+                         "  --calls        with --print: also every call of every library, in order\n");
 }
 
 int main(int argc, char** argv) {
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
             options.modulePath = argv[++i];
         } else if (std::strcmp(argv[i], "--print") == 0) {
             options.print = true;
+        } else if (std::strcmp(argv[i], "--calls") == 0) {
+            options.printCalls = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             Usage();
             return 0;
@@ -41,7 +44,7 @@ int main(int argc, char** argv) {
             options.scenarioPath = argv[i];
         }
     }
-    if (options.scenarioPath.empty()) {
+    if (options.scenarioPath.empty() || (options.printCalls && !options.print)) {
         Usage();
         return 2;
     }

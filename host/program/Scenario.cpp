@@ -72,6 +72,17 @@ void ShowScreen(const Where& where) {
     std::fflush(stdout);
 }
 
+// A line that ends in a blank and a backslash continues on the next line: the
+// backslash is taken off and the next line follows at once, its leading blanks
+// included, so a text broken after a blank reads as written.
+static bool Continues(std::string* line) {
+    size_t end = line->find_last_not_of(" \t\r");
+    if (end == std::string::npos || end == 0 || (*line)[end] != '\\') return false;
+    if ((*line)[end - 1] != ' ' && (*line)[end - 1] != '\t') return false;
+    line->erase(end);
+    return true;
+}
+
 // ---- line kinds -------------------------------------------------------------------------
 static const std::vector<LineKind>* const kLineTables[] = {&kSettingLines, &kStepLines, &kExpectLines,
                                                            &kGameLines};
@@ -116,21 +127,38 @@ const LineKind* FindLineKind(LineReader& reader) {
 // ---- the run --------------------------------------------------------------------------------------
 int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     options = opts;
+    steps.clear();
+    stepsRun = 0;
+    failures.clear();
+    lastScreen.clear();
+    result = 0;
     std::ifstream in(options.scenarioPath);
     if (!in) {
         std::fprintf(stderr, "qvhost: cannot read %s\n", options.scenarioPath.c_str());
         return 2;
     }
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    std::vector<int> numbers; // each line's number in the file (its first, when continued)
+    int fileLines = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++fileLines;
+        if (!lines.empty() && Continues(&lines.back())) {
+            lines.back() += line;
+        } else {
+            lines.push_back(line);
+            numbers.push_back(fileLines);
+        }
+    }
+    if (!lines.empty() && Continues(&lines.back()))
+        ScenarioError(Where{options.scenarioPath, fileLines},
+                      "the last line continues after the end of the file");
 
     // Where the steps begin and end decides when settings and expectations apply.
     std::vector<LineUse> uses;
     std::vector<bool> blank;
     int firstStep = -1, lastScripted = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
-        LineReader reader(lines[i], Where{options.scenarioPath, (int)i + 1});
+        LineReader reader(lines[i], Where{options.scenarioPath, numbers[i]});
         const LineKind* kind = FindLineKind(reader);
         blank.push_back(kind == nullptr);
         uses.push_back(kind ? kind->use : kCheck);
@@ -148,7 +176,7 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     std::vector<AfterVisit> afterVisit;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (blank[i]) continue;
-        Where where{options.scenarioPath, (int)i + 1};
+        Where where{options.scenarioPath, numbers[i]};
         bool beforeVisit = firstStep < 0 || (int)i < firstStep;
         if (uses[i] == kRecordLine && !beforeVisit)
             ScenarioError(where, "record lines belong before the first action");
@@ -184,13 +212,13 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         Fail(steps[stepsRun], "the visit ended before this line ran (" +
                                   std::to_string(steps.size() - stepsRun) + " scripted steps left)");
     if (standin::ScriptFailed())
-        Fail(Where{options.scenarioPath, (int)lines.size()},
+        Fail(Where{options.scenarioPath, fileLines},
              "the stand-in's script failed (see its message above: a click found nothing or loops nested too "
              "deeply)");
     if (standin::LoopTimedOut())
-        Fail(Where{options.scenarioPath, (int)lines.size()}, "the visit did not end: the screen loop ran " +
-                                                                 std::to_string(standin::kIdleFrameLimit) +
-                                                                 " idle frames and was ended by force");
+        Fail(Where{options.scenarioPath, fileLines}, "the visit did not end: the screen loop ran " +
+                                                         std::to_string(standin::kIdleFrameLimit) +
+                                                         " idle frames and was ended by force");
     for (const AfterVisit& a : afterVisit) {
         std::string message = a.check();
         if (!message.empty()) Fail(a.where, message);
@@ -204,6 +232,7 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         out += "--- screen at the end of the visit ---\n" + ScreenText();
         out += "result " + std::to_string(result) + "\nlaunch record:\n" + RecordOutputText(&record);
         out += CallsText();
+        if (options.printCalls) out += AllCallsText();
         std::fputs(out.c_str(), stdout);
     }
     for (size_t i = 0; i < failures.size(); ++i)

@@ -81,7 +81,8 @@ enum LineUse {
 // reply", "expect pane"); the shape names the arguments as docs/scenarios.md
 // writes them; parse reads the arguments (the reader stands after the keyword),
 // fails the scenario when the line is malformed and returns what the line does.
-// A new line is one row in one of the tables below and its parse function.
+// A new line is one row in one of the tables below and its parse function,
+// and a row with an example in docs/scenarios.md (a test holds them together).
 struct LineKind {
     const char* keyword;
     const char* shape;
@@ -103,6 +104,7 @@ struct Options {
     std::string modulePath;
     std::string scenarioPath;
     bool print = false;
+    bool printCalls = false; // with print: every call of every library, in order
 };
 // Reads and runs the scenario; returns the program's exit code.
 int RunScenario(const Options& options, const LobbyInterface* lobby);
@@ -133,6 +135,7 @@ std::vector<std::string> OutputFieldNames();
 // ---- printing (ScreenPrint.cpp) ----------------------------------------------------------
 std::string ScreenText();
 std::string CallsText();
+std::string AllCallsText(); // every library's calls in the order made, numbered
 std::string RecordOutputText(const LaunchRecord* record);
 
 } // namespace qvhost

@@ -37,6 +37,52 @@ static std::string Stem(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+static std::string Hex(uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", v);
+    return text;
+}
+
+static std::string ImageName(QvImage image) {
+    std::string path = image ? standin::ImagePath(image) : "";
+    return path.empty() ? std::string("none") : Stem(path);
+}
+
+// The descriptor's style, font and flags, and its per-kind extra value.
+// Hot spots have no descriptor of their own: their arguments are in the toolkit calls.
+static std::string DescriptorText(const standin::Control* c) {
+    const ControlDescriptor& d = c->desc;
+    if (c->hotSpot) return "";
+    std::string out = "      style " + std::to_string(d.style) + " font " +
+                      (c->font < 0 ? std::string("none") : std::to_string(c->font)) + " flags " +
+                      Hex((uint32_t)d.flags);
+    switch (d.kind) {
+    case kButton:
+        out += " first frame " + std::to_string(d.extra.frame);
+        break;
+    case kEditBox:
+        out += d.extra.enter ? " enter callback" : " no enter callback";
+        break;
+    case kTextList:
+        if (c->hasScroll)
+            out += " scroll bar at " + std::to_string(c->scroll.x) + "," + std::to_string(c->scroll.y) +
+                   " height " + std::to_string(c->scroll.height);
+        out += " top " + std::to_string(c->scrollTop) + " shows " + std::to_string(c->visibleCount);
+        break;
+    case kLogo:
+        if (c->hasLogo)
+            out += " logo " + ImageName(c->logoFirst) + " " + ImageName(c->logoSecond) + " frames " +
+                   std::to_string(c->logoFrames) + " speed " + std::to_string(c->logoSpeed);
+        break;
+    case kDataText:
+        out += d.extra.data ? " data" : " no data";
+        break;
+    default:
+        break;
+    }
+    return out + "\n";
+}
+
 static std::string ControlText(const standin::Control* c) {
     char head[160];
     std::snprintf(head, sizeof head, "  #%d %s(%d) at %d,%d %dx%d", c->serial, KindName(c).c_str(),
@@ -55,10 +101,13 @@ static std::string ControlText(const standin::Control* c) {
     if (!image.empty()) out += " image " + Stem(image);
     if (!c->bannerPath.empty())
         out += " banner " + Quote(c->bannerPath) + " type " + std::string(1, (char)c->bannerLetter);
-    out += "\n";
-    if (c->desc.kind == kEditBox)
-        out += "      edit " + Quote(standin::Utf8(c->editText)) + " caret " + std::to_string(c->caret) +
-               " max " + std::to_string(c->maxLength) + "\n";
+    out += "\n" + DescriptorText(c);
+    if (c->desc.kind == kEditBox) {
+        out += "      edit " + Quote(standin::Utf8(c->editText)) + " caret " + std::to_string(c->caret);
+        if (c->selectFrom < c->selectTo)
+            out += " selected " + std::to_string(c->selectFrom) + " to " + std::to_string(c->selectTo);
+        out += " max " + std::to_string(c->maxLength) + "\n";
+    }
     // Lines and rows in the order they were added (a text box can hold both).
     size_t line = 0;
     for (size_t i = 0; i <= c->rows.size(); ++i) {
@@ -78,6 +127,12 @@ static std::string ControlText(const standin::Control* c) {
     return out;
 }
 
+static std::string ByteHex(uint8_t b) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02x", b);
+    return text;
+}
+
 static std::string FigureText(const standin::Figure* f) {
     char head[160];
     std::snprintf(head, sizeof head, "  figure kind %d mode %d x %d frame %d flags 0x%x level %d", f->kind,
@@ -86,6 +141,12 @@ static std::string FigureText(const standin::Figure* f) {
     out += " labels";
     for (const std::u16string& label : f->labels)
         out += " " + Quote(standin::Utf8(label));
+    out += "\n      param " + std::to_string(f->param) + " param2 " + std::to_string(f->param2) + " look";
+    for (uint8_t b : f->lookA)
+        out += " " + ByteHex(b);
+    out += " /";
+    for (uint8_t b : f->lookB)
+        out += " " + ByteHex(b);
     return out + "\n";
 }
 
@@ -104,14 +165,26 @@ std::string ScreenText() {
     return out;
 }
 
+static std::string CallText(const standin::Call& call) {
+    std::string out = call.name + "(";
+    for (size_t i = 0; i < call.args.size(); ++i)
+        out += (i ? ", " : "") + Quote(call.args[i]);
+    return out + ")";
+}
+
 static std::string CallListText(const std::vector<standin::Call>& calls) {
     std::string out;
-    for (const standin::Call& call : calls) {
-        out += "  " + call.name + "(";
-        for (size_t i = 0; i < call.args.size(); ++i)
-            out += (i ? ", " : "") + Quote(call.args[i]);
-        out += ")\n";
-    }
+    for (const standin::Call& call : calls)
+        out += "  " + CallText(call) + "\n";
+    if (calls.empty()) out += "  (none)\n";
+    return out;
+}
+
+std::string AllCallsText() {
+    std::vector<standin::LibraryCall> calls = standin::AllCalls();
+    std::string out = "every call in order:\n";
+    for (size_t i = 0; i < calls.size(); ++i)
+        out += "  #" + std::to_string(i + 1) + " " + calls[i].library + " " + CallText(calls[i].call) + "\n";
     if (calls.empty()) out += "  (none)\n";
     return out;
 }

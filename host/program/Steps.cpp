@@ -92,6 +92,15 @@ static Run Key(LineReader& reader, void (*press)()) {
     return Do(press);
 }
 
+// A key that acts on the focused edit box; a failure without one.
+static Run CaretStep(void (*press)()) {
+    return [press]() -> std::string {
+        if (!standin::Focus()) return "no edit box has the focus for the key";
+        press();
+        return "";
+    };
+}
+
 static Run Enter(LineReader& reader) {
     return Key(reader, standin::PressEnter);
 }
@@ -106,6 +115,33 @@ static Run TabKey(LineReader& reader) {
 
 static Run CtrlN(LineReader& reader) {
     return Key(reader, standin::PressCtrlN);
+}
+
+// Caret keys: key left, right, home or end.
+static Run CaretKey(LineReader& reader) {
+    static const struct {
+        const char* name;
+        void (*press)();
+    } kCaretKeys[] = {{"left", standin::PressLeft},
+                      {"right", standin::PressRight},
+                      {"home", standin::PressHome},
+                      {"end", standin::PressEnd}};
+    std::string name = reader.Word("key name");
+    reader.End();
+    for (const auto& key : kCaretKeys)
+        if (name == key.name) return CaretStep(key.press);
+    ScenarioError(reader.where(), "unknown key " + name + " (left, right, home, end)");
+}
+
+static Run Select(LineReader& reader) {
+    int from = (int)reader.Number("first character");
+    int to = (int)reader.Number("end");
+    reader.End();
+    return [from, to]() -> std::string {
+        if (!standin::Focus()) return "no edit box has the focus to select in";
+        standin::SelectText(from, to);
+        return "";
+    };
 }
 
 // ---- time, the pointer, the screen ---------------------------------------------------------------
@@ -219,6 +255,8 @@ extern const std::vector<LineKind> kStepLines = {
     {"escape",          "",                                   kStep, Escape},
     {"tab",             "",                                   kStep, TabKey},
     {"ctrln",           "",                                   kStep, CtrlN},
+    {"key",             "left|right|home|end",                kStep, CaretKey},
+    {"select",          "<from> <to>",                        kStep, Select},
     {"wait",            "<ms>",                               kStep, Wait},
     {"frames",          "<n>",                                kStep, Frames},
     {"pointer",         "<x> <y>",                            kStep, Pointer},

@@ -29,6 +29,7 @@
 
 #include "../../Src/platform/ChatService.h"
 #include "../../Src/platform/Pellick.h"
+#include "Internal.h"
 #include "Services.h"
 #include "StandIn.h"
 
@@ -80,17 +81,22 @@ struct ChatState {
 void SetDefaults(ChatState& s);
 
 // Never destroyed: a fatal report may exit while the producer thread runs.
-ChatState& S() {
-    static ChatState* state = [] {
-        ChatState* s = new ChatState;
-        SetDefaults(*s);
-        return s;
-    }();
-    return *state;
+// Made on first use (on the host's thread, before any producer starts); the
+// check is inline, as the lobby polls every frame.
+ChatState* chatState = nullptr;
+__attribute__((noinline)) ChatState& MakeChatState() {
+    ChatState* s = new ChatState;
+    SetDefaults(*s);
+    chatState = s;
+    return *s;
+}
+inline ChatState& S() {
+    return chatState ? *chatState : MakeChatState();
 }
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     S().calls.push_back({name, std::move(args)});
+    standin::internal::LogCall("chat", S().calls.back());
 }
 
 std::string Num(int64_t n) {
@@ -402,7 +408,7 @@ void PushChatEvent(uint32_t number, uint32_t userFlags, const std::string& userN
 void PushRawEvent(uint32_t kind, const std::vector<uint8_t>& bytes) {
     QueuedEvent e;
     e.kind = kind;
-    memcpy(e.bytes.data(), bytes.data(), std::min<size_t>(bytes.size(), kRecordSize));
+    if (!bytes.empty()) memcpy(e.bytes.data(), bytes.data(), std::min<size_t>(bytes.size(), kRecordSize));
     S().events.push_back(std::move(e));
 }
 
@@ -440,6 +446,7 @@ std::vector<Call> ChatCallsNamed(const std::string& name) {
 
 void ClearChatCalls() {
     S().calls.clear();
+    standin::internal::ForgetCalls("chat");
 }
 
 void SetOwnName(const std::string& name) {

@@ -78,13 +78,20 @@ struct RealmState {
     int countdown = -1; // frames left until the logon finishes; -1 none running
 };
 
-RealmState& R() {
-    static RealmState* state = new RealmState;
-    return *state;
+// Made on first use and never destroyed; the check is inline, as the lobby's
+// frame asks the realm client something every frame.
+RealmState* realmState = nullptr;
+__attribute__((noinline)) RealmState& MakeRealmState() {
+    realmState = new RealmState;
+    return *realmState;
+}
+inline RealmState& R() {
+    return realmState ? *realmState : MakeRealmState();
 }
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     R().calls.push_back({name, std::move(args)});
+    standin::internal::LogCall("realm", R().calls.back());
 }
 
 std::string Num(int64_t n) {
@@ -327,6 +334,7 @@ std::vector<Call> RealmCallsNamed(const std::string& name) {
 
 void ClearRealmCalls() {
     R().calls.clear();
+    standin::internal::ForgetCalls("realm");
 }
 
 void SetRealmConnected(bool connected) {

@@ -7,6 +7,7 @@ namespace standin {
 
 void ResetAll() {
     internal::ResetToolkit();
+    internal::ResetCallLog();
     internal::ResetScript();
     internal::ResetServices();
 }

@@ -19,14 +19,16 @@
 //   buttons) toggles: a click flips its pressed state before the callback.
 // - Keys go to the focused edit box while it is shown and enabled. Each typed
 //   character first goes to the key callback (0 consumes it; the callback may
-//   change it); then Backspace (8) removes the character before the caret and
-//   calls the change callback, other control characters are dropped, the text
-//   is replaced when it was all selected, the character is inserted at the
-//   caret unless the box is full (maxLength, 0 = no limit), and the change
-//   callback runs. Only typing calls the change callback.
+//   change it); then Backspace (8) removes the selection or the character before
+//   the caret and calls the change callback, other control characters are
+//   dropped, the selection (EditSelectAll, SelectText) is removed, the character
+//   is inserted at the caret unless the box is full (maxLength, 0 = no limit),
+//   and the change callback runs. Only typing calls the change callback. Caret
+//   keys: EditKeys.cpp.
 //
 // State: the running loops, the action queue, the idle count, the frame count,
 // and the timed-out and failure flags.
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -38,6 +40,7 @@
 namespace {
 
 using standin::Control;
+using standin::toolkit::KeyTarget;
 using standin::toolkit::Record;
 
 struct Loop {
@@ -75,13 +78,6 @@ void CallWithRecord(ControlCallback onClick, QvControl handle, uint32_t message)
     onClick((uint32_t) reinterpret_cast<uintptr_t>(&record));
 }
 
-// The focused edit box when it takes keys.
-Record* KeyTarget() {
-    Record* r = standin::toolkit::RecordOf(standin::Focus());
-    if (!r || r->model.desc.kind != kEditBox || !r->model.shown || !r->model.enabled) return nullptr;
-    return r;
-}
-
 int ClampedCaret(const Control& c) {
     int size = (int)c.editText.size();
     return c.caret < 0 ? 0 : c.caret > size ? size : c.caret;
@@ -105,20 +101,27 @@ void TypeCharacter(uint16_t ch) {
     r = standin::toolkit::RecordOf(handle);
     if (!r) return;
     Control& c = r->model;
+    int size = (int)c.editText.size();
+    int from = std::min(std::max(c.selectFrom, 0), size), to = std::min(std::max(c.selectTo, 0), size);
     if (key.ch == kKeyBackspace) {
-        c.caret = ClampedCaret(c);
-        if (c.caret == 0) return;
-        c.editText.erase((size_t)--c.caret, 1);
-        r->allSelected = false;
+        c.selectFrom = c.selectTo = 0;
+        if (from < to) {
+            c.editText.erase((size_t)from, (size_t)(to - from));
+            c.caret = from;
+        } else {
+            c.caret = ClampedCaret(c);
+            if (c.caret == 0) return;
+            c.editText.erase((size_t)--c.caret, 1);
+        }
         if (c.changeCallback) c.changeCallback(Arg(handle));
         return;
     }
     if (key.ch < 0x20) return;
-    if (r->allSelected) {
-        c.editText.clear();
-        c.caret = 0;
-        r->allSelected = false;
+    if (from < to) {
+        c.editText.erase((size_t)from, (size_t)(to - from));
+        c.caret = from;
     }
+    c.selectFrom = c.selectTo = 0;
     if (c.maxLength > 0 && (int)c.editText.size() >= c.maxLength) return;
     c.caret = ClampedCaret(c);
     c.editText.insert(c.editText.begin() + c.caret, (char16_t)key.ch);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Internal.h"
 #include "StandIn.h"
 #include "Toolkit.h"
 
@@ -14,6 +15,7 @@ std::vector<standin::Call> soundCalls;
 
 void Note(const char* name, std::vector<std::string> args = {}) {
     soundCalls.push_back(standin::Call{name, std::move(args)});
+    standin::internal::LogCall("sound", soundCalls.back());
 }
 
 } // namespace

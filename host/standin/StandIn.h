@@ -67,6 +67,7 @@ struct Control {
     // edit boxes
     std::u16string editText;
     int caret = 0;
+    int selectFrom = 0, selectTo = 0; // selected characters [from, to); none when equal
     int maxLength = 0;
     EditKeyCallback keyCallback = nullptr;
     ControlCallback changeCallback = nullptr;
@@ -80,6 +81,13 @@ struct Control {
     // banner
     std::string bannerPath;
     int bannerLetter = 0;
+    // What the descriptor's pointers pointed to when the control was made.
+    int font = -1;            // font number; -1 without a font pair
+    bool hasScroll = false;   // lists with a scroll bar
+    ScrollPlacement scroll{}; //
+    bool hasLogo = false;     // logos
+    QvImage logoFirst = nullptr, logoSecond = nullptr;
+    int logoFrames = 0, logoSpeed = 0;
 };
 // Live controls, in creation order.
 std::vector<Control*> Controls();
@@ -143,6 +151,15 @@ void PressEnter();
 void PressEscape(); // activates the cancel control
 void PressTab();
 void PressCtrlN();
+// Caret keys in the focused edit box: they move the caret (to the box's ends
+// for home and end), drop the selection and do not reach the key callback.
+void PressLeft();
+void PressRight();
+void PressHome();
+void PressEnd();
+// Selects characters [from, to) of the focused edit box, clamped to its text;
+// the caret goes to `to`. The next typed character replaces the selection.
+void SelectText(int from, int to);
 // Selects the row of a list, then calls the list's callback with a left-button-down record.
 void ClickListRow(Control* list, int row);
 // One tick of a timer control's callback, whether or not the timer was started.
@@ -286,6 +303,13 @@ void ResetAll();
 // hot-spot arguments, list layout) and every sound call, in order.
 std::vector<Call> ToolkitCalls();
 std::vector<Call> SoundCalls();
+// Every recorded call of every library (chat service, realm client, toolkit,
+// sound) in the order made; clearing a library's calls removes them here too.
+struct LibraryCall {
+    std::string library; // "chat", "realm", "toolkit" or "sound"
+    Call call;
+};
+std::vector<LibraryCall> AllCalls();
 
 // ---- 11. scripted game lists (GameLists.cpp) -------------------------------------
 struct GamePlayer {

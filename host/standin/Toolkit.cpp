@@ -25,10 +25,12 @@
 // State: the live controls, images and figures, the focus, cancel control,
 // background, cursor, pointer, aura images, figure failure injection and the
 // toolkit call log.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 
 #include "Internal.h"
 #include "StandIn.h"
@@ -55,7 +57,8 @@ std::vector<std::string> imageLoads;
 QvImage background = nullptr, cursor = nullptr, squelchAura = nullptr, selectAura = nullptr;
 int pointerX = 0, pointerY = 0;
 
-std::map<uintptr_t, std::unique_ptr<Figure>> figures;
+// Hashed: a channel of thousands of users looks its figures up on every change.
+std::unordered_map<uintptr_t, std::unique_ptr<Figure>> figures;
 int figureFailures = 0;
 int figureFrameCount = 8;
 
@@ -144,6 +147,19 @@ QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
     c.image = desc.image ? *desc.image : nullptr;
     if (desc.textId != 0) c.label = standin::toolkit::FromUnicode(GetString(desc.textId));
     if (desc.kind == kTextList) c.visibleCount = desc.height / 15;
+    if (desc.font) c.font = desc.font->font;
+    if (desc.kind == kTextList && desc.extra.scroll) {
+        c.hasScroll = true;
+        c.scroll = *desc.extra.scroll;
+    }
+    if (desc.kind == kLogo && desc.extra.logo) {
+        const LogoRecord& logo = *desc.extra.logo;
+        c.hasLogo = true;
+        c.logoFirst = logo.first ? *logo.first : nullptr;
+        c.logoSecond = logo.second ? *logo.second : nullptr;
+        c.logoFrames = logo.frames;
+        c.logoSpeed = logo.speed;
+    }
     controls[nextControlValue] = std::move(rec);
     return handle;
 }
@@ -198,6 +214,7 @@ void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text) {
 
 void NoteToolkitCall(const std::string& name, std::vector<std::string> args) {
     toolkitCalls.push_back(Call{name, std::move(args)});
+    standin::internal::LogCall("toolkit", toolkitCalls.back());
 }
 
 } // namespace standin::toolkit
@@ -295,6 +312,8 @@ std::vector<Figure*> Figures() {
     std::vector<Figure*> all;
     for (auto& [value, f] : figures)
         all.push_back(f.get());
+    // Handle values grow with each figure made.
+    std::sort(all.begin(), all.end(), [](const Figure* a, const Figure* b) { return a->handle < b->handle; });
     return all;
 }
 
@@ -422,8 +441,11 @@ void TextBoxAddLine(QvControl box, const char* text, int colourFlag) {
 }
 
 void TextListAddLine(QvControl list, const Unicode* text, int colour, int a, int b) {
-    if (Control* m = ModelOf(list))
-        m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b, ++lineOrder});
+    Control* m = ModelOf(list);
+    if (!m) return;
+    m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b, ++lineOrder});
+    standin::toolkit::NoteToolkitCall(
+        "TextListAddLine", {standin::Utf8(m->lines.back().text), Decimal(colour), Decimal(a), Decimal(b)});
 }
 
 void TextListClear(QvControl list) {
@@ -451,7 +473,7 @@ const Unicode* EditGetText(QvControl edit) {
 static void ReplaceEditText(Record* r, std::u16string text) {
     r->model.editText = std::move(text);
     r->model.caret = (int)r->model.editText.size();
-    r->allSelected = false;
+    r->model.selectFrom = r->model.selectTo = 0;
 }
 
 void EditSetText(QvControl edit, const char* text) {
@@ -464,7 +486,10 @@ void EditSetTextUnicode(QvControl edit, const Unicode* text) {
 }
 
 void EditSelectAll(QvControl edit) {
-    if (Record* r = standin::toolkit::RecordOf(edit)) r->allSelected = !r->model.editText.empty();
+    if (Control* m = ModelOf(edit)) {
+        m->selectFrom = 0;
+        m->selectTo = (int)m->editText.size();
+    }
 }
 
 void EditSetMaxLength(QvControl edit, int characters) {
@@ -609,7 +634,9 @@ void TimerEnable(QvControl timer, int enabled) {
 
 // ---- images and cursor -----------------------------------------------------------------------
 QvImage LoadImage(const char* path, int flags) {
-    (void)flags;
+    standin::toolkit::NoteToolkitCall(
+        "LoadImage",
+        {path ? std::string(path, strnlen(path, kMaxText)) : std::string("null"), Decimal(flags)});
     if (!path) return nullptr;
     nextImageValue += 8;
     std::string p(path, strnlen(path, kMaxText));
@@ -637,7 +664,9 @@ void SetAuraImages(QvImage squelch, QvImage select) {
 }
 
 // ---- figures ----------------------------------------------------------------------------------
+// Kinds 0..24 are drawable; any other kind fails like a missing figure.
 QvFigure CreateFigure(int kind, int mode, const uint8_t* lookA, const uint8_t* lookB) {
+    if (kind < 0 || kind > 24) return nullptr;
     if (figureFailures > 0) {
         --figureFailures;
         return nullptr;
@@ -664,10 +693,16 @@ void SetFigureX(QvFigure figure, int x) {
     if (Figure* f = FigureOf(figure)) f->x = x;
 }
 void SetFigureParam(QvFigure figure, int value) {
-    if (Figure* f = FigureOf(figure)) f->param = value;
+    Figure* f = FigureOf(figure);
+    if (!f) return;
+    f->param = value;
+    standin::toolkit::NoteToolkitCall("SetFigureParam", {Decimal(value)});
 }
 void SetFigureParam2(QvFigure figure, int value) {
-    if (Figure* f = FigureOf(figure)) f->param2 = value;
+    Figure* f = FigureOf(figure);
+    if (!f) return;
+    f->param2 = value;
+    standin::toolkit::NoteToolkitCall("SetFigureParam2", {Decimal(value)});
 }
 void SetFigureFrame(QvFigure figure, int frame) {
     if (Figure* f = FigureOf(figure)) f->frame = frame;

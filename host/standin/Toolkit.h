@@ -17,7 +17,6 @@ namespace standin::toolkit {
 
 struct Record {
     Control model;
-    bool allSelected = false;         // EditSelectAll: the next typed character replaces the text
     int currentRow = -1;              // ListGetSelectedRow: last added or selected row
     uint32_t timerLast = 0;           // tick count of the last timer tick (or start)
     std::vector<Unicode> textBuffer;  // EditGetText
@@ -29,6 +28,9 @@ struct Record {
 // (null, destroyed, never created).
 Record* RecordOf(QvControl handle);
 Record* RecordOf(const Control* control);
+
+// The focused edit box when it takes keys (shown and enabled); null otherwise.
+Record* KeyTarget();
 
 // Ticks every started and enabled timer whose period has passed.
 void RunDueTimers();

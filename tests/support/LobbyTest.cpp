@@ -145,8 +145,10 @@ Screen Look() {
     Screen s;
     if (standin::Control* p = ChatPane()) s.pane = p->lines;
     if (standin::Control* i = Input()) s.input = standin::Utf8(i->editText);
-    if (standin::Control* t = TitleList(); t && !t->lines.empty())
+    if (standin::Control* t = TitleList(); t && !t->lines.empty()) {
         s.title = standin::Utf8(t->lines.back().text);
+        s.titleSerial = t->lines.back().order;
+    }
     for (const standin::Figure* f : standin::Figures())
         s.figures.push_back(*f);
     const int places[4][2] = {{725, 583}, {751, 583}, {725, 528}, {751, 528}};

@@ -71,6 +71,7 @@ void ExpectChatLayout();
 struct Screen {
     std::vector<standin::TextLine> pane;
     std::string input, title;
+    int titleSerial = 0; // when the title line was written (standin::TextLine::order)
     std::vector<standin::Figure> figures;
     bool arrows[4] = {}; // -10, +10, -1, +1
     bool squelch = false, unsquelch = false;

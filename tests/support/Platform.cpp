@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -26,12 +27,33 @@ testing::AssertionResult InUserLocale(unsigned lcid) {
                                        << " (it has 0x" << now << "): see tests/wine/test-properties.cmake";
 }
 
+testing::AssertionResult InDefaultLocale() {
+    return InUserLocale(0x0409);
+}
+
+std::string UsLongDate(const char* weekday, const char* month, int day, int year) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %s %d, %d", weekday, month, day, year);
+    return text;
+}
+
 #else
 
 testing::AssertionResult InTimeZone(const char* tz) {
     if (setenv("TZ", tz, 1) != 0) return testing::AssertionFailure() << "cannot set TZ=" << tz;
     tzset();
     return testing::AssertionSuccess();
+}
+
+testing::AssertionResult InDefaultLocale() {
+    if (setenv("LC_ALL", "C", 1) != 0) return testing::AssertionFailure() << "cannot set LC_ALL=C";
+    return testing::AssertionSuccess();
+}
+
+std::string UsLongDate(const char* weekday, const char* month, int day, int year) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %s %02d, %d", weekday, month, day, year);
+    return text;
 }
 
 #endif

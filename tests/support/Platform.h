@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace lobbytest {
 
 // The exit code of a process ended by a fatal error report (exit code -1): the
@@ -20,6 +22,16 @@ constexpr int kFatalExitCode = 255;
 // need another zone get it from tests/wine/test-properties.cmake; a test
 // started in another zone fails here instead of checking the wrong dates.
 testing::AssertionResult InTimeZone(const char* tz);
+
+// Makes the user's locale the default one for the rest of the test: on POSIX
+// the C locale (LC_ALL=C); under Wine US English, the locale the runner starts
+// every test in unless tests/wine/test-properties.cmake says otherwise.
+testing::AssertionResult InDefaultLocale();
+
+// A long date of the default locale as the OS layer writes it: the POSIX layer
+// gives the day two digits ("Friday, January 01, 1971"), the Windows locale
+// only the digits it needs ("Friday, January 1, 1971").
+std::string UsLongDate(const char* weekday, const char* month, int day, int year);
 
 #if defined(_WIN32)
 // Whether the user's default locale is lcid (0x0407: German, Germany). Under

@@ -1,0 +1,421 @@
+// The scenario parser: its table of line kinds against docs/scenarios.md (every
+// line kind documented with its form, every documented example parsed), the
+// rejection of malformed lines, and whole scenarios run in-process against the
+// module to check what the call, order, record and caret lines see.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "../host/program/Scenario.h"
+#include "support/LobbyTest.h"
+
+namespace {
+
+const char kDocs[] = QV_SOURCE_DIR "/docs/scenarios.md";
+
+// ---- the documentation's tables ----------------------------------------------------------
+struct DocRow {
+    int line = 0;
+    bool lineTable = false; // a table whose first column is "Line"
+    std::string form;       // that column's code span
+    std::vector<std::string> examples;
+};
+
+// Cells of a table row, split at each | that is not written \|, with \| made |.
+std::vector<std::string> Cells(const std::string& row) {
+    std::vector<std::string> cells;
+    std::string cell;
+    for (size_t i = 1; i < row.size(); ++i) {
+        if (row[i] == '\\' && i + 1 < row.size() && row[i + 1] == '|') {
+            cell += '|';
+            ++i;
+        } else if (row[i] == '|') {
+            cells.push_back(cell);
+            cell.clear();
+        } else {
+            cell += row[i];
+        }
+    }
+    return cells;
+}
+
+std::vector<std::string> CodeSpans(const std::string& cell) {
+    std::vector<std::string> spans;
+    for (size_t open = cell.find('`'); open != std::string::npos; open = cell.find('`', open)) {
+        size_t close = cell.find('`', open + 1);
+        if (close == std::string::npos) break;
+        spans.push_back(cell.substr(open + 1, close - open - 1));
+        open = close + 1;
+    }
+    return spans;
+}
+
+std::string Trim(const std::string& s) {
+    size_t a = s.find_first_not_of(' '), b = s.find_last_not_of(' ');
+    return a == std::string::npos ? "" : s.substr(a, b - a + 1);
+}
+
+// The rows of every table that has an "Example" column.
+std::vector<DocRow> DocumentedRows() {
+    std::ifstream in(kDocs);
+    EXPECT_TRUE(in.good()) << kDocs;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    std::vector<DocRow> rows;
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i].rfind("|", 0) != 0 || lines[i + 1].rfind("|---", 0) != 0) continue;
+        std::vector<std::string> header = Cells(lines[i]);
+        int example = -1;
+        for (size_t c = 0; c < header.size(); ++c)
+            if (Trim(header[c]) == "Example") example = (int)c;
+        bool lineTable = !header.empty() && Trim(header[0]) == "Line";
+        size_t r = i + 2;
+        for (; r < lines.size() && lines[r].rfind("|", 0) == 0; ++r) {
+            if (example < 0) continue;
+            std::vector<std::string> cells = Cells(lines[r]);
+            DocRow row;
+            row.line = (int)r + 1;
+            row.lineTable = lineTable;
+            std::vector<std::string> form = CodeSpans(cells.empty() ? "" : cells[0]);
+            if (lineTable) {
+                EXPECT_EQ(form.size(), 1u) << "docs line " << row.line << ": one form per row";
+                row.form = form.empty() ? "" : form[0];
+            }
+            if ((int)cells.size() > example) row.examples = CodeSpans(cells[(size_t)example]);
+            rows.push_back(row);
+        }
+        i = r - 1;
+    }
+    return rows;
+}
+
+std::string FormOf(const qvhost::LineKind& kind) {
+    std::string shape = kind.shape;
+    return std::string(kind.keyword) + (shape.empty() ? "" : " " + shape);
+}
+
+TEST(ScenarioDocs, EveryLineKindIsDocumentedOnceInItsForm) {
+    std::map<std::string, int> documented;
+    for (const DocRow& row : DocumentedRows())
+        if (row.lineTable) ++documented[row.form];
+    ASSERT_GT(documented.size(), 60u) << "the line tables were not found";
+    std::set<std::string> known;
+    for (const qvhost::LineKind* kind : qvhost::LineKinds()) {
+        known.insert(FormOf(*kind));
+        EXPECT_EQ(documented[FormOf(*kind)], 1)
+            << "docs/scenarios.md should list `" << FormOf(*kind) << "` once";
+    }
+    for (const auto& [form, count] : documented)
+        EXPECT_TRUE(known.count(form))
+            << "docs/scenarios.md lists `" << form << "`, which the parser does not know";
+}
+
+TEST(ScenarioDocs, EveryExampleParsesAsTheLineOfItsRow) {
+    standin::ResetAll();
+    int parsed = 0;
+    for (const DocRow& row : DocumentedRows()) {
+        if (row.lineTable) {
+            EXPECT_FALSE(row.examples.empty()) << "docs line " << row.line << " has no example";
+        }
+        for (const std::string& example : row.examples) {
+            SCOPED_TRACE("docs line " + std::to_string(row.line) + ": " + example);
+            qvhost::LineReader reader(example, qvhost::Where{kDocs, row.line});
+            const qvhost::LineKind* kind = qvhost::FindLineKind(reader);
+            ASSERT_NE(kind, nullptr);
+            if (row.lineTable) {
+                EXPECT_EQ(FormOf(*kind), row.form);
+            }
+            EXPECT_TRUE(kind->parse(reader) != nullptr); // a malformed example ends the program here
+            ++parsed;
+        }
+    }
+    EXPECT_GT(parsed, 90);
+    standin::ResetAll(); // the frames example enqueued steps
+}
+
+// ---- the table itself -----------------------------------------------------------------------
+TEST(ScenarioLines, EveryKeywordIsReachable) {
+    std::set<std::string> keywords, firstWords, singles;
+    for (const qvhost::LineKind* kind : qvhost::LineKinds()) {
+        std::string keyword = kind->keyword;
+        EXPECT_TRUE(keywords.insert(keyword).second) << "two rows for " << keyword;
+        size_t blank = keyword.find(' ');
+        EXPECT_EQ(keyword.find(' ', blank == std::string::npos ? blank : blank + 1), std::string::npos)
+            << keyword << ": keywords are one or two words";
+        (blank == std::string::npos ? singles : firstWords).insert(keyword.substr(0, blank));
+        EXPECT_NE(kind->parse, nullptr) << keyword;
+    }
+    // A one-word keyword that also starts two-word keywords would hide them.
+    for (const std::string& word : singles)
+        EXPECT_FALSE(firstWords.count(word)) << word;
+}
+
+TEST(ScenarioLines, FindsTwoWordKeywordsAndLeavesTheArguments) {
+    qvhost::LineReader reader("realm reply last 3   # answered", qvhost::Where{"t", 1});
+    const qvhost::LineKind* kind = qvhost::FindLineKind(reader);
+    ASSERT_NE(kind, nullptr);
+    EXPECT_STREQ(kind->keyword, "realm reply");
+    EXPECT_EQ(kind->use, qvhost::kStep);
+    EXPECT_EQ(reader.Word("id"), "last");
+    qvhost::LineReader blank("   # only a comment", qvhost::Where{"t", 2});
+    EXPECT_EQ(qvhost::FindLineKind(blank), nullptr);
+}
+
+void Parse(const std::string& text) {
+    qvhost::LineReader reader(text, qvhost::Where{"bad.scn", 7});
+    qvhost::FindLineKind(reader)->parse(reader);
+}
+
+TEST(ScenarioLinesDeathTest, MalformedLinesEndTheProgramWithTheirPlace) {
+    const struct {
+        const char* line;
+        const char* message;
+    } kCases[] = {
+        {"bogus 1", "bad.scn:7: unknown line: bogus"},
+        {"realm", "missing the word after realm"},
+        {"realm nonsense 1", "unknown line: realm nonsense"},
+        {"\"click\" 5316", "unknown line: click"},
+        {"key up", "unknown key up"},
+        {"key left now", "unexpected text at the end of the line"},
+        {"select 1", "missing end"},
+        {"expect order FrontEndBegin", "two calls or more"},
+        {"expect order A(x B", "end in \\)"},
+        {"expect order (x) B", "call name is missing"},
+        {"expect toolkitcalls LoadImage", "call count is not a number"},
+        {"expect soundcall", "missing call name"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EXIT(Parse(c.line), testing::ExitedWithCode(2), c.message);
+    }
+}
+
+// ---- whole scenarios ------------------------------------------------------------------------------
+struct Outcome {
+    int code;
+    std::string output;
+};
+
+// Runs the scenario text in this process against the module's own table.
+Outcome RunText(const std::string& text) {
+    std::string path = testing::TempDir() + "scenario_lines_test.scn";
+    {
+        std::ofstream out(path);
+        out << text;
+    }
+    qvhost::Options options;
+    options.scenarioPath = path;
+    testing::internal::CaptureStdout();
+    int code = qvhost::RunScenario(options, QueryInterface());
+    std::string output = testing::internal::GetCapturedStdout();
+    std::remove(path.c_str());
+    return {code, output};
+}
+
+const char kThreeUsers[] = "event 7 0 - Lobby\n"
+                           "event 1 0 Arin*Tester TAHC\n"
+                           "event 1 0 Mira*Kestrel TAHC\n"
+                           "event 1 0x08 *Oskar TAHC\n";
+
+TEST(ScenarioRun, CallExpectationsSeeToolkitAndSoundCalls) {
+    Outcome ok = RunText(std::string(kThreeUsers) +
+                         "expect toolkitcalls 3 SetFigureParam 571\n"
+                         "expect toolkitcall TextListAddLine \"Lobby (3)\" 3 0 0\n"
+                         "expect notoolkitcall TextListAddLine \"Lobby (3)\" 3 0 1\n"
+                         "click 5316\n"
+                         "expect toolkitcalls 52 LoadImage * 0\n"
+                         "expect toolkitcall CreateHotSpot 40 591 60 100 0 callback 0 0 4 0 0\n"
+                         "expect soundcalls 1 SoundSetClickEnabled 1\n"
+                         "expect nosoundcall SoundSetClickEnabled 0\n");
+    EXPECT_EQ(ok.code, 0) << ok.output;
+
+    Outcome bad = RunText("click 5316\n"
+                          "expect toolkitcalls 51 LoadImage\n"
+                          "expect nosoundcall SoundEnd\n"
+                          "expect toolkitcall FrontEndSetMode 2\n");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.output.find(":2: expected 51 toolkit calls LoadImage, found 52; the LoadImage calls were:"),
+              std::string::npos)
+        << bad.output;
+    EXPECT_NE(bad.output.find("... 40 more"), std::string::npos) << "long lists are cut short";
+    EXPECT_NE(bad.output.find(":3: expected no sound call SoundEnd, found SoundEnd()"), std::string::npos)
+        << bad.output;
+    EXPECT_NE(bad.output.find(":4: expected a toolkit call FrontEndSetMode \"2\"; the FrontEndSetMode calls "
+                              "were:\n    FrontEndSetMode(\"1\")"),
+              std::string::npos)
+        << bad.output;
+}
+
+TEST(ScenarioRun, OrderHoldsAcrossLibrariesOnlyInTheOrderMade) {
+    Outcome ok =
+        RunText("click 5316\n"
+                "expect order FrontEndBegin GetStringTableHandle(1) \\\n"
+                "    LoadImage(DATA\\\\GLOBAL\\\\UI\\\\FrontEnd\\\\PopUpLargest2) \\\n"
+                "    LoadImage(DATA\\\\GLOBAL\\\\UncompOverlays\\\\SelectAura) SetAuraImages \\\n"
+                "    SoundBegin EnterChat LeaveChat SoundEnd ReleaseFrontEndResources FrontEndEnd\n");
+    EXPECT_EQ(ok.code, 0) << ok.output;
+
+    Outcome bad = RunText("click 5316\n"
+                          "expect order FrontEndBegin LeaveChat EnterChat\n"
+                          "expect order SoundEnd(1) FrontEndEnd\n");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(
+        bad.output.find(":2: expected the calls in order FrontEndBegin LeaveChat EnterChat; after call #"),
+        std::string::npos)
+        << bad.output;
+    EXPECT_NE(bad.output.find("(LeaveChat) there was no EnterChat; the EnterChat calls were:\n    #"),
+              std::string::npos)
+        << bad.output;
+    EXPECT_NE(
+        bad.output.find(":3: expected the calls in order SoundEnd(1) FrontEndEnd; among the calls there "
+                        "was no SoundEnd(1)"),
+        std::string::npos)
+        << bad.output;
+}
+
+TEST(ScenarioRun, RecordExpectationBeforeTheLastStepReadsTheRecordThen) {
+    Outcome ok = RunText("event 7 0 - Lobby\n"
+                         "expect record channelName Lobby\n"
+                         "event 7 0 - Trade\n"
+                         "expect record channelName Trade\n"
+                         "click 5316\n"
+                         "expect record channelName Trade\n");
+    EXPECT_EQ(ok.code, 0) << ok.output;
+    Outcome bad = RunText("event 7 0 - Lobby\n"
+                          "expect record channelName Trade\n"
+                          "event 7 0 - Trade\n"
+                          "click 5316\n");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.output.find(":2: record channelName: expected \"Trade\", found \"Lobby\""),
+              std::string::npos)
+        << bad.output;
+}
+
+TEST(ScenarioRun, CaretKeysAndSelectionEditAtTheCaret) {
+    Outcome ok = RunText(std::string(kThreeUsers) + "type hello world\n"
+                                                    "key home\n"
+                                                    "key right\n"
+                                                    "key right\n"
+                                                    "type X\n"
+                                                    "expect input heXllo world\n"
+                                                    "key left\n"
+                                                    "key left\n"
+                                                    "key left\n" // stops at the start
+                                                    "type <\n"
+                                                    "key end\n"
+                                                    "type >\n"
+                                                    "expect input <heXllo world>\n"
+                                                    "select 1 7\n"
+                                                    "type Y\n"
+                                                    "expect input <Y world>\n"
+                                                    "select 99 2\n" // clamped, either order
+                                                    "type Z\n"
+                                                    "expect input <YZ\n"
+                                                    "clickat 9 160 591\n" // select Mira (Oskar stands first)
+                                                    "key home\n"
+                                                    "ctrln\n"
+                                                    "expect input Mira<YZ\n"
+                                                    "click 5316\n");
+    EXPECT_EQ(ok.code, 0) << ok.output;
+}
+
+TEST(ScenarioRun, KeysWithoutAFocusedBoxFail) {
+    Outcome bad = RunText("record channelName \"\"\n" // the character layout has no input line
+                          "frames 1\n"
+                          "key end\n"
+                          "select 0 1\n"
+                          "click 5316\n");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.output.find(":3: no edit box has the focus for the key"), std::string::npos) << bad.output;
+    EXPECT_NE(bad.output.find(":4: no edit box has the focus to select in"), std::string::npos) << bad.output;
+}
+
+TEST(ScenarioRun, ALineContinuesAfterABlankAndABackslash) {
+    Outcome ok = RunText("event 7 0 \\\n"
+                         "  - Lobby\n"
+                         "expect pane 5 You have joined \\\n"
+                         "channel: Lobby\n"
+                         "click 5316\n"
+                         "expect log no such line\n");
+    EXPECT_EQ(ok.code, 1);
+    EXPECT_NE(ok.output.find(":6: expected the log line"), std::string::npos)
+        << "line numbers stay the file's";
+    EXPECT_EQ(ok.output.find(":3:"), std::string::npos) << ok.output;
+}
+
+// ---- the printed screen ---------------------------------------------------------------------------
+TEST(ScreenPrint, ShowsDescriptorScrollPositionSelectionAndLooks) {
+    lobbytest::Visit visit;
+    visit.record.figureLookA[0] = 0xab;
+    visit.record.figureLookB[15] = 0x5c;
+    visit.SetChannel("");
+    std::string screen;
+    standin::Frames(1);
+    standin::Check([&] { screen = qvhost::ScreenText(); });
+    EXPECT_EQ(visit.Quit(), 4u);
+    // The character layout's own figure: its parameters and both look blocks.
+    EXPECT_NE(screen.find("      param 571 param2 0 look ab 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 / "
+                          "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 5c\n"),
+              std::string::npos)
+        << screen;
+    EXPECT_NE(screen.find(" logo QvlogoBlackLanthorn QvlogoLanthorn frames 3 speed 1\n"), std::string::npos)
+        << screen;
+}
+
+TEST(ScreenPrint, ShowsTheChatPaneScrolledAndTheInputSelection) {
+    lobbytest::Visit visit;
+    std::string screen;
+    int top = -1;
+    standin::PushChatEvent(7, 0, "", "Lobby");
+    for (int i = 0; i < 25; ++i)
+        standin::PushChatEvent(5, 0, "Mira*Kestrel", "line " + std::to_string(i));
+    standin::Frames(30); // the service hands over one event a frame
+    standin::Type("hi");
+    standin::Enter(); // a line sent keeps the pane at its end
+    standin::Type("hello");
+    standin::Check([] { standin::SelectText(4, 1); });
+    standin::Check([&] {
+        screen = qvhost::ScreenText();
+        top = lobbytest::ChatPane()->scrollTop;
+    });
+    EXPECT_EQ(visit.Quit(), 4u);
+    EXPECT_EQ(top, 8) << "27 lines in a pane that shows 19";
+    EXPECT_NE(screen.find("      style 0 font 4 flags 0x4 scroll bar at 400,390 height 314 top " +
+                          std::to_string(top) + " shows 19\n"),
+              std::string::npos)
+        << screen;
+    EXPECT_NE(screen.find("      style 0 font 4 flags 0x16 enter callback\n"
+                          "      edit \"hello\" caret 1 selected 1 to 4 max 200\n"),
+              std::string::npos)
+        << screen;
+}
+
+// ---- the stand-in's joint call log ----------------------------------------------------------
+TEST(StandInCallLog, HoldsEveryLibraryInOrderAndForgetsWhatIsCleared) {
+    lobbytest::Visit visit;
+    EXPECT_EQ(visit.Quit(), 4u);
+    std::vector<standin::LibraryCall> calls = standin::AllCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().library, "toolkit");
+    EXPECT_EQ(calls.front().call.name, "FrontEndBegin");
+    EXPECT_EQ(calls.back().call.name, "FrontEndEnd");
+    std::map<std::string, size_t> perLibrary;
+    for (const standin::LibraryCall& c : calls)
+        ++perLibrary[c.library];
+    EXPECT_EQ(perLibrary["chat"], standin::ChatCalls().size());
+    EXPECT_EQ(perLibrary["realm"], standin::RealmCalls().size());
+    EXPECT_EQ(perLibrary["toolkit"], standin::ToolkitCalls().size());
+    EXPECT_EQ(perLibrary["sound"], standin::SoundCalls().size());
+    standin::ClearChatCalls();
+    for (const standin::LibraryCall& c : standin::AllCalls())
+        EXPECT_NE(c.library, "chat");
+    EXPECT_EQ(standin::AllCalls().size(), calls.size() - perLibrary["chat"]);
+    standin::ResetAll();
+    EXPECT_TRUE(standin::AllCalls().empty());
+}
+
+} // namespace
