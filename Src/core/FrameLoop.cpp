@@ -7,6 +7,7 @@
 #include "Lobby.h"
 
 #include "../games/JoinGame.h"
+#include "../chat/ChannelBanner.h"
 
 // ---- state ----------------------------------------------------------------------
 // The timers start at 0 when the module is loaded and are never reset, so each
@@ -147,7 +148,8 @@ static int PollChatEvent() {
     alignas(4) static uint8_t record[kChatEventRecordSize];
     if (!PollEvent(chatService, &kind, record)) return 0;
     if (kind == kKindChatEvent) DispatchChatEvent(record);
-    // Kind 3 (advertisements) waits for the banner; other kinds carry nothing the lobby uses.
+    if (kind == kKindAdvert) ShowAdBanner(record);
+    // Other kinds carry nothing the lobby uses.
     memset(record, 0, sizeof record);
     kind = 0;
     return 1;

@@ -5,6 +5,8 @@
 
 #include "../games/CreateGame.h"
 #include "../games/JoinGame.h"
+#include "../chat/ChannelBanner.h"
+#include "../help/HelpScreen.h"
 
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
@@ -117,8 +119,10 @@ int ShowSidePanelClose(uint32_t) {
 void LeaveDialog() {
     CloseCreateGameDialog(); // with the queue screen that reuses its controls
     CloseJoinGameDialog();
+    CloseChannelDialog();
     CloseTransients();
     DestroyControl(&panelMessage);
+    if (helpOpen) CloseHelpScreen(0);
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;
     if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
 }

@@ -5,6 +5,8 @@
 
 #include "../games/CreateGame.h"
 #include "../games/JoinGame.h"
+#include "../chat/ChannelBanner.h"
+#include "../help/HelpScreen.h"
 
 // ---- state --------------------------------------------------------------------
 QvImage screenImages[kImageCount];
@@ -107,12 +109,12 @@ const ControlDescriptor kLobbyTable[kLobbySlotCount] = {
 //    K   x    y    w    h   St  Text   Image                          onClick           Extra          Font  Fl
     { 6,  27, 470,  80, 20,  0, 5305, IMG(kImgChatLeftButtons),     SendButton,       {.frame = 0}, nullptr, 0 }, // send
     { 6, 107, 470,  80, 20,  0, 5306, IMG(kImgChatLeftButtons),     WhisperButton,    {.frame = 0}, nullptr, 0 }, // whisper
-    { 6, 187, 470,  80, 20,  0, 5308, IMG(kImgChatLeftButtons),     nullptr,          {.frame = 0}, nullptr, 0 }, // help
+    { 6, 187, 470,  80, 20,  0, 5308, IMG(kImgChatLeftButtons),     HelpButton,       {.frame = 0}, nullptr, 0 }, // help
     { 6,  27, 490,  72, 20,  0, 5307, IMG(kImgChatLeftButtons1),    SquelchButton,    {.frame = 0}, nullptr, 0 }, // squelch
     { 6,  99, 490,  96, 20,  0, 5310, IMG(kImgChatLeftButtons2),    UnsquelchButton,  {.frame = 0}, nullptr, 0 }, // unsquelch
     { 6, 195, 490,  72, 20,  0, 5309, IMG(kImgChatLeftButtons1),    EmoteButton,      {.frame = 0}, nullptr, 0 }, // emote
-    { 6, 533, 469, 120, 20,  0, 5312, IMG(kImgChatRightTopButtons), CreateGameButton, {.frame = 0}, nullptr, 1 }, // create game
-    { 6, 535, 490,  80, 20,  0, 5314, IMG(kImgChatRightButtons),    nullptr,          {.frame = 0}, nullptr, 1 }, // channel
+    { 6, 533, 469, 120, 20,  0, 5312, IMG(kImgChatRightTopButtons), CreateGameButton,   {.frame = 0}, nullptr, 1 }, // create game
+    { 6, 535, 490,  80, 20,  0, 5314, IMG(kImgChatRightButtons),    ChannelButton,      {.frame = 0}, nullptr, 1 }, // channel
     { 6, 652, 469, 120, 20,  0, 5313, IMG(kImgChatRightTopButtons), OpenJoinGameDialog, {.frame = 0}, nullptr, 1 }, // join game
     { 6, 614, 490,  80, 20,  0, 5315, IMG(kImgChatRightButtons),    nullptr,          {.frame = 0}, nullptr, 1 }, // ladder
     { 6, 693, 490,  80, 20,  0, 5316, IMG(kImgChatRightButtons),    QuitButton,       {.frame = 0}, nullptr, 0 }, // quit
@@ -121,7 +123,7 @@ const ControlDescriptor kLobbyTable[kLobbySlotCount] = {
     { 6, 725, 528,  25, 30,  0,    0, IMG(kImgChatArrows),          ScrollBackOne,    {.frame = 4}, nullptr, 0 }, // strip -1
     { 6, 751, 528,  25, 30,  0,    0, IMG(kImgChatArrows),          ScrollForwardOne, {.frame = 6}, nullptr, 0 }, // strip +1
     { 2, 145,  69, 510, 60,  0,    0, nullptr,                      nullptr,          {.frame = 0}, nullptr, 0 }, // banner
-    { 9, 145,  69, 510, 60,  0,    0, nullptr,                      nullptr,          {.frame = 0}, nullptr, 0 }, // banner click
+    { 9, 145,  69, 510, 60,  0,    0, nullptr,                      OpenAdLink,       {.frame = 0}, nullptr, 0 }, // banner click
 };
 static_assert(sizeof kLobbyTable / sizeof kLobbyTable[0] == 17, "17 lobby slots");
 
@@ -144,7 +146,7 @@ const ControlDescriptor kLargePopupButtonDesc     = { 6, 336, 454, 128,  35,  0,
 const ControlDescriptor kLargePopupTitleDesc      = { 4, 158, 240, 485,  40,  0,    0, nullptr,                      nullptr,          {.frame = 0},                &kFont2, 2 };
 const ControlDescriptor kLargePopupBodyDesc       = { 4, 172, 420, 457, 180, 10,    0, nullptr,                      nullptr,          {.frame = 0},                &kFont7, 0 };
 const ControlDescriptor kEnterChatButtonDesc      = { 6,  27, 480, 120,  20,  0, 11126, IMG(kImgChatRightTopButtons), EnterChatLayout, {.frame = 0},               nullptr, 0 };
-const ControlDescriptor kCharacterHelpButtonDesc  = { 6, 146, 480, 120,  20,  0, 5308, IMG(kImgChatRightTopButtons), nullptr,          {.frame = 0},                nullptr, 0 };
+const ControlDescriptor kCharacterHelpButtonDesc  = { 6, 146, 480, 120,  20,  0, 5308, IMG(kImgChatRightTopButtons), HelpButton,       {.frame = 0},                nullptr, 0 };
 const ControlDescriptor kCharacterPanelBoxDesc    = { 4, 143, 588, 230,  87,  0,    0, nullptr,                      nullptr,          {.frame = 0},                &kFont4, 0 };
 // clang-format on
 

@@ -24,7 +24,6 @@ enum {
     kPlayersColumnX = 135,
     kListStatusRebuild = 0x33,
     kListStatusLost = 0x32,
-    kMsgLeftDown = 0x201,
     kAccountKindRealmList = 2,
     kFlagLadderCharacter = 0x0004,
     kFlagExpansion = 0x0020,

@@ -22,10 +22,17 @@ void OsLockDelete(OsLock lock);
 int OsWaitZero(void* handle);
 
 // Reads a string value under the machine's registry hive (null value name: the
-// key's default value) into buf; 1 when read.
+// key's default value) into buf; 1 when read. POSIX systems have no registry:
+// there the host may keep one (a host program defines QvHostReadMachineString
+// with the same arguments); without it only the web-page handler's two keys
+// are answered, with the desktop's opener, xdg-open.
 int OsReadMachineString(const char* keyPath, const char* valueName, char* buf, int size);
-// Starts a process with the given command line; 1 when started.
-int OsStartProcess(const char* commandLine);
+// Starts a program with a command and one argument; 1 when started. Windows:
+// the command line is the command, one space and the argument (at most 1023
+// bytes in all). POSIX: the command is split into words at blanks (double
+// quotes keep a word together) and the argument is added as one more word; the
+// program is started with that argument vector, never through a shell.
+int OsStartProcess(const char* command, const char* argument);
 // Brings the desktop to the foreground so a started browser shows on top.
 void OsRaiseDesktop();
 

@@ -1,7 +1,9 @@
 // The OS layer on POSIX systems (the Linux build).
 //
 // The tick count is the boot-time clock in milliseconds, like the Windows tick
-// count; the registry does not exist here, so registry reads find nothing.
+// count. There is no registry: the host may keep one, else only the web-page
+// handler is answered (the desktop's opener). Started programs are remembered
+// until they have ended, so none is left behind as a zombie.
 #include "Os.h"
 
 #include <iconv.h>
@@ -10,6 +12,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
@@ -57,15 +60,92 @@ int OsWaitZero(void* handle) {
     return poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
 }
 
-int OsReadMachineString(const char*, const char*, char* buf, int size) {
-    if (size > 0) buf[0] = 0;
-    return 0;
+// A host that keeps a machine registry of its own defines this.
+extern "C" int QvHostReadMachineString(const char* keyPath, const char* valueName, char* buf, int size)
+    __attribute__((weak));
+
+static const char kDesktopOpener[] = "xdg-open";
+
+int OsReadMachineString(const char* keyPath, const char* valueName, char* buf, int size) {
+    if (size <= 0) return 0;
+    buf[0] = 0;
+    if (QvHostReadMachineString) {
+        int found = QvHostReadMachineString(keyPath, valueName, buf, size);
+        buf[size - 1] = 0;
+        if (!found) buf[0] = 0;
+        return found ? 1 : 0;
+    }
+    // The web-page handler: ".html" names the opener, whose open command is itself.
+    char commandKey[64];
+    snprintf(commandKey, sizeof commandKey, "SOFTWARE\\Classes\\%s\\shell\\open\\command", kDesktopOpener);
+    if (valueName || !keyPath) return 0;
+    if (strcmp(keyPath, "SOFTWARE\\Classes\\.html") != 0 && strcmp(keyPath, commandKey) != 0) return 0;
+    int n = snprintf(buf, (size_t)size, "%s", kDesktopOpener);
+    if (n < 0 || n >= size) {
+        buf[0] = 0;
+        return 0;
+    }
+    return 1;
 }
 
-int OsStartProcess(const char* commandLine) {
-    pid_t pid;
-    const char* argv[] = {"/bin/sh", "-c", commandLine, nullptr};
-    return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, (char* const*)argv, environ) == 0;
+enum { kMaxWords = 32, kMaxChildren = 16 };
+static pid_t startedChildren[kMaxChildren];
+
+// Collects the programs started earlier that have ended.
+static void ReapChildren() {
+    for (pid_t& pid : startedChildren)
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) != 0) pid = 0;
+}
+
+static void RememberChild(pid_t pid) {
+    for (pid_t& slot : startedChildren)
+        if (slot <= 0) {
+            slot = pid;
+            return;
+        }
+}
+
+// Splits text into words at blanks, in place; a double-quoted stretch belongs
+// to its word without the quotes. Returns the number of words, 0 when too many.
+static int SplitWords(char* text, char** words, int maxWords) {
+    int count = 0;
+    char* in = text;
+    while (*in) {
+        while (*in == ' ' || *in == '\t')
+            ++in;
+        if (!*in) break;
+        if (count == maxWords) return 0;
+        char* out = in;
+        words[count++] = out;
+        int quoted = 0;
+        for (; *in && (quoted || (*in != ' ' && *in != '\t')); ++in) {
+            if (*in == '"')
+                quoted = !quoted;
+            else
+                *out++ = *in;
+        }
+        int ended = *in != 0;
+        *out = 0;
+        if (ended) ++in;
+        if (!ended) break;
+    }
+    return count;
+}
+
+int OsStartProcess(const char* command, const char* argument) {
+    ReapChildren();
+    char text[1024];
+    int n = snprintf(text, sizeof text, "%s", command);
+    if (n < 0 || n >= (int)sizeof text) return 0;
+    char* argv[kMaxWords + 2];
+    int words = SplitWords(text, argv, kMaxWords);
+    if (words == 0) return 0;
+    argv[words] = const_cast<char*>(argument);
+    argv[words + 1] = nullptr;
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ) != 0) return 0;
+    if (pid > 0) RememberChild(pid);
+    return 1;
 }
 
 void OsRaiseDesktop() {}
@@ -80,7 +160,9 @@ int OsTempPath(char* buf, int size) {
 int OsTempFileName(const char* dir, const char* prefix, char* name, int size) {
     char stem[4] = {0};
     strncpy(stem, prefix, 3);
-    int n = snprintf(name, (size_t)size, "%s%sXXXXXX", dir, stem);
+    size_t dirLength = strlen(dir);
+    const char* separator = dirLength && dir[dirLength - 1] != '/' ? "/" : ""; // "." has none
+    int n = snprintf(name, (size_t)size, "%s%s%sXXXXXX", dir, separator, stem);
     if (n <= 0 || n >= size) return 0;
     int fd = mkstemp(name);
     if (fd < 0) return 0;

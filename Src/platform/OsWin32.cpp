@@ -39,34 +39,54 @@ int OsWaitZero(void* handle) {
     return WaitForSingleObject((HANDLE)handle, 0) == WAIT_OBJECT_0;
 }
 
+// HKEY_LOCAL_MACHINE with KEY_READ; the value is read with the buffer's whole
+// size and must end within it.
 int OsReadMachineString(const char* keyPath, const char* valueName, char* buf, int size) {
     if (size <= 0) return 0;
     buf[0] = 0;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-    DWORD type = 0, bytes = (DWORD)(size - 1);
+    DWORD type = 0, bytes = (DWORD)size;
     LONG rc = RegQueryValueExA(key, valueName, nullptr, &type, (BYTE*)buf, &bytes);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    if (rc != ERROR_SUCCESS) {
+        RegCloseKey(key);
         buf[0] = 0;
         return 0;
     }
-    buf[bytes < (DWORD)size ? bytes : (DWORD)size - 1] = 0;
+    int closed = RegCloseKey(key) == ERROR_SUCCESS;
+    // Only text values are of use, and one that fills the buffer must hold its terminator.
+    if (bytes < (DWORD)size) buf[bytes] = 0;
+    int terminated = bytes < (DWORD)size || buf[size - 1] == 0;
+    if (!closed || !terminated || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        buf[0] = 0;
+        return 0;
+    }
     return 1;
 }
 
-int OsStartProcess(const char* commandLine) {
+static_assert(KEY_READ == 0x20019 && NORMAL_PRIORITY_CLASS == 0x20, "registry access and creation flags");
+static_assert(sizeof(STARTUPINFOA) == 68, "start-up record");
+
+int OsStartProcess(const char* command, const char* argument) {
     char line[1024];
     int n = 0;
-    while (n < (int)sizeof line - 1 && commandLine[n]) {
-        line[n] = commandLine[n];
-        ++n;
+    for (const char* p = command; *p; ++p) {
+        if (n >= (int)sizeof line - 1) return 0;
+        line[n++] = *p;
+    }
+    if (n >= (int)sizeof line - 1) return 0;
+    line[n++] = ' ';
+    for (const char* p = argument; *p; ++p) {
+        if (n >= (int)sizeof line - 1) return 0;
+        line[n++] = *p;
     }
     line[n] = 0;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+    if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si,
+                        &pi))
+        return 0;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return 1;

@@ -81,7 +81,7 @@ enum {
 };
 
 // Mouse messages seen by click callbacks that receive a message record.
-enum { kMsgLeftUp = 0x202, kMsgRightUp = 0x205 };
+enum { kMsgLeftDown = 0x201, kMsgLeftUp = 0x202, kMsgRightUp = 0x205 };
 // The record handed to hot-spot callbacks: the hot spot, then the message.
 struct ClickRecord {
     QvControl control;

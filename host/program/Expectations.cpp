@@ -154,6 +154,8 @@ static const Library kChat{"chat", "chat-service", standin::ChatCalls};
 static const Library kRealm{"realm", "realm", standin::RealmCalls};
 static const Library kToolkit{"toolkit", "toolkit", standin::ToolkitCalls};
 static const Library kSound{"sound", "sound", standin::SoundCalls};
+// Registry reads of the machine and the programs started (the banner link).
+static const Library kMachine{"machine", "machine", standin::MachineCalls};
 
 // At most this many calls are listed in a message.
 static const size_t kListedCalls = 12;
@@ -414,6 +416,18 @@ static Run SoundCallCount(LineReader& reader) {
     return Calls(reader, kSound, kCount);
 }
 
+static Run MachineCall(LineReader& reader) {
+    return Calls(reader, kMachine, kCalled);
+}
+
+static Run NoMachineCall(LineReader& reader) {
+    return Calls(reader, kMachine, kNotCalled);
+}
+
+static Run MachineCallCount(LineReader& reader) {
+    return Calls(reader, kMachine, kCount);
+}
+
 static Run Order(LineReader& reader) {
     std::vector<OrderedCall> items;
     Token t;
@@ -485,6 +499,9 @@ extern const std::vector<LineKind> kExpectLines = {
     {"expect realmcall",      "<Name> [args...]",              kCheck,      RealmCall},
     {"expect norealmcall",    "<Name> [args...]",              kCheck,      NoRealmCall},
     {"expect realmcalls",     "<n> <Name> [args...]",          kCheck,      RealmCallCount},
+    {"expect machinecall",    "<Name> [args...]",              kCheck,      MachineCall},
+    {"expect nomachinecall",  "<Name> [args...]",              kCheck,      NoMachineCall},
+    {"expect machinecalls",   "<n> <Name> [args...]",          kCheck,      MachineCallCount},
     {"expect toolkitcall",    "<Name> [args...]",              kCheck,      ToolkitCall},
     {"expect notoolkitcall",  "<Name> [args...]",              kCheck,      NoToolkitCall},
     {"expect toolkitcalls",   "<n> <Name> [args...]",          kCheck,      ToolkitCallCount},

@@ -192,6 +192,7 @@ std::string AllCallsText() {
 std::string CallsText() {
     std::string out = "chat-service calls:\n" + CallListText(standin::ChatCalls());
     out += "realm calls:\n" + CallListText(standin::RealmCalls());
+    out += "machine calls:\n" + CallListText(standin::MachineCalls());
     std::vector<std::string> log = standin::LogLines();
     if (!log.empty()) {
         out += "log lines:\n";

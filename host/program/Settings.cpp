@@ -200,6 +200,33 @@ static Run AdInfo(LineReader& reader) {
     return Do([id, bytes, present]() { standin::SetAdInfo(id, bytes, present); });
 }
 
+// The link of an ad: its advertisement information is the link text with its terminator.
+static Run AdLink(LineReader& reader) {
+    uint32_t id = (uint32_t)reader.Number("ad id");
+    std::string link = reader.Rest();
+    std::vector<uint8_t> bytes(link.begin(), link.end());
+    bytes.push_back(0);
+    return Do([id, bytes]() { standin::SetAdInfo(id, bytes, true); });
+}
+
+static Run MachineString(LineReader& reader) {
+    std::string key = reader.Word("registry key");
+    std::string value = reader.Rest();
+    return Do([=]() { standin::SetMachineString(key, "", value, true); });
+}
+
+static Run NoMachineString(LineReader& reader) {
+    std::string key = reader.Word("registry key");
+    reader.End();
+    return Do([=]() { standin::SetMachineString(key, "", "", false); });
+}
+
+static Run StartFails(LineReader& reader) {
+    bool fails = ReadFlag(reader, "startfails");
+    reader.End();
+    return Do([fails]() { standin::SetProcessStartFails(fails); });
+}
+
 // clang-format off
 extern const std::vector<LineKind> kSettingLines = {
     {"record",          "<field> <value>",                                   kRecordLine, Record},
@@ -227,6 +254,10 @@ extern const std::vector<LineKind> kSettingLines = {
     {"announceresult",  "<n>",                                               kSetting,    AnnounceResult},
     {"profile",         "<sex> <location> <description...>",                 kSetting,    Profile},
     {"adinfo",          "<id> <hex...>|none",                                kSetting,    AdInfo},
+    {"adlink",          "<id> <text...>",                                    kSetting,    AdLink},
+    {"machinestring",   "<key> <text...>",                                   kSetting,    MachineString},
+    {"nomachinestring", "<key>",                                             kSetting,    NoMachineString},
+    {"startfails",      "0|1",                                               kSetting,    StartFails},
 };
 // clang-format on
 

@@ -23,6 +23,7 @@ void ResetServices() {
     ResetPellick();
     ResetCorvel();
     ResetGameLists();
+    ResetMachine();
 }
 
 } // namespace standin::internal

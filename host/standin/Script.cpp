@@ -57,7 +57,6 @@ bool scriptFailed = false;
 
 // Deeper nesting means a module that keeps opening wait loops: fail instead.
 constexpr size_t kMaxLoopDepth = 16;
-constexpr uint32_t kMsgLeftDown = 0x201;
 constexpr uint16_t kKeyBackspace = 8, kKeyTab = 9, kKeyCtrlN = 14;
 
 void ScriptFailure(const std::string& what) {

@@ -32,6 +32,7 @@ void ResetGameLists();
 void AnswerGameList(uint16_t requestId);
 void AnswerGameInfo(const char* name, uint16_t requestId);
 const void* ServiceGameBlock(const char* name);
+void ResetMachine();
 
 // Recorded-call arguments.
 std::string Hex(const void* bytes, uint32_t size);

@@ -11,6 +11,7 @@
 //   4. strings          5. chat service       6. realm client
 //   7. core / utility   8. launch record      9. reset
 //  10. toolkit and sound calls  11. scripted game lists
+//  12. machine registry and started programs
 #pragma once
 
 #include <cstdint>
@@ -344,5 +345,19 @@ struct ServiceGame {
 void AddServiceGame(const ServiceGame& game); // replaces a game of the same name
 void RemoveServiceGame(const std::string& name);
 std::vector<uint8_t> GameBlockBytes(const std::vector<ServiceGame>& games);
+
+// ---- 11. machine registry and started programs ------------------------------------
+// The machine registry the module reads on Linux (empty valueName: the key's
+// default value; present false removes the value). Default: ".html" is of the
+// class "htmlfile", whose "shell\open\command" is "webbrowser".
+void SetMachineString(const std::string& keyPath, const std::string& valueName, const std::string& value,
+                      bool present = true);
+// Programs are never started: each start is recorded with its argument vector
+// and succeeds unless SetProcessStartFails(true).
+void SetProcessStartFails(bool fails);
+// "ReadMachineString" (key path, value name or "null") and "StartProcess"
+// (the argument vector), in order.
+std::vector<Call> MachineCalls();
+std::vector<Call> MachineCallsNamed(const std::string& name);
 
 } // namespace standin

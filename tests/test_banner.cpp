@@ -1,0 +1,256 @@
+// The advertising banner and its link: advertisements written to temporary
+// files and shown, their texts freed, and a click on the banner opening the
+// link with the machine's web-page handler, or refusing a link that is not a
+// plain web address.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+constexpr int kLinkFailed = 5340;
+const char kHtmlKey[] = "SOFTWARE\\Classes\\.html";
+const char kCommandKey[] = "SOFTWARE\\Classes\\htmlfile\\shell\\open\\command";
+
+// A fresh stand-in and a temporary directory of its own, named by TMPDIR.
+struct Fresh {
+    std::string dir;
+    Fresh() {
+        standin::ResetAll();
+        char name[] = "/tmp/qvbannerXXXXXX";
+        dir = mkdtemp(name) ? name : "";
+        setenv("TMPDIR", dir.c_str(), 1);
+    }
+    ~Fresh() {
+        for (const std::string& f : Files())
+            unlink((dir + "/" + f).c_str());
+        rmdir(dir.c_str());
+        unsetenv("TMPDIR");
+    }
+    Lines Files() const {
+        Lines names;
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* e = readdir(d))
+                if (e->d_name[0] != '.') names.push_back(e->d_name);
+            closedir(d);
+        }
+        return names;
+    }
+};
+
+struct Banner {
+    std::string path;
+    int letter = 0;
+    int liveBlocks = -1;
+};
+void Peek(Banner* b) {
+    standin::Check([b] {
+        standin::Control* banner = standin::FindAt(kImageControl, 145, 69);
+        *b = Banner{banner->bannerPath, banner->bannerLetter, standin::LiveBlocks()};
+    });
+}
+
+// The record is polled in the frame after it is pushed.
+void PushAd(uint32_t id, const std::string& fileName, const std::string& data) {
+    standin::Check(
+        [=] { standin::PushAdEvent(id, fileName, std::vector<uint8_t>(data.begin(), data.end())); });
+    standin::Frames(1);
+}
+
+void SetLink(uint32_t id, const std::string& link) {
+    std::vector<uint8_t> bytes(link.begin(), link.end());
+    bytes.push_back(0);
+    standin::SetAdInfo(id, bytes);
+}
+
+void ClickBanner() {
+    standin::ClickAt(kClickArea, 145, 69);
+}
+
+std::vector<Lines> Starts() {
+    std::vector<Lines> starts;
+    for (const standin::Call& c : standin::MachineCallsNamed("StartProcess"))
+        starts.push_back(c.args);
+    return starts;
+}
+
+Lines AdClicks() {
+    Lines clicks;
+    for (const standin::Call& c : standin::ChatCallsNamed("NotifyAdClick"))
+        clicks.push_back(c.args[0] + " " + c.args[1]);
+    return clicks;
+}
+
+// Shows ad 7 with that link, clicks the banner and returns the popup's text.
+std::string ClickLink(const std::string& link) {
+    Visit visit;
+    SetLink(7, link);
+    PushAd(7, "ad.gif", "GIF89a");
+    ClickBanner();
+    std::string popup;
+    standin::Check([&] { popup = PopupText(); });
+    visit.Quit();
+    return popup;
+}
+
+} // namespace
+
+TEST(Banner, TwoAdsLeaveOneFileAndNoBlock) {
+    Fresh fresh;
+    Visit visit;
+    Banner first, second;
+    Lines filesAfterFirst;
+    PushAd(1, "first.tar.GIF", "one"); // the type letter: lower case, after the last '.'
+    Peek(&first);
+    standin::Check([&] { filesAfterFirst = fresh.Files(); });
+    PushAd(2, "second.jpg", "two");
+    Peek(&second);
+    visit.Quit();
+    ASSERT_EQ(filesAfterFirst.size(), 1u);
+    EXPECT_EQ(filesAfterFirst[0].rfind("Lan", 0), 0u) << filesAfterFirst[0];
+    Lines files = fresh.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(second.path, fresh.dir + "/" + files[0]);
+    EXPECT_NE(first.path, second.path);
+    EXPECT_EQ(first.letter, 'g');
+    EXPECT_EQ(second.letter, 'j');
+    std::stringstream written;
+    written << std::ifstream(second.path).rdbuf();
+    EXPECT_EQ(written.str(), "two");
+    EXPECT_EQ(first.liveBlocks, 0) << "the record's texts were not freed";
+    EXPECT_EQ(second.liveBlocks, 0);
+}
+
+// Without a temporary file name the banner stays empty and the previous file
+// stays on disk, but the new id is taken and the texts are freed.
+TEST(Banner, FailedFileKeepsTheNewId) {
+    Fresh fresh;
+    Visit visit;
+    SetLink(2, "http://two.example/");
+    Banner after;
+    PushAd(1, "first.gif", "one");
+    standin::Check([] { setenv("TMPDIR", "/nonexistent/qvbanner", 1); });
+    PushAd(2, "second.gif", "two");
+    Peek(&after);
+    ClickBanner();
+    visit.Quit();
+    EXPECT_EQ(after.path, "");
+    EXPECT_EQ(after.liveBlocks, 0);
+    EXPECT_EQ(fresh.Files().size(), 1u);
+    EXPECT_EQ(AdClicks(), Lines{"2 0"});
+    EXPECT_EQ(Starts(), (std::vector<Lines>{{"webbrowser", "http://two.example/"}}));
+}
+
+TEST(BannerLink, OpensTheLinkAsOneArgument) {
+    Fresh fresh;
+    std::string popup = ClickLink("https://shop.example/item?id=4&x=%20");
+    auto reads = standin::MachineCallsNamed("ReadMachineString");
+    ASSERT_EQ(reads.size(), 2u);
+    EXPECT_EQ(reads[0].args, (Lines{kHtmlKey, "null"}));
+    EXPECT_EQ(reads[1].args, (Lines{kCommandKey, "null"}));
+    EXPECT_EQ(Starts(), (std::vector<Lines>{{"webbrowser", "https://shop.example/item?id=4&x=%20"}}));
+    EXPECT_EQ(AdClicks(), Lines{"7 0"});
+    EXPECT_EQ(popup, "");
+}
+
+// The handler's command as the registry holds it: a placeholder stays and the
+// link follows it; command, space and link must fit 1024 bytes; a missing value
+// or a failed start is reported.
+TEST(BannerLink, HandlerCommandAndItsFailures) {
+    const std::string link = "http://a.example/";
+    struct Case {
+        const char* name;
+        std::string command;
+        bool noClass, startFails;
+        Lines started; // empty: nothing may be started
+    } const cases[] = {
+        {"placeholder",
+         "\"/opt/web browser/run\" -osint -url \"%1\"",
+         false,
+         false,
+         {"/opt/web browser/run", "-osint", "-url", "%1", link}},
+        {"1023 bytes",
+         std::string(1023 - link.size() - 1, 'b'),
+         false,
+         false,
+         {std::string(1023 - link.size() - 1, 'b'), link}},
+        {"1024 bytes", std::string(1024 - link.size() - 1, 'b'), false, false, {}},
+        {"no command", "", false, false, {}},
+        {"no class", "webbrowser", true, false, {}},
+        {"start fails", "webbrowser", false, true, {"webbrowser", link}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fresh fresh;
+        standin::SetMachineString(kCommandKey, "", c.command, !c.command.empty());
+        if (c.noClass) standin::SetMachineString(kHtmlKey, "", "", false);
+        standin::SetProcessStartFails(c.startFails);
+        std::string popup = ClickLink(link);
+        bool opened = !c.started.empty() && !c.startFails;
+        EXPECT_EQ(Starts(), c.started.empty() ? std::vector<Lines>{} : std::vector<Lines>{c.started});
+        EXPECT_EQ(AdClicks(), Lines{opened ? "7 0" : "7 1"});
+        EXPECT_EQ(popup, opened ? "" : Text(kLinkFailed));
+    }
+}
+
+// Links that could add arguments or open something else are refused before
+// anything is looked up or started.
+TEST(BannerLink, RefusesLinksThatAreNotPlainWebAddresses) {
+    const std::string cases[] = {
+        "http://a.example/ --new-tab=file:///etc/passwd",
+        "http://a.example/\"--x",
+        "http://a.example/'x",
+        "-http://a.example/",
+        "--user-data-dir=/tmp/x",
+        "file:///etc/passwd",
+        "javascript:alert(1)",
+        "http://a.example/\tb",
+        "http://a.example/\x7f",
+        "http://a.example/" + std::string(2000, 'a'),
+        "",
+    };
+    for (const std::string& link : cases) {
+        SCOPED_TRACE(link.substr(0, 60));
+        Fresh fresh;
+        std::string popup = ClickLink(link);
+        EXPECT_TRUE(Starts().empty());
+        EXPECT_TRUE(standin::MachineCallsNamed("ReadMachineString").empty());
+        EXPECT_EQ(popup, Text(kLinkFailed));
+        EXPECT_EQ(AdClicks(), Lines{"7 1"});
+    }
+}
+
+// A banner without a link ignores the click; the character layout has the banner too.
+TEST(BannerLink, NoLinkNoReactionInEitherLayout) {
+    for (const char* channel : {"Lobby", ""}) {
+        SCOPED_TRACE(channel);
+        Fresh fresh;
+        Visit visit;
+        visit.SetChannel(channel);
+        std::string popup = "unread";
+        Banner shown;
+        PushAd(9, "noextension", "x");
+        Peek(&shown);
+        ClickBanner();
+        standin::Check([&] { popup = PopupText(); });
+        visit.Quit();
+        EXPECT_FALSE(shown.path.empty());
+        EXPECT_EQ(shown.letter, 0);
+        EXPECT_EQ(standin::ChatCallsNamed("GetAdInfo").size(), 1u);
+        EXPECT_TRUE(AdClicks().empty());
+        EXPECT_TRUE(Starts().empty());
+        EXPECT_EQ(popup, "");
+    }
+}

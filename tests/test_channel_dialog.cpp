@@ -1,0 +1,211 @@
+// The channel dialog: what it lists, the name field and its OK button, single
+// and double clicks in the list, confirming, cancelling and leaving it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+standin::Control* ChannelList() {
+    return standin::FindAt(kTextList, 432, 397);
+}
+
+// What a check sees of the dialog and the lobby around it.
+struct Dialog {
+    bool open = false, okEnabled = false, channelPressed = false;
+    Lines rows;
+    std::string field, title;
+    int selection = -1;
+    QvControl focus = nullptr, cancel = nullptr, nameField = nullptr, cancelButton = nullptr;
+    QvControl quit = nullptr, input = nullptr;
+};
+void Peek(Dialog* d) {
+    standin::Check([d] {
+        *d = Dialog{};
+        if (standin::Control* list = ChannelList()) {
+            d->open = true;
+            d->selection = list->selection;
+            for (const standin::ListRow& row : list->rows)
+                d->rows.push_back(row.text);
+        }
+        if (standin::Control* field = standin::FindAt(kEditBox, 432, 162)) {
+            d->field = standin::Utf8(field->editText);
+            d->nameField = field->handle;
+        }
+        if (standin::Control* ok = standin::FindAt(kButton, 671, 433)) d->okEnabled = ok->enabled;
+        if (standin::Control* cancel = standin::FindAt(kButton, 433, 433)) d->cancelButton = cancel->handle;
+        if (standin::Control* title = standin::FindAt(kTextList, 496, 114))
+            d->title = standin::Utf8(title->label);
+        if (standin::Control* input = Input()) d->input = input->handle;
+        d->channelPressed = standin::FindByTextId(kChannelLabel)->pressed;
+        d->quit = standin::FindByTextId(kQuitLabel)->handle;
+        d->focus = standin::Focus();
+        d->cancel = standin::CancelControl();
+    });
+}
+
+// A fresh stand-in, far in time from any list click of an earlier visit in
+// this process (the module keeps its last click across visits).
+void Fresh() {
+    static uint32_t now = standin::kClockStart;
+    standin::ResetAll();
+    standin::SetNow(now += 100000);
+}
+
+using Calls = std::vector<Lines>;
+
+Calls Joins() {
+    Calls joins;
+    for (const standin::Call& c : standin::ChatCallsNamed("JoinChannel"))
+        joins.push_back(c.args);
+    return joins;
+}
+
+} // namespace
+
+// The home channel first, the current channel once, then the service's names
+// without the current one; the home channel is not filtered from the service's
+// names. The service is asked with the character flag 0x20.
+TEST(ChannelDialog, ListsHomeCurrentAndTheServiceNames) {
+    struct Case {
+        const char *channel, *home;
+        uint16_t flags;
+        Lines service, rows;
+    } const cases[] = {
+        {"Lobby", "", 0, {"Lobby", "Trade", "Help"}, {"Lobby", "Trade", "Help"}},
+        {"Lobby", "Lobby", 0x24, {"Lobby", "Trade"}, {"Lobby", "Trade"}},
+        {"Trade", "Home", 0, {"Home", "Trade", "Help"}, {"Home", "Trade", "Home", "Help"}},
+        {"", "Home", 0x20, {"Lobby", "Home"}, {"Home", "Lobby", "Home"}},
+        {"", "", 0, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "channel '" << c.channel << "' home '" << c.home << "'");
+        Fresh();
+        standin::SetChannelList(c.service);
+        Visit visit;
+        visit.SetChannel(c.channel);
+        memset(visit.record.homeChannelName, 0, sizeof visit.record.homeChannelName);
+        strncpy(visit.record.homeChannelName, c.home, sizeof visit.record.homeChannelName - 1);
+        visit.record.characterFlags = c.flags;
+        if (!*c.channel) standin::Click(kEnterChatLabel); // the channel button works once in chat
+        Dialog d;
+        standin::Click(kChannelLabel);
+        Peek(&d);
+        visit.Quit();
+        EXPECT_TRUE(d.open);
+        EXPECT_EQ(d.rows, c.rows);
+        auto asked = standin::ChatCallsNamed("GetChannelList");
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].args, Lines{std::to_string(c.flags & 0x20)});
+    }
+}
+
+// The field starts with the joined channel, selected, and takes 32 characters;
+// Escape belongs to the dialog's cancel button.
+TEST(ChannelDialog, OpensWithTheJoinedChannelSelected) {
+    Fresh();
+    Visit visit;
+    Push(7, 0, "", "Trade");
+    Dialog d, typed;
+    standin::Click(kChannelLabel);
+    Peek(&d);
+    standin::Type(std::string(40, 'q'));
+    Peek(&typed);
+    visit.Quit();
+    EXPECT_EQ(d.title, Text(5261));
+    EXPECT_EQ(d.field, "Trade");
+    EXPECT_EQ(d.focus, d.nameField);
+    EXPECT_TRUE(d.okEnabled);
+    EXPECT_TRUE(d.channelPressed);
+    EXPECT_NE(d.cancelButton, nullptr);
+    EXPECT_EQ(d.cancel, d.cancelButton);
+    EXPECT_EQ(typed.field, std::string(32, 'q'));
+}
+
+// An empty field disables OK and Enter; typing enables it and drops the list's choice.
+TEST(ChannelDialog, EmptyNameDisablesOkAndTypingClearsTheSelection) {
+    Fresh();
+    Visit visit;
+    Push(7, 0, "", ""); // an empty channel name leaves the field empty
+    Dialog empty, clicked, typed;
+    standin::Click(kChannelLabel);
+    Peek(&empty);
+    standin::Enter();
+    standin::Click(kOkLabel);
+    standin::ClickRowAt(kTextList, 432, 397, 1);
+    Peek(&clicked);
+    standin::Check([] { SetFocus(standin::FindAt(kEditBox, 432, 162)->handle); }); // back into the field
+    standin::Type("s");
+    Peek(&typed);
+    visit.Quit();
+    EXPECT_FALSE(empty.okEnabled);
+    EXPECT_EQ(clicked.selection, 1);
+    EXPECT_EQ(clicked.field, "Trade");
+    EXPECT_EQ(clicked.focus, nullptr);
+    EXPECT_EQ(typed.selection, -1);
+    EXPECT_EQ(typed.field, "Trades");
+    EXPECT_TRUE(typed.okEnabled);
+    EXPECT_TRUE(Joins().empty());
+}
+
+// Two presses on a row: a double click joins the name the first press put in
+// the field; otherwise the second press is one more single click.
+TEST(ChannelDialog, DoubleClickWithin500Ms) {
+    struct Case {
+        int secondRow;
+        uint32_t gap;
+        bool joins;
+    } const cases[] = {{1, 0, true}, {1, 500, true}, {1, 501, false}, {2, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << c.secondRow << " after " << c.gap << " ms");
+        Fresh();
+        Visit visit;
+        Dialog after;
+        standin::Click(kChannelLabel);
+        standin::ClickRowAt(kTextList, 432, 397, 1);
+        standin::Check([gap = c.gap] { standin::AdvanceTime(gap); });
+        standin::ClickRowAt(kTextList, 432, 397, c.secondRow);
+        Peek(&after);
+        visit.Quit();
+        EXPECT_EQ(Joins(), (c.joins ? Calls{{"Trade", "0", "0"}} : Calls{}));
+        EXPECT_EQ(after.open, !c.joins);
+        if (!c.joins) {
+            EXPECT_EQ(after.field, c.secondRow == 1 ? "Trade" : "Help");
+        }
+    }
+}
+
+// OK and Enter join the typed name; cancel and Escape only close. Either way
+// the channel button is released, Escape goes back to the quit button and the
+// focus to the input line.
+TEST(ChannelDialog, ConfirmJoinsCancelCloses) {
+    enum How { kOk, kEnter, kCancel, kEscape };
+    for (How how : {kOk, kEnter, kCancel, kEscape}) {
+        SCOPED_TRACE(how);
+        Fresh();
+        Visit visit;
+        Dialog after;
+        standin::Click(kChannelLabel);
+        standin::Type("Custom Place");
+        if (how == kOk) standin::Click(kOkLabel);
+        if (how == kEnter) standin::Enter();
+        if (how == kCancel) standin::Click(kCancelLabel);
+        if (how == kEscape) standin::Escape();
+        Peek(&after);
+        visit.Quit();
+        bool joins = how == kOk || how == kEnter;
+        EXPECT_EQ(Joins(), (joins ? Calls{{"Custom Place", "0", "0"}} : Calls{}));
+        EXPECT_FALSE(after.open);
+        EXPECT_FALSE(after.channelPressed);
+        EXPECT_EQ(after.cancel, after.quit);
+        EXPECT_NE(after.input, nullptr);
+        EXPECT_EQ(after.focus, after.input);
+    }
+}

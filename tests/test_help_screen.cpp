@@ -1,0 +1,137 @@
+// The help screen: its title and paragraphs before and after entering chat,
+// closing it with OK, Escape or another dialog, and the cancel role.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+
+namespace {
+
+constexpr int kHelpLabel = 5308, kHelpInChat = 686;
+
+struct Help {
+    bool open = false;
+    std::string title;
+    std::vector<standin::TextLine> lines;
+    int backgrounds = 0;
+    QvControl ok = nullptr, cancel = nullptr, quit = nullptr, focus = nullptr, input = nullptr;
+    bool channelPressed = false;
+};
+
+Help LookAtHelp() {
+    Help h;
+    // The help text sits where the side panel's text box is; it is the one with a scroll bar.
+    for (standin::Control* c : standin::Controls()) {
+        if (c->desc.kind == kImageControl &&
+            standin::ImagePath(c->image).find("HelpBckg") != std::string::npos)
+            ++h.backgrounds;
+        if (c->desc.kind == kTextList && c->desc.x == 447 && c->desc.y == 398 && c->desc.image)
+            h.lines = c->lines;
+    }
+    h.open = h.backgrounds > 0;
+    if (standin::Control* title = standin::FindAt(kTextList, 400, 112)) h.title = standin::Utf8(title->label);
+    if (standin::Control* ok = standin::FindAt(kButton, 671, 433)) h.ok = ok->handle;
+    h.cancel = standin::CancelControl();
+    h.quit = standin::FindByTextId(kQuitLabel)->handle;
+    h.focus = standin::Focus();
+    if (standin::Control* input = Input()) h.input = input->handle;
+    if (standin::Control* channel = standin::FindByTextId(kChannelLabel)) h.channelPressed = channel->pressed;
+    return h;
+}
+
+void Peek(Help* h) {
+    standin::Check([h] { *h = LookAtHelp(); });
+}
+
+bool IsSeparator(const standin::TextLine& line) {
+    return line.text == u" " && line.colour == 0;
+}
+
+int Separators(const Help& h) {
+    int n = 0;
+    for (const standin::TextLine& line : h.lines)
+        n += IsSeparator(line);
+    return n;
+}
+
+bool ShowsId(const Help& h, int id) {
+    for (const standin::TextLine& line : h.lines)
+        if (line.text == standin::StringText(id)) return true;
+    return false;
+}
+
+} // namespace
+
+// Before entering chat only the common section shows, under string 5308; once
+// in chat the chat section comes first and the title is string 686.
+TEST(HelpScreen, SectionsAndTitleFollowEnteringChat) {
+    struct Case {
+        const char* name;
+        bool characterLayout, enterChat;
+        int title, first, paragraphs, separators;
+    } const cases[] = {
+        {"character layout", true, false, kHelpLabel, 702, 90, 44},
+        {"after entering chat", true, true, kHelpInChat, 687, 106, 52},
+        {"chat layout", false, false, kHelpLabel, 702, 90, 44},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        standin::ResetAll();
+        Visit visit;
+        if (c.characterLayout) visit.SetChannel("");
+        if (c.enterChat) standin::Click(kEnterChatLabel);
+        Help h;
+        if (c.characterLayout && !c.enterChat)
+            standin::ClickAt(kButton, 146, 480); // the character layout's own help button
+        else
+            standin::Click(kHelpLabel);
+        Peek(&h);
+        visit.Quit();
+        ASSERT_TRUE(h.open);
+        EXPECT_EQ(h.title, Text(c.title));
+        ASSERT_FALSE(h.lines.empty());
+        EXPECT_EQ(h.lines.front().text, standin::StringText(c.first));
+        EXPECT_EQ(Separators(h), c.separators);
+        EXPECT_EQ((int)h.lines.size() - Separators(h), c.paragraphs);
+        EXPECT_TRUE(IsSeparator(h.lines.back())) << "the text ends with a separator";
+        EXPECT_EQ(h.lines[h.lines.size() - 2].text, standin::StringText(787));
+        EXPECT_EQ(ShowsId(h, 11060), c.enterChat);
+        for (int hidden : {700, 725, 733, 747, 770, 776})
+            EXPECT_FALSE(ShowsId(h, hidden)) << hidden;
+        EXPECT_EQ(h.cancel, h.ok);
+        EXPECT_EQ(h.focus, h.input) << "the input line keeps the focus when it exists";
+    }
+}
+
+// OK, Escape and another dialog close the help. OK and Escape give Escape back
+// to the quit button: the next Escape leaves the lobby.
+TEST(HelpScreen, OkEscapeOrAnotherDialogClose) {
+    enum How { kOk, kEscape, kChannel };
+    for (How how : {kOk, kEscape, kChannel}) {
+        SCOPED_TRACE(how);
+        standin::ResetAll();
+        Visit visit;
+        Help open, closed;
+        standin::Click(kHelpLabel);
+        Peek(&open);
+        if (how == kOk) standin::Click(kOkLabel);
+        if (how == kEscape) standin::Escape();
+        if (how == kChannel) standin::Click(kChannelLabel);
+        Peek(&closed);
+        if (how == kChannel) standin::Escape(); // closes the channel dialog
+        standin::Escape();
+        EXPECT_EQ(visit.Run(), 4u);
+        EXPECT_TRUE(open.open);
+        EXPECT_FALSE(closed.open);
+        EXPECT_EQ(closed.lines.size(), 0u);
+        EXPECT_EQ(closed.channelPressed, how == kChannel);
+        if (how != kChannel) {
+            EXPECT_EQ(closed.ok, nullptr);
+            EXPECT_EQ(closed.cancel, closed.quit);
+        }
+    }
+}
