@@ -228,12 +228,58 @@ TEST(OsLayerWin32, WebPageHandlerStartsWithTheExactCommandLine) {
     ASSERT_EQ(OsReadMachineString(commandKey.c_str(), nullptr, command, (int)sizeof command), 1);
     EXPECT_EQ(command, browser.command);
 
-    std::string line = std::string(command) + " http://shop.example/a?b=1&c=%20\"q\"";
-    ASSERT_EQ(OsStartProcess(line.c_str()), 1);
-    EXPECT_EQ(browser.WaitFor(1), (std::vector<std::string>{line}));
+    const char* argument = "http://shop.example/a?b=1&c=%20";
+    ASSERT_EQ(OsStartProcess(command, argument), 1);
+    EXPECT_EQ(browser.WaitFor(1), (std::vector<std::string>{std::string(command) + " " + argument}));
 
-    EXPECT_EQ(OsStartProcess("\"C:\\no such directory\\browser.exe\" http://shop.example/"), 0);
+    EXPECT_EQ(OsStartProcess("\"C:\\no such directory\\browser.exe\"", "http://shop.example/"), 0);
+    EXPECT_EQ(OsStartProcess(command, std::string(1024, 'a').c_str()), 0)
+        << "longer than a command line may be";
     EXPECT_EQ(browser.WaitFor(2, 500).size(), 1u) << "nothing more started";
+}
+
+namespace {
+
+// Shows an advertisement whose link is that text.
+void ShowAd(uint32_t id, const std::string& link) {
+    std::vector<uint8_t> info(link.begin(), link.end());
+    info.push_back(0);
+    standin::SetAdInfo(id, info);
+    standin::Check([=] { standin::PushAdEvent(id, "ad.gif", std::vector<uint8_t>{'G', 'I', 'F'}); });
+    standin::Frames(1);
+}
+
+} // namespace
+
+// A click on the banner opens its link in the prefix's own web-page handler,
+// started with exactly the command line the module built; a link that would
+// add an option to the browser starts nothing.
+TEST(OsLayerWin32, BannerLinkStartsTheWebPageHandler) {
+    RecordingBrowser browser;
+    std::string dir = MakeTempDirectory("qvlink");
+    ASSERT_FALSE(dir.empty());
+    SetTempDirectory(dir.c_str());
+    const std::string link = "https://shop.example/item?id=4&x=%20";
+    Visit visit;
+    ShowAd(41, "https://shop.example/ --load-extension=C:\\x");
+    standin::ClickAt(kClickArea, 145, 69);
+    std::string popup;
+    standin::Check([&] { popup = PopupText(); });
+    standin::Click(kOkLabel);
+    ShowAd(42, link);
+    standin::ClickAt(kClickArea, 145, 69);
+    visit.Quit();
+    SetTempDirectory(nullptr);
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+
+    EXPECT_EQ(popup, Text(5340));
+    std::vector<std::string> clicks;
+    for (const standin::Call& c : standin::ChatCallsNamed("NotifyAdClick"))
+        clicks.push_back(c.args[0] + " " + c.args[1]);
+    EXPECT_EQ(clicks, (std::vector<std::string>{"41 1", "42 0"}));
+    EXPECT_EQ(browser.WaitFor(1), (std::vector<std::string>{browser.command + " " + link}));
+    EXPECT_EQ(browser.WaitFor(2, 500).size(), 1u) << "the refused link started a program";
 }
 
 // ---- dated messages in the user's language ------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -37,6 +38,33 @@ std::string UsLongDate(const char* weekday, const char* month, int day, int year
     return text;
 }
 
+std::string MakeTempDirectory(const char* prefix) {
+    static int made = 0;
+    char base[MAX_PATH];
+    DWORD n = GetTempPathA(MAX_PATH, base);
+    if (n == 0 || n >= MAX_PATH) return "";
+    std::string dir =
+        std::string(base, n) + prefix + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++made);
+    return CreateDirectoryA(dir.c_str(), nullptr) ? dir : "";
+}
+
+void SetTempDirectory(const char* dir) {
+    // The system's own TMP, kept from the first change.
+    static std::string systemTmp;
+    static bool kept = false, hadTmp = false;
+    if (!kept) {
+        char value[MAX_PATH];
+        DWORD n = GetEnvironmentVariableA("TMP", value, MAX_PATH);
+        hadTmp = n > 0 && n < MAX_PATH;
+        if (hadTmp) systemTmp.assign(value, n);
+        kept = true;
+    }
+    if (dir)
+        SetEnvironmentVariableA("TMP", dir);
+    else
+        SetEnvironmentVariableA("TMP", hadTmp ? systemTmp.c_str() : nullptr);
+}
+
 #else
 
 testing::AssertionResult InTimeZone(const char* tz) {
@@ -54,6 +82,18 @@ std::string UsLongDate(const char* weekday, const char* month, int day, int year
     char text[64];
     std::snprintf(text, sizeof text, "%s, %s %02d, %d", weekday, month, day, year);
     return text;
+}
+
+std::string MakeTempDirectory(const char* prefix) {
+    std::string name = std::string("/tmp/") + prefix + "XXXXXX";
+    return mkdtemp(name.data()) ? name : "";
+}
+
+void SetTempDirectory(const char* dir) {
+    if (dir)
+        setenv("TMPDIR", dir, 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 #endif

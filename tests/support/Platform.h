@@ -33,6 +33,13 @@ testing::AssertionResult InDefaultLocale();
 // only the digits it needs ("Friday, January 1, 1971").
 std::string UsLongDate(const char* weekday, const char* month, int day, int year);
 
+// Makes a new empty directory in the system's temporary directory, its name
+// starting with prefix; returns its path ("" when it could not be made).
+std::string MakeTempDirectory(const char* prefix);
+// Makes dir the temporary directory the OS layer finds (TMPDIR on POSIX, TMP
+// under Windows) until called with null, which brings back the system's.
+void SetTempDirectory(const char* dir);
+
 #if defined(_WIN32)
 // Whether the user's default locale is lcid (0x0407: German, Germany). Under
 // Wine it comes from LC_ALL when the process starts (see InTimeZone).

@@ -43,7 +43,8 @@ make_prefix() {
 case "${1:-}" in
 --start)
   ready || make_prefix
-  wineserver --persistent </dev/null >/dev/null 2>&1
+  # A server already running for the prefix is kept (and refuses a second one).
+  wineserver --persistent </dev/null >/dev/null 2>&1 || true
   # Wine's own background processes start now, away from the caller's output.
   wine cmd /c exit </dev/null >/dev/null 2>&1
   ;;
