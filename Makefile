@@ -1,7 +1,9 @@
-# Two commands: `make run` (a lobby visit of the host program with the default
-# scenario) and `make test` (every build, every test and scenario, the Windows
-# ones under Wine, and a printed visit under Wine).
-# Both install what they need with apt on a fresh Debian 12 machine.
+# `make run` (a lobby visit of the host program with the default scenario),
+# `make test` (every build, every test and scenario, the Windows ones under
+# Wine, and a printed visit under Wine), `make pictures`
+# (pictures of every scenario in build/pictures, and docs/lobby.png) and
+# `make window` (the lobby in a window, with a crowd of simulated users).
+# All install what they need with apt on a fresh Debian 12 machine.
 
 JOBS ?= 2
 LINUX := build/linux-i686
@@ -11,8 +13,10 @@ WIN := build/windows-i686
 WINE_PREFIX := $(CURDIR)/$(WIN)/wineprefix
 WINE_RUN := sh $(CURDIR)/tests/wine/wine-run.sh $(WINE_PREFIX)
 SCENARIO ?= host/scenarios/default.scn
+CROWD ?= 40
+PICTURES := build/pictures
 
-.PHONY: run test bench bench-count setup build-linux build-asan build-windows wine-test wine-visit format tsan
+.PHONY: run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -21,6 +25,21 @@ test: setup build-linux build-asan build-windows tsan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports)'
 	$(MAKE) wine-test
+
+# One or more pictures per scenario: <scenario>-end.png after its last step,
+# <scenario>-<line>.png at its show lines and NAME.png at its picture lines.
+# The default scenario's "picture lobby" is the README's docs/lobby.png; the
+# default, channel and character pictures are kept in docs/pictures.
+pictures: setup build-linux
+	rm -rf $(PICTURES) && mkdir -p $(PICTURES) docs/pictures
+	for s in host/scenarios/*.scn; do \
+	  $(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --png $(PICTURES) $$s >/dev/null || exit 1; done
+	cp $(PICTURES)/lobby.png docs/lobby.png
+	cp $(PICTURES)/lobby.png docs/pictures/default.png
+	cp $(PICTURES)/channel.png $(PICTURES)/character.png docs/pictures/
+
+window: setup build-linux
+	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --window --crowd $(CROWD)
 
 bench: bench-count
 	$(LINUX)/lobby_bench

@@ -27,8 +27,10 @@
 #include <vector>
 
 #include "../host/standin/StandIn.h"
+#include "BenchChannel.h"
 
 namespace si = standin;
+using bench::Description;
 
 namespace {
 
@@ -61,20 +63,6 @@ const LobbyInterface* Lobby() {
 }
 
 // ---- the channel --------------------------------------------------------------------
-
-std::string Description(const std::string& character, int classIndex, int progress) {
-    std::string s = "PXvQ";
-    s += "West," + character + ",";
-    s += "\x01\x01";
-    s += std::string(11, '\x03');
-    s += (char)(classIndex + 1);
-    s += std::string(11, '\x04');
-    s += '\x0c';
-    s += (char)0x01;
-    s += (char)(progress & 0x1f);
-    s += "\x01\x01\xff\xff\xff";
-    return s;
-}
 
 // Five-digit numbers: names as long at every channel size, so that the
 // counts compare the channel's size and not the names' length.

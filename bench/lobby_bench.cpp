@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "../host/standin/StandIn.h"
+#include "BenchChannel.h"
 
 namespace si = standin;
+using bench::Description;
 
 namespace {
 
@@ -45,21 +47,6 @@ const LobbyInterface* Lobby() {
 }
 
 // ---- the visit -------------------------------------------------------------------------
-
-// A QvXP character description as the chat service sends it.
-std::string Description(const std::string& character, int classIndex, int progress) {
-    std::string s = "PXvQ";
-    s += "West," + character + ",";
-    s += "\x01\x01";
-    s += std::string(11, '\x03');
-    s += (char)(classIndex + 1);
-    s += std::string(11, '\x04');
-    s += '\x0c';
-    s += (char)0x01;
-    s += (char)(progress & 0x1f);
-    s += "\x01\x01\xff\xff\xff";
-    return s;
-}
 
 std::string UserName(int i) {
     return "Hero" + std::to_string(i) + "*account" + std::to_string(i);

@@ -15,9 +15,16 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || need="$need wine32:i386"
 command -v make >/dev/null || need="$need make"
 command -v valgrind >/dev/null || need="$need valgrind"
 [ -d /usr/share/i18n/locales ] || need="$need locales"
+# The renderer of the stand-in's screen (pictures and the window) and its tests.
+dpkg -s libsdl2-dev:i386 >/dev/null 2>&1 || need="$need libsdl2-dev:i386"
+dpkg -s libsdl2-ttf-dev:i386 >/dev/null 2>&1 || need="$need libsdl2-ttf-dev:i386"
+dpkg -s libsdl2-image-dev:i386 >/dev/null 2>&1 || need="$need libsdl2-image-dev:i386"
+[ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ] || need="$need fonts-dejavu-core"
+command -v Xvfb >/dev/null || need="$need xvfb"
+command -v xdotool >/dev/null || need="$need xdotool"
 if [ -n "$need" ]; then
   echo "installing:$need"
   dpkg --print-foreign-architectures | grep -q i386 || dpkg --add-architecture i386
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $need >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=1200 install -y -qq $need >/dev/null
 fi

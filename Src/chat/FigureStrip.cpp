@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "../core/Lobby.h"
+#include "../games/Profile.h"
 
 ChannelUser* selectedUser = nullptr;
 int32_t selectedIndex = -1;
@@ -415,6 +416,20 @@ void DeselectUser() {
     if (chatNotEntered == 0) RefreshChatButtons();
 }
 
+// A right click: the user's profile, editable when it is the player's own
+// account. The selection stays as it is.
+static void OpenUserProfile(int position) {
+    ChannelUser* user = position < userCount ? UserAt(position) : nullptr;
+    if (!user) return;
+    CloseProfile();
+    char ownAccount[sizeof launch->accountName + 1];
+    TextCopyN(ownAccount, sizeof ownAccount, launch->accountName, sizeof launch->accountName);
+    if (strcmp(AccountKey(user->userName), ownAccount) == 0)
+        EditOwnProfile(user->characterName, user->status04, user->status20);
+    else
+        ShowProfile(user->userName, user->characterName, user->status04, user->status20);
+}
+
 int FigureCellClick(uint32_t clickRecord) {
     const ClickRecord* click = (const ClickRecord*)(uintptr_t)clickRecord;
     if (!click) return 0;
@@ -425,8 +440,7 @@ int FigureCellClick(uint32_t clickRecord) {
     int position = firstVisible + cell;
 
     if (click->message == kMsgRightUp) {
-        // The player profile panel is not part of this build yet: a right click
-        // neither closes nor opens a profile and leaves the selection alone.
+        OpenUserProfile(position);
         return 1;
     }
     if (position == selectedIndex) {

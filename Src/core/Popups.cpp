@@ -7,6 +7,8 @@
 #include "../games/JoinGame.h"
 #include "../chat/ChannelBanner.h"
 #include "../help/HelpScreen.h"
+#include "../games/Profile.h"
+#include "../ladder/Ladder.h"
 
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
@@ -25,6 +27,7 @@ int CloseTransients(uint32_t) {
     for (int i = 0; i < transientCount; ++i)
         DestroyControl(&transientControls[i]);
     transientCount = 0;
+    ForgetLadderList(); // the ladder view's controls were among them
     SetCancelControl(lobbySlots[kSlotQuit]);
     popupOpenedAt = 0;
     return 1;
@@ -121,6 +124,7 @@ void LeaveDialog() {
     CloseJoinGameDialog();
     CloseChannelDialog();
     CloseTransients();
+    CloseProfile();
     DestroyControl(&panelMessage);
     if (helpOpen) CloseHelpScreen(0);
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;

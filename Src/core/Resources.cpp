@@ -7,6 +7,7 @@
 #include "../games/JoinGame.h"
 #include "../chat/ChannelBanner.h"
 #include "../help/HelpScreen.h"
+#include "../ladder/Ladder.h"
 
 // ---- state --------------------------------------------------------------------
 QvImage screenImages[kImageCount];
@@ -116,7 +117,7 @@ const ControlDescriptor kLobbyTable[kLobbySlotCount] = {
     { 6, 533, 469, 120, 20,  0, 5312, IMG(kImgChatRightTopButtons), CreateGameButton,   {.frame = 0}, nullptr, 1 }, // create game
     { 6, 535, 490,  80, 20,  0, 5314, IMG(kImgChatRightButtons),    ChannelButton,      {.frame = 0}, nullptr, 1 }, // channel
     { 6, 652, 469, 120, 20,  0, 5313, IMG(kImgChatRightTopButtons), OpenJoinGameDialog, {.frame = 0}, nullptr, 1 }, // join game
-    { 6, 614, 490,  80, 20,  0, 5315, IMG(kImgChatRightButtons),    nullptr,          {.frame = 0}, nullptr, 1 }, // ladder
+    { 6, 614, 490,  80, 20,  0, 5315, IMG(kImgChatRightButtons),    LadderButton,     {.frame = 0}, nullptr, 1 }, // ladder
     { 6, 693, 490,  80, 20,  0, 5316, IMG(kImgChatRightButtons),    QuitButton,       {.frame = 0}, nullptr, 0 }, // quit
     { 6, 725, 583,  25, 30,  0,    0, IMG(kImgChatArrows),          ScrollBackTen,    {.frame = 0}, nullptr, 0 }, // strip -10
     { 6, 751, 583,  25, 30,  0,    0, IMG(kImgChatArrows),          ScrollForwardTen, {.frame = 2}, nullptr, 0 }, // strip +10

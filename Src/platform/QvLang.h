@@ -51,3 +51,5 @@ int LoadModuleStrings(void* tableHandle, int flags);
 void UnloadModuleStrings();
 // The host's language number (3 selects alternative column texts in the ladder).
 int GetLanguageNumber();
+// An experience value as the player's language writes numbers; returns dst.
+Unicode* FormatExperience(Unicode* dst, int size, uint64_t experience);

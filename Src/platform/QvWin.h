@@ -153,6 +153,9 @@ void ListSetCellX(QvControl list, int row, int x);
 void ListSetCellY(QvControl list, int row, int y);
 void ListSetCellText(QvControl list, const char* text, int row, int column);
 void ListSetCellText2(QvControl list, const Unicode* text, int row, int column);
+// A row's own state: ListResetRow drops its cell texts and colour, ListSetRowColour sets the colour.
+void ListResetRow(QvControl list, int row);
+void ListSetRowColour(QvControl list, int row, int colour);
 void TimerStart(QvControl timer, int period);
 void TimerEnable(QvControl timer, int enabled);
 

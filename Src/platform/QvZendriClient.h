@@ -8,7 +8,10 @@
 #include <cstdint>
 
 typedef void (*RealmMessageHandler)(int key, const char* text);
-typedef void (*LadderEntriesHandler)(int firstRow, int count, int nameSize, int type, const void* entries);
+// A ladder reply: count entries of 12 + nameSize bytes each for the rows from
+// firstRow on, in size bytes at entries (the client says how many it holds).
+typedef void (*LadderEntriesHandler)(int firstRow, int count, int nameSize, int type, const void* entries,
+                                     uint32_t size);
 typedef void (*LadderOtherHandler)(const void* record);
 
 int RealmIsConnected();

@@ -483,6 +483,88 @@ static Run FigureCount(LineReader& reader) {
     };
 }
 
+static Run EditAt(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    std::string text = reader.Rest();
+    return [=]() -> std::string {
+        standin::Control* edit = standin::FindAt(kEditBox, x, y);
+        std::string place = std::to_string(x) + "," + std::to_string(y);
+        if (!edit)
+            return "expected the edit box at " + place + " to hold " + Quote(text) + ", but there is none";
+        std::string found = standin::Utf8(edit->editText);
+        if (found == text) return "";
+        return "expected the edit box at " + place + " to hold " + Quote(text) + ", found " + Quote(found);
+    };
+}
+
+// ---- list rows --------------------------------------------------------------------
+// The list at x,y and its row, or a message saying what is missing.
+static std::string FindRow(int x, int y, int row, const standin::ListRow** found) {
+    standin::Control* list = standin::FindAt(kTextList, x, y);
+    std::string place = "the list at " + std::to_string(x) + "," + std::to_string(y);
+    if (!list) return "no list at " + std::to_string(x) + "," + std::to_string(y);
+    if (row < 0 || (size_t)row >= list->rows.size())
+        return place + " has " + std::to_string(list->rows.size()) + " rows, no row " + std::to_string(row);
+    *found = &list->rows[(size_t)row];
+    return "";
+}
+
+// A cell's text: column 0 is the row's own text until a cell text replaces it.
+static std::string CellText(const standin::ListRow& row, int column) {
+    if (row.cells.empty()) return column == 0 ? row.text : "";
+    return (size_t)column < row.cells.size() ? standin::Utf8(row.cells[(size_t)column]) : "";
+}
+
+static Run Cell(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    int row = (int)reader.Number("row");
+    int column = (int)reader.Number("column");
+    std::string text = reader.Rest();
+    return [=]() -> std::string {
+        const standin::ListRow* r = nullptr;
+        std::string missing = FindRow(x, y, row, &r);
+        if (!missing.empty()) return "expected " + Quote(text) + " in a cell: " + missing;
+        std::string found = CellText(*r, column);
+        if (found == text) return "";
+        return "expected row " + std::to_string(row) + " column " + std::to_string(column) + " to read " +
+               Quote(text) + ", found " + Quote(found);
+    };
+}
+
+static Run RowColour(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    int row = (int)reader.Number("row");
+    int colour = (int)reader.Number("colour");
+    reader.End();
+    return [=]() -> std::string {
+        const standin::ListRow* r = nullptr;
+        std::string missing = FindRow(x, y, row, &r);
+        if (!missing.empty()) return "expected a row in colour " + std::to_string(colour) + ": " + missing;
+        if (r->colour == colour) return "";
+        return "expected row " + std::to_string(row) + " in colour " + std::to_string(colour) + ", found " +
+               std::to_string(r->colour);
+    };
+}
+
+static Run ListShape(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    int rows = (int)reader.Number("rows");
+    int top = (int)reader.Number("top");
+    reader.End();
+    return [=]() -> std::string {
+        standin::Control* list = standin::FindAt(kTextList, x, y);
+        if (!list)
+            return "expected a list at " + std::to_string(x) + "," + std::to_string(y) + ", found none";
+        if ((int)list->rows.size() == rows && list->scrollTop == top) return "";
+        return "expected " + std::to_string(rows) + " rows scrolled to " + std::to_string(top) + ", found " +
+               std::to_string(list->rows.size()) + " rows scrolled to " + std::to_string(list->scrollTop);
+    };
+}
+
 // clang-format off
 extern const std::vector<LineKind> kExpectLines = {
     {"expect pane",           "<colour|*> <text...>",          kCheck,      Pane},
@@ -491,6 +573,10 @@ extern const std::vector<LineKind> kExpectLines = {
     {"expect nopane",         "<text...>",                     kCheck,      NoPane},
     {"expect nopanecontains", "<text...>",                     kCheck,      NoPaneContains},
     {"expect textat",         "<x> <y> <text...>",             kCheck,      TextAt},
+    {"expect edit",           "<x> <y> <text...>",             kCheck,      EditAt},
+    {"expect cell",           "<x> <y> <row> <column> <text...>", kCheck,   Cell},
+    {"expect rowcolour",      "<x> <y> <row> <colour>",        kCheck,      RowColour},
+    {"expect list",           "<x> <y> <rows> <top>",          kCheck,      ListShape},
     {"expect control",        "<stringId> <state>",            kCheck,      ControlById},
     {"expect controlat",      "<kind> <x> <y> <state>",        kCheck,      ControlAt},
     {"expect chatcall",       "<Name> [args...]",              kCheck,      ChatCall},

@@ -1,11 +1,13 @@
 // qvhost: the stand-in game host. Loads the lobby module, runs one lobby visit
 // scripted by a scenario file and checks the scenario's expectations.
 //
-//   qvhost [--module PATH] [--print [--calls]] SCENARIO.scn
+//   qvhost [--module PATH] [--print [--calls]] [--png DIR] [--art DIR] [--overlay] SCENARIO.scn
+//   qvhost [--module PATH] [--print] --window [--crowd N] [--seed N] [--fps N] [--art DIR] [SCENARIO.scn]
 //
 // Exit code: 0 when every expectation held, 1 when one failed or the visit
 // never ended, 2 for a bad command line, scenario line or module.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "Scenario.h"
@@ -15,10 +17,36 @@
 #endif
 
 static void Usage() {
-    std::fprintf(stderr, "usage: qvhost [--module PATH] [--print [--calls]] SCENARIO.scn\n"
-                         "  --module PATH  the lobby module (default: next to qvhost)\n"
-                         "  --print        print the screen, the result, the launch record and the calls\n"
-                         "  --calls        with --print: also every call of every library, in order\n");
+    std::fprintf(
+        stderr,
+        "usage: qvhost [--module PATH] [--print [--calls]] [--png DIR] [--art DIR] [--overlay] SCENARIO.scn\n"
+        "       qvhost [--module PATH] [--print] --window [--crowd N] [--seed N] [--fps N] [--art DIR]\n"
+        "              [SCENARIO.scn]\n"
+        "  --module PATH  the lobby module (default: next to qvhost)\n"
+        "  --print        print the screen, the result, the launch record and the calls\n"
+        "  --calls        with --print: also every call of every library, in order\n"
+        "  --png DIR      pictures: DIR/<scenario>-<line>.png at show lines, DIR/NAME.png at\n"
+        "                 picture lines, DIR/<scenario>-end.png after the last step\n"
+        "  --art DIR      the game's images by file stem, drawn instead of labelled frames\n"
+        "  --overlay      outline hot spots, clickable areas and timers\n"
+        "  --window       the visit in an 800x600 window that a person uses\n"
+        "  --crowd N      N simulated users in the window's channel (default 40 without a\n"
+        "                 scenario, none with one)\n"
+        "  --seed N       the crowd's seed (default 1)\n"
+        "  --fps N        window frames per second (default 60)\n"
+        "%s",
+        qvhost::RendererAvailable() ? ""
+                                    : "  (this build has no renderer: --png, --art, --overlay and "
+                                      "--window are Linux only)\n");
+}
+
+// A whole decimal number within [low, high] (false otherwise).
+static bool NumberArg(const char* text, long low, long high, long* value) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (!*text || *end || v < low || v > high) return false;
+    *value = v;
+    return true;
 }
 
 int main(int argc, char** argv) {
@@ -34,6 +62,34 @@ int main(int argc, char** argv) {
             options.print = true;
         } else if (std::strcmp(argv[i], "--calls") == 0) {
             options.printCalls = true;
+        } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
+            options.pngDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--art") == 0 && i + 1 < argc) {
+            options.artDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--overlay") == 0) {
+            options.overlay = true;
+        } else if (std::strcmp(argv[i], "--window") == 0) {
+            options.window = true;
+        } else if (std::strcmp(argv[i], "--crowd") == 0 || std::strcmp(argv[i], "--seed") == 0 ||
+                   std::strcmp(argv[i], "--fps") == 0) {
+            long v = 0;
+            bool crowd = argv[i][2] == 'c', seed = argv[i][2] == 's';
+            if (i + 1 >= argc || !NumberArg(argv[i + 1], crowd ? 0 : 1,
+                                            crowd  ? 1000
+                                            : seed ? 0x7fffffff
+                                                   : 240,
+                                            &v)) {
+                std::fprintf(stderr, "qvhost: %s takes a number (crowd 0-1000, seed 1 and up, fps 1-240)\n",
+                             argv[i]);
+                return 2;
+            }
+            ++i;
+            if (crowd)
+                options.crowd = (int)v;
+            else if (seed)
+                options.seed = (uint32_t)v;
+            else
+                options.fps = (int)v;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             Usage();
             return 0;
@@ -44,8 +100,15 @@ int main(int argc, char** argv) {
             options.scenarioPath = argv[i];
         }
     }
-    if (options.scenarioPath.empty() || (options.printCalls && !options.print)) {
+    if ((options.scenarioPath.empty() && !options.window) || (options.printCalls && !options.print)) {
         Usage();
+        return 2;
+    }
+    if (!qvhost::RendererAvailable() &&
+        (options.window || !options.pngDir.empty() || !options.artDir.empty() || options.overlay)) {
+        std::fprintf(stderr,
+                     "qvhost: --png, --art, --overlay and --window are not available in this build: the "
+                     "Windows build has no renderer (use the Linux build)\n");
         return 2;
     }
     std::string error;

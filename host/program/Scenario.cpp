@@ -31,6 +31,10 @@ static void EnqueueStep(const Where& where, std::function<void()> step) {
     standin::Enqueue([where, step, index]() {
         step();
         stepsRun = index + 1;
+        if (stepsRun == (int)steps.size()) {
+            std::string error = TakeEndPicture();
+            if (!error.empty()) Fail(where, error);
+        }
         if (options.print) {
             lastScreen = ScreenText();
             lastScreenWhere = where;
@@ -132,8 +136,9 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     failures.clear();
     lastScreen.clear();
     result = 0;
-    std::ifstream in(options.scenarioPath);
-    if (!in) {
+    std::ifstream in;
+    if (!options.scenarioPath.empty()) in.open(options.scenarioPath); // a window without a scenario: no lines
+    if (!options.scenarioPath.empty() && !in) {
         std::fprintf(stderr, "qvhost: cannot read %s\n", options.scenarioPath.c_str());
         return 2;
     }
@@ -206,7 +211,13 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         }
     }
 
+    if (!StartScreenOutput(options)) return 2;
     result = standin::RunVisit(lobby, &record);
+    if (steps.empty()) {
+        std::string error = TakeEndPicture();
+        if (!error.empty()) Fail(Where{options.scenarioPath, (int)lines.size()}, error);
+    }
+    EndScreenOutput();
 
     if (stepsRun < (int)steps.size())
         Fail(steps[stepsRun], "the visit ended before this line ran (" +
@@ -237,7 +248,8 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     }
     for (size_t i = 0; i < failures.size(); ++i)
         std::printf("%s %s\n", i == 0 ? "FAILED" : "also failed", failures[i].c_str());
-    std::printf("%s: %s (result %u, %d of %d scripted steps ran)\n", options.scenarioPath.c_str(),
+    std::printf("%s: %s (result %u, %d of %d scripted steps ran)\n",
+                options.scenarioPath.empty() ? "(window)" : options.scenarioPath.c_str(),
                 failures.empty() ? "passed" : "FAILED", result, stepsRun, (int)steps.size());
     std::fflush(stdout);
     return failures.empty() ? 0 : 1;

@@ -105,6 +105,14 @@ struct Options {
     std::string scenarioPath;
     bool print = false;
     bool printCalls = false; // with print: every call of every library, in order
+    // Pictures and the window (Pictures.cpp; Linux only).
+    std::string pngDir;   // --png: pictures at show and picture lines and at the end
+    std::string artDir;   // --art: the game's images by stem, drawn instead of framed areas
+    bool window = false;  // --window: the visit in a window a person uses
+    bool overlay = false; // --overlay: hot spots, clickable areas and timers outlined
+    int crowd = -1;       // --crowd: simulated users (-1: 40 without a scenario, none with one)
+    uint32_t seed = 1;    // --seed: the crowd's seed
+    int fps = 60;         // --fps: window frames per second
 };
 // Reads and runs the scenario; returns the program's exit code.
 int RunScenario(const Options& options, const LobbyInterface* lobby);
@@ -115,6 +123,18 @@ const uint32_t* ScenarioResult();
 void EnqueueIdleSteps(const Where& where, int count);
 // Prints the screen now, headed by where it was asked for.
 void ShowScreen(const Where& where);
+
+// ---- pictures and the window (Pictures.cpp) ------------------------------------------
+bool RendererAvailable();
+// Opens the renderer, the window and the crowd the options ask for; false
+// (after a message) when one cannot be had.
+bool StartScreenOutput(const Options& options);
+// Write DIR/NAME.png, DIR/<scenario>-<line>.png and DIR/<scenario>-end.png when
+// --png names a folder (nothing otherwise); "" or what went wrong.
+std::string TakePicture(const std::string& name);
+std::string TakeLinePicture(const Where& where);
+std::string TakeEndPicture();
+void EndScreenOutput();
 
 // ---- expectations (Expectations.cpp) --------------------------------------------------
 // Visible text of a pane line: every colour marker with the character after it removed.

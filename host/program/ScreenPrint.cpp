@@ -83,6 +83,10 @@ static std::string DescriptorText(const standin::Control* c) {
     return out + "\n";
 }
 
+static bool SameRow(const standin::ListRow& a, const standin::ListRow& b) {
+    return a.text == b.text && a.cells == b.cells && a.data == b.data && a.colour == b.colour;
+}
+
 static std::string ControlText(const standin::Control* c) {
     char head[160];
     std::snprintf(head, sizeof head, "  #%d %s(%d) at %d,%d %dx%d", c->serial, KindName(c).c_str(),
@@ -117,7 +121,14 @@ static std::string ControlText(const standin::Control* c) {
                    Quote(standin::Utf8(c->lines[line].text)) + "\n";
         if (i == c->rows.size()) break;
         const standin::ListRow& row = c->rows[i];
-        out += "      row " + std::to_string(i);
+        // A run of alike rows (a ladder's unloaded rows) is printed once.
+        size_t last = i;
+        while (last + 1 < c->rows.size() && (int)last + 1 != c->selection && (int)i != c->selection &&
+               SameRow(c->rows[last + 1], row))
+            ++last;
+        out += "      row " + std::to_string(i) + (last > i + 1 ? ".." + std::to_string(last) : "");
+        if (last == i + 1) last = i;
+        i = last;
         if ((int)i == c->selection) out += " (selected)";
         out += " " + Quote(row.text);
         for (const std::u16string& cell : row.cells)

@@ -227,6 +227,30 @@ static Run StartFails(LineReader& reader) {
     return Do([fails]() { standin::SetProcessStartFails(fails); });
 }
 
+static Run ProfileWrite(LineReader& reader) {
+    int result = (int)reader.Number("result");
+    reader.End();
+    return Do([result]() { standin::SetProfileWriteResult(result); });
+}
+
+static Run Language(LineReader& reader) {
+    int number = (int)reader.Number("language number");
+    reader.End();
+    return Do([number]() { standin::SetLanguageNumber(number); });
+}
+
+static Run RealmLadder(LineReader& reader) {
+    int delay = (int)reader.Number("answer delay");
+    reader.End();
+    return Do([delay]() { standin::SetLadderAnswers(delay); });
+}
+
+static Run RealmLadderPlace(LineReader& reader) {
+    int row = (int)reader.Number("row");
+    std::string name = reader.Rest();
+    return Do([row, name]() { standin::PlaceOnLadder(name, row); });
+}
+
 // clang-format off
 extern const std::vector<LineKind> kSettingLines = {
     {"record",          "<field> <value>",                                   kRecordLine, Record},
@@ -237,6 +261,8 @@ extern const std::vector<LineKind> kSettingLines = {
     {"realm joinreply", "<word> <dword> <text...>",                          kSetting,    RealmJoinReply},
     {"realm logon",     "<frames> <status> [selectDone [dropDuringWait]]",   kSetting,    RealmLogon},
     {"realm queued",    "0|1 [position]",                                    kSetting,    RealmQueued},
+    {"realm ladder",    "<delayMs>",                                         kSetting,    RealmLadder},
+    {"realm ladderplace", "<row> <name...>",                                 kSetting,    RealmLadderPlace},
     {"realm createqueue", "<position> <ms> <status>",                        kSetting,    RealmCreateQueue},
     {"registry",        "<key> <value> <n>|none",                            kSetting,    Registry},
     {"registrypath",    "<path>",                                            kSetting,    RegistryPath},
@@ -253,6 +279,8 @@ extern const std::vector<LineKind> kSettingLines = {
     {"queuewait",       "<n>",                                               kSetting,    QueueWait},
     {"announceresult",  "<n>",                                               kSetting,    AnnounceResult},
     {"profile",         "<sex> <location> <description...>",                 kSetting,    Profile},
+    {"profilewrite",    "<result>",                                          kSetting,    ProfileWrite},
+    {"language",        "<n>",                                               kSetting,    Language},
     {"adinfo",          "<id> <hex...>|none",                                kSetting,    AdInfo},
     {"adlink",          "<id> <text...>",                                    kSetting,    AdLink},
     {"machinestring",   "<key> <text...>",                                   kSetting,    MachineString},

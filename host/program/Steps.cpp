@@ -167,10 +167,22 @@ static Run Pointer(LineReader& reader) {
     return Do([x, y]() { standin::SetPointer(x, y); });
 }
 
+// With --png each show line is also a picture.
 static Run Show(LineReader& reader) {
     reader.End();
     Where where = reader.where();
-    return Do([where]() { ShowScreen(where); });
+    return [where]() {
+        ShowScreen(where);
+        return TakeLinePicture(where);
+    };
+}
+
+static Run Picture(LineReader& reader) {
+    std::string name = reader.Word("picture name");
+    reader.End();
+    if (name.empty() || name[0] == '.' || name.find_first_of("/\\") != std::string::npos)
+        ScenarioError(reader.where(), "a picture name is a file name without folders");
+    return [name]() { return TakePicture(name); };
 }
 
 // ---- chat-service input ------------------------------------------------------------------------
@@ -242,6 +254,43 @@ static Run RealmMessage(LineReader& reader) {
     return Do([key, text]() { standin::PushRealmMessage(key, text); });
 }
 
+static Run RealmLadderPage(LineReader& reader) {
+    int type = (int)reader.Number("ladder type");
+    int firstRow = (int)reader.Number("first row");
+    int count = (int)reader.Number("count");
+    reader.End();
+    return [=]() -> std::string {
+        return standin::PushLadderPage(type, firstRow, count) ? "" : "no ladder handler is registered";
+    };
+}
+
+static Run RealmLadderReply(LineReader& reader) {
+    int firstRow = (int)reader.Number("first row");
+    int count = (int)reader.Number("count");
+    int nameSize = (int)reader.Number("name size");
+    int type = (int)reader.Number("ladder type");
+    std::vector<uint8_t> bytes = ParseHex(reader.where(), reader.Rest());
+    return [=]() -> std::string {
+        return standin::PushLadderEntries(firstRow, count, nameSize, type, bytes)
+                   ? ""
+                   : "no ladder handler is registered";
+    };
+}
+
+// The player scrolls a list so that the row is its first visible one.
+static Run Scroll(LineReader& reader) {
+    int x = (int)reader.Number("x");
+    int y = (int)reader.Number("y");
+    int row = (int)reader.Number("row");
+    reader.End();
+    return [=]() -> std::string {
+        standin::Control* c = standin::FindAt(kTextList, x, y);
+        if (!c) return "no list at " + Place(x, y) + " to scroll";
+        ListScrollTo(c->handle, row);
+        return "";
+    };
+}
+
 // clang-format off
 extern const std::vector<LineKind> kStepLines = {
     {"click",           "<stringId>",                         kStep, Click},
@@ -250,6 +299,7 @@ extern const std::vector<LineKind> kStepLines = {
     {"doubleclickat",   "<kind> <x> <y>",                     kStep, DoubleClickAt},
     {"clickrow",        "<kind> <x> <y> <row>",               kStep, ClickRow},
     {"tick",            "<x> <y>",                            kStep, Tick},
+    {"scroll",          "<x> <y> <row>",                      kStep, Scroll},
     {"type",            "<text...>",                          kStep, Type},
     {"enter",           "",                                   kStep, Enter},
     {"escape",          "",                                   kStep, Escape},
@@ -261,6 +311,7 @@ extern const std::vector<LineKind> kStepLines = {
     {"frames",          "<n>",                                kStep, Frames},
     {"pointer",         "<x> <y>",                            kStep, Pointer},
     {"show",            "",                                   kStep, Show},
+    {"picture",         "<name>",                             kStep, Picture},
     {"event",           "<number> <flags> <userName|-> <text...>", kStep, Event},
     {"rawevent",        "<kind> <hex...>",                    kStep, RawEvent},
     {"ad",              "<adId> <fileName> <data...>",        kStep, Ad},
@@ -269,6 +320,8 @@ extern const std::vector<LineKind> kStepLines = {
     {"realm reply",     "<id|last> <status>",                 kStep, RealmReply},
     {"realm listreply", "<id|last> <status> <hex...>",        kStep, RealmListReply},
     {"realm message",   "<key> <text...>",                    kStep, RealmMessage},
+    {"realm ladderpage", "<type> <firstRow> <count>",         kStep, RealmLadderPage},
+    {"realm ladderreply", "<firstRow> <count> <nameSize> <type> <hex...>", kStep, RealmLadderReply},
 };
 // clang-format on
 

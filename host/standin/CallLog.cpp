@@ -1,9 +1,12 @@
 // The log of every recorded call of every stand-in library in the order made,
 // so that a test can ask whether one library's call came before another's. The
-// libraries keep their own logs too; this one holds the same entries.
+// libraries keep their own logs; this one only points into them (library, log,
+// index), so recording a call costs one small entry and the texts are copied
+// only when a test asks for the whole log.
 //
 // State: the log.
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,27 +15,38 @@
 
 namespace {
 
-std::vector<standin::LibraryCall> allCalls;
+struct Entry {
+    const char* library;
+    const std::vector<standin::Call>* log;
+    size_t index;
+};
+std::vector<Entry> allCalls;
 
 } // namespace
 
 namespace standin {
 
 std::vector<LibraryCall> AllCalls() {
-    return allCalls;
+    std::vector<LibraryCall> out;
+    out.reserve(allCalls.size());
+    for (const Entry& e : allCalls)
+        out.push_back(LibraryCall{e.library, (*e.log)[e.index]});
+    return out;
 }
 
 } // namespace standin
 
 namespace standin::internal {
 
-void LogCall(const char* library, const Call& call) {
-    allCalls.push_back(LibraryCall{library, call});
+void LogCall(const char* library, const std::vector<Call>& log) {
+    // Room for a long visit at once, so that recording stays a plain append.
+    if (allCalls.capacity() == 0) allCalls.reserve(1 << 14);
+    allCalls.push_back(Entry{library, &log, log.size() - 1});
 }
 
 void ForgetCalls(const char* library) {
     allCalls.erase(std::remove_if(allCalls.begin(), allCalls.end(),
-                                  [library](const LibraryCall& c) { return c.library == library; }),
+                                  [library](const Entry& e) { return std::strcmp(e.library, library) == 0; }),
                    allCalls.end());
 }
 

@@ -96,7 +96,7 @@ inline ChatState& S() {
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     S().calls.push_back({name, std::move(args)});
-    standin::internal::LogCall("chat", S().calls.back());
+    standin::internal::LogCall("chat", S().calls);
 }
 
 std::string Num(int64_t n) {

@@ -16,7 +16,7 @@ void OnFrame();
 
 // The log of every library's calls in order (CallLog.cpp). Library names:
 // "chat", "realm", "toolkit", "sound".
-void LogCall(const char* library, const Call& call);
+void LogCall(const char* library, const std::vector<Call>& log); // after its call was appended to log
 void ForgetCalls(const char* library); // when a library's own log is cleared
 void ResetCallLog();
 

@@ -1,6 +1,7 @@
 // The realm client: connection state, request ids and their scripted answers,
 // list and info replies, the creation queue, realm messages, ladder handlers
-// and the logon with its wait handle.
+// (the generated ladder answers from Ladder.cpp) and the logon with its wait
+// handle.
 //
 // Every call is recorded in RealmCalls() except the ones the lobby makes every
 // frame or every pass: RealmPump, RealmIsConnected, RealmLastStatus,
@@ -91,7 +92,7 @@ inline RealmState& R() {
 
 void Record(const char* name, std::vector<std::string> args = {}) {
     R().calls.push_back({name, std::move(args)});
-    standin::internal::LogCall("realm", R().calls.back());
+    standin::internal::LogCall("realm", R().calls);
 }
 
 std::string Num(int64_t n) {
@@ -156,6 +157,7 @@ int RealmIsConnected() {
 }
 
 int RealmPump() {
+    standin::internal::PumpLadder();
     RealmState& r = R();
     if (r.awaiting == kNoRequest) return 0;
     int status = r.awaiting == kCreateRequest ? r.autoCreate : r.autoJoin;
@@ -316,10 +318,12 @@ void RealmSetLadderHandlers(LadderEntriesHandler entries, LadderOtherHandler oth
 
 void RealmRequestLadderPage(int type, int firstRow) {
     Record("RealmRequestLadderPage", {Num(type), Num(firstRow)});
+    standin::internal::OnLadderPageRequest(type, firstRow);
 }
 
 void RealmRequestLadderPosition(const char* name, int flagA, int flagB) {
     Record("RealmRequestLadderPosition", {Text(name), Num(flagA), Num(flagB)});
+    standin::internal::OnLadderPositionRequest(name ? name : "", flagA, flagB);
 }
 
 namespace standin {
@@ -388,7 +392,7 @@ void PushRealmMessage(int key, const std::string& text) {
 
 bool PushLadderEntries(int firstRow, int count, int nameSize, int type, const std::vector<uint8_t>& entries) {
     if (!R().ladderEntries) return false;
-    R().ladderEntries(firstRow, count, nameSize, type, entries.data());
+    R().ladderEntries(firstRow, count, nameSize, type, entries.data(), (uint32_t)entries.size());
     return true;
 }
 
@@ -417,6 +421,7 @@ void AnswerRequest(uint16_t requestId, int status, bool isCreate) {
 }
 
 void ResetRealm() {
+    ResetLadder();
     ResetLogon();
     R() = RealmState();
     ResetRealmQueue();

@@ -34,6 +34,7 @@
 #include <string>
 
 #include "Internal.h"
+#include "Live.h"
 #include "StandIn.h"
 #include "Toolkit.h"
 
@@ -54,6 +55,7 @@ uint64_t framesRun = 0;
 bool timedOut = false;
 bool unwinding = false; // a timeout is ending every running loop
 bool scriptFailed = false;
+standin::FrameHook frameHook; // a window's per-frame work (Live.h)
 
 // Deeper nesting means a module that keeps opening wait loops: fail instead.
 constexpr size_t kMaxLoopDepth = 16;
@@ -232,6 +234,8 @@ void RunScreenLoop(FrameCallback frame) {
             actions.pop_front();
             idleFrames = 0;
             if (action) action();
+        } else if (frameHook) {
+            idleFrames = 0;
         } else if (++idleFrames >= standin::kIdleFrameLimit) {
             fprintf(stderr, "stand-in script: %d idle frames with no action left; ending the visit\n",
                     standin::kIdleFrameLimit);
@@ -240,6 +244,7 @@ void RunScreenLoop(FrameCallback frame) {
             idleFrames = 0;
             EndAllLoops();
         }
+        if (frameHook && !loop.ended) frameHook();
     }
 }
 
@@ -267,6 +272,16 @@ uint64_t FramesRun() {
 }
 bool ScriptFailed() {
     return scriptFailed;
+}
+
+void SetFrameHook(FrameHook hook) {
+    frameHook = std::move(hook);
+}
+
+void EndAllScreenLoops() {
+    if (loops.empty()) return;
+    unwinding = true;
+    EndAllLoops();
 }
 
 void ClickControl(Control* c) {

@@ -16,6 +16,13 @@ void ResetRealm();
 void ResetPellick();
 void ResetCorvel();
 void ResetRealmQueue();
+void ResetLadder();
+
+// The generated ladder (Ladder.cpp): requests as the realm client takes them,
+// and the answers that are due, delivered from RealmPump.
+void OnLadderPageRequest(int type, int firstRow);
+void OnLadderPositionRequest(const char* name, int flagA, int flagB);
+void PumpLadder();
 
 // The realm's answer to a request (Realm.cpp): what RealmLastReplyId and
 // RealmLastStatus report from now on.

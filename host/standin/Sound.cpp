@@ -15,7 +15,7 @@ std::vector<standin::Call> soundCalls;
 
 void Note(const char* name, std::vector<std::string> args = {}) {
     soundCalls.push_back(standin::Call{name, std::move(args)});
-    standin::internal::LogCall("sound", soundCalls.back());
+    standin::internal::LogCall("sound", soundCalls);
 }
 
 } // namespace

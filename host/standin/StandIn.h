@@ -118,6 +118,7 @@ struct Figure {
     uint8_t lookA[16]{}, lookB[16]{};
     int x = -1, param = 0, param2 = 0, frame = 0, frameCount = 8;
     uint32_t flags = 0;
+    bool hasState = false; // flags were set (figures of the strip); the player's own figure has none
     std::u16string labels[4];
     int level = 0;
     uint32_t tag = 0;
@@ -190,6 +191,9 @@ std::u16string StringText(int id); // from the stand-in's English table
 std::string Utf8(const std::u16string& s);
 std::string Utf8(const Unicode* s);
 std::u16string Utf16(const std::string& utf8);
+
+// The language number GetLanguageNumber answers (default 0).
+void SetLanguageNumber(int number);
 
 // ---- 5. chat service ----------------------------------------------------------
 struct Call {
@@ -272,6 +276,24 @@ void PushRealmMessage(int key, const std::string& text); // through the register
 // A ladder reply through the handlers of RealmSetLadderHandlers; false when none is set.
 bool PushLadderEntries(int firstRow, int count, int nameSize, int type, const std::vector<uint8_t>& entries);
 bool PushLadderOther(const std::vector<uint8_t>& record);
+// The generated ladder: 1000 characters on each of the types 0..7, 9..16,
+// 19..26 and 27..34, entries with 16-byte names, experience falling from
+// 9,000,000,000 at place 1 (past 2^32 down to place 786) by 6,000,000 a place.
+// With answers on, page and position requests are answered delayMs after the
+// request at a realm pump (0: at the next one); -1 (the default) never.
+// A position request finds the name on the type its flags choose (both 19, B
+// 27, A 0, none 9) and answers with the 16 rows of its page, or with 0 entries.
+constexpr int kLadderRows = 1000, kLadderNameSize = 16;
+void SetLadderAnswers(int delayMs);
+// Puts the character at that row of every type (its generated name moves away).
+void PlaceOnLadder(const std::string& name, int row);
+std::string LadderName(int type, int row);
+uint64_t LadderExperience(int type, int row);
+uint32_t LadderFlags(int type, int row); // class, marking, title bits, progress, level
+// count entries from firstRow as the realm sends them (rows past the ladder are left out).
+std::vector<uint8_t> LadderPage(int type, int firstRow, int count);
+// A generated page through the entries handler; false when none is set.
+bool PushLadderPage(int type, int firstRow, int count);
 // Defaults: disconnected; creates and joins never answered; not queued; a logon
 // succeeds with status 0 two frames after RealmStartLogon, selecting finishes.
 // With dropDuringWait the logon event is signalled but the realm stays

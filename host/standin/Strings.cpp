@@ -15,6 +15,7 @@ namespace {
 
 bool loadFails = false;
 bool loaded = false;
+int languageNumber = 0;
 
 struct Entry {
     int id;
@@ -54,10 +55,14 @@ void UnloadModuleStrings() {
 }
 
 int GetLanguageNumber() {
-    return 0;
+    return languageNumber;
 }
 
 namespace standin {
+
+void SetLanguageNumber(int number) {
+    languageNumber = number;
+}
 
 void SetStringsLoadFails(bool fails) {
     loadFails = fails;
@@ -72,31 +77,37 @@ std::u16string StringText(int id) {
 }
 
 std::string Utf8(const std::u16string& s) {
-    std::string out;
+    // Written into a buffer sized for the worst case (3 bytes a unit), then cut:
+    // pane lines are converted on every chat line, so no growth step per byte.
+    std::string out(s.size() * 3, '\0');
+    char* o = out.data();
     for (size_t i = 0; i < s.size(); i++) {
         uint32_t c = s[i];
+        if (c < 0x80) {
+            *o++ = (char)c;
+            continue;
+        }
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             i++;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        if (c < 0x80) {
-            out += (char)c;
-        } else if (c < 0x800) {
-            out += (char)(0xC0 | (c >> 6));
-            out += (char)(0x80 | (c & 0x3F));
+        if (c < 0x800) {
+            *o++ = (char)(0xC0 | (c >> 6));
+            *o++ = (char)(0x80 | (c & 0x3F));
         } else if (c < 0x10000) {
-            out += (char)(0xE0 | (c >> 12));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
-        } else {
-            out += (char)(0xF0 | (c >> 18));
-            out += (char)(0x80 | ((c >> 12) & 0x3F));
-            out += (char)(0x80 | ((c >> 6) & 0x3F));
-            out += (char)(0x80 | (c & 0x3F));
+            *o++ = (char)(0xE0 | (c >> 12));
+            *o++ = (char)(0x80 | ((c >> 6) & 0x3F));
+            *o++ = (char)(0x80 | (c & 0x3F));
+        } else { // a surrogate pair: two units in, four bytes out
+            *o++ = (char)(0xF0 | (c >> 18));
+            *o++ = (char)(0x80 | ((c >> 12) & 0x3F));
+            *o++ = (char)(0x80 | ((c >> 6) & 0x3F));
+            *o++ = (char)(0x80 | (c & 0x3F));
         }
     }
+    out.resize((size_t)(o - out.data()));
     return out;
 }
 
@@ -124,6 +135,7 @@ namespace standin::internal {
 void ResetStrings() {
     loadFails = false;
     loaded = false;
+    languageNumber = 0;
 }
 
 std::string Hex(const void* bytes, uint32_t size) {

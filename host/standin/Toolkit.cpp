@@ -200,8 +200,12 @@ void RunDueTimers() {
 std::u16string FromUnicode(const Unicode* text) {
     std::u16string s;
     if (!text) return s;
-    for (size_t i = 0; i < kMaxText && text[i].ch; ++i)
-        s.push_back((char16_t)text[i].ch);
+    size_t n = 0;
+    while (n < kMaxText && text[n].ch)
+        ++n;
+    s.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        s[i] = (char16_t)text[i].ch;
     return s;
 }
 
@@ -214,7 +218,7 @@ void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text) {
 
 void NoteToolkitCall(const std::string& name, std::vector<std::string> args) {
     toolkitCalls.push_back(Call{name, std::move(args)});
-    standin::internal::LogCall("toolkit", toolkitCalls.back());
+    standin::internal::LogCall("toolkit", toolkitCalls);
 }
 
 } // namespace standin::toolkit
@@ -716,7 +720,10 @@ uint32_t GetFigureFlags(QvFigure figure) {
     return f ? f->flags : 0;
 }
 void SetFigureFlags(QvFigure figure, uint32_t state) {
-    if (Figure* f = FigureOf(figure)) f->flags = state;
+    if (Figure* f = FigureOf(figure)) {
+        f->flags = state;
+        f->hasState = true;
+    }
 }
 
 void DrawFigureLabel(QvFigure figure, const Unicode* label1, const Unicode* label2, const Unicode* label3,

@@ -180,6 +180,11 @@ Unicode* Unicode::utf8ToUnicode(Unicode* dst, const char* src, int size) {
     int out = 0;
     const unsigned char* s = reinterpret_cast<const unsigned char*>(src);
     while (s && *s) {
+        if (*s < 0x80) { // plain ASCII, the common case of chat text
+            if (out + 1 > size - 1) break;
+            dst[out++].ch = *s++;
+            continue;
+        }
         int used;
         uint32_t c = DecodeUtf8(s, &used);
         if (c >= 0x10000) {

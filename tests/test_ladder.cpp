@@ -1,0 +1,323 @@
+// The ladder view: the kinds' tabs, headers and list, paging at most once a
+// second, the rows a realm reply fills (hostile replies included), the tabs'
+// refills, the realm that is not there and the view's end. Each test runs a
+// lobby visit in the chat layout and clicks as the player would.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+constexpr int kStandardLabel = 5318, kIroncladLabel = 5317, kIroncladExtLabel = 10090,
+              kStandardExtLabel = 10091;
+constexpr int kTabXs[8] = {427, 513, 550, 587, 624, 661, 698, 735};
+const std::string kUnloaded = "-||||";
+
+standin::Control* LadderList() {
+    return standin::FindAt(kTextList, 434, 391);
+}
+
+void OpenKind(int label) {
+    standin::Click(kLadderLabel);
+    standin::Click(label);
+}
+
+void PressTab(int n) {
+    standin::ClickAt(kButton, kTabXs[n], 149);
+}
+
+// A row's five cells joined by '|' (column 0 is the row's own text until set).
+std::string RowText(const standin::ListRow& r) {
+    std::string out;
+    for (size_t column = 0; column < 5; ++column) {
+        if (column) out += "|";
+        if (r.cells.empty())
+            out += column == 0 ? r.text : "";
+        else if (column < r.cells.size())
+            out += standin::Utf8(r.cells[column]);
+    }
+    return out;
+}
+
+// What a check sees of the view: its rows as text, their colours, the tabs.
+struct LadderLook {
+    size_t rows = 0;
+    int top = -1;
+    Texts text;
+    std::vector<int> colours;
+    std::vector<bool> tabs;
+    const std::string& Row(int row) const { return text.at((size_t)row); }
+    int Colour(int row) const { return colours.at((size_t)row); }
+};
+
+void SnapLadder(LadderLook* look) {
+    standin::Frames(1);
+    standin::Check([look] {
+        *look = LadderLook();
+        standin::Control* list = LadderList();
+        if (!list) return;
+        look->rows = list->rows.size();
+        look->top = list->scrollTop;
+        for (size_t row = 0; row < list->rows.size(); ++row) {
+            look->text.push_back(RowText(list->rows[row]));
+            look->colours.push_back(list->rows[row].colour);
+        }
+        for (int x : kTabXs)
+            if (standin::Control* tab = standin::FindAt(kButton, x, 149)) look->tabs.push_back(tab->pressed);
+    });
+}
+
+Texts PageRequests() {
+    Texts out;
+    for (const standin::Call& c : standin::RealmCallsNamed("RealmRequestLadderPage"))
+        out.push_back(c.args.at(0) + "@" + c.args.at(1));
+    return out;
+}
+
+// One LadderEntry with a name field of nameSize bytes (the name cut or padded with zeros).
+std::vector<uint8_t> Entry(uint64_t experience, uint32_t flags, const std::string& name, int nameSize = 16) {
+    std::vector<uint8_t> e;
+    for (uint64_t word : {experience & 0xffffffffu, experience >> 32, (uint64_t)flags})
+        for (int i = 0; i < 4; ++i)
+            e.push_back((uint8_t)(word >> (8 * i)));
+    for (int i = 0; i < nameSize; ++i)
+        e.push_back(i < (int)name.size() ? (uint8_t)name[(size_t)i] : 0);
+    return e;
+}
+
+std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> all;
+    for (const std::vector<uint8_t>& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+} // namespace
+
+TEST(LadderView, EachKindShowsItsTitleTabsHeadersAndAnUnloadedList) {
+    struct Case {
+        int label, tabs, language;
+        const char* firstHeader;
+    } const cases[] = {{kStandardLabel, 6, 0, "Rank"},
+                       {kIroncladLabel, 6, 3, "Pos."},
+                       {kStandardExtLabel, 8, 0, "Rank"},
+                       {kIroncladExtLabel, 8, 3, "Pos."}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        standin::ResetAll();
+        standin::SetLanguageNumber(c.language);
+        Visit visit;
+        LadderLook look;
+        Texts labels;
+        bool backIsCancel = false;
+        OpenKind(c.label);
+        SnapLadder(&look);
+        standin::Check([&] {
+            labels.push_back(standin::Utf8(standin::FindAt(kTextList, 421, 136)->label)); // the title
+            for (int x : kTabXs)
+                if (standin::Control* label = standin::FindAt(kTextList, x, 157))
+                    labels.push_back(standin::Utf8(label->label));
+            for (int x : {434, 468, 596, 640, 703})
+                labels.push_back(standin::Utf8(standin::FindAt(kTextList, x, 162)->label));
+            backIsCancel = standin::CancelControl() == standin::FindAt(kButton, 433, 433)->handle;
+            labels.push_back(std::to_string(standin::FindAt(kTimer, 100, 0)->timerPeriod));
+        });
+        visit.Quit();
+        Texts want = {Text(c.label), "ALL", "HNT", "SPB", "GRV", "CRS", "BSK", "SHP", "SHB"};
+        want.resize(1 + c.tabs);
+        want.insert(want.end(), {c.firstHeader, "Name", "Class", "Level", "Experience", "100"});
+        EXPECT_EQ(labels, want);
+        std::vector<bool> pressed(c.tabs, false);
+        pressed[0] = true;
+        EXPECT_EQ(look.tabs, pressed);
+        EXPECT_TRUE(backIsCancel);
+        EXPECT_EQ(look.rows, 1000u);
+        EXPECT_EQ(look.Row(0), kUnloaded);
+        EXPECT_EQ(look.Row(999), kUnloaded);
+    }
+}
+
+TEST(LadderView, PagesAreAskedForOncePerPageAndAtMostOnceASecond) {
+    Visit visit;
+    Texts first, atOneSecond, afterScroll, afterIdle;
+    OpenKind(kIroncladLabel);
+    standin::Wait(100); // the first tick
+    standin::Frames(1);
+    standin::Check([&] { first = PageRequests(); });
+    standin::Check([] { ListScrollTo(LadderList()->handle, 40); }); // the player scrolls
+    standin::Wait(1000); // a tick exactly 1000 ms after the request
+    standin::Frames(1);
+    standin::Check([&] { atOneSecond = PageRequests(); });
+    standin::Wait(100);
+    standin::Frames(1);
+    standin::Check([&] { afterScroll = PageRequests(); });
+    standin::Wait(3000);
+    standin::Frames(2);
+    standin::Check([&] { afterIdle = PageRequests(); });
+    visit.Quit();
+    EXPECT_EQ(first, Texts{"9@0"});
+    EXPECT_EQ(atOneSecond, first) << "exactly 1000 ms after the request is still too soon";
+    EXPECT_EQ(afterScroll, (Texts{"9@0", "9@32"}));
+    EXPECT_EQ(afterIdle, afterScroll) << "the same page is not asked for twice";
+}
+
+TEST(LadderView, AReplyForRow16FillsPlaces17To32) {
+    Visit visit;
+    LadderLook look;
+    OpenKind(kStandardLabel);
+    standin::Check([] { standin::PushLadderPage(0, 16, 16); });
+    SnapLadder(&look);
+    visit.Quit();
+    // Place 17: class (16 * 3) % 7 = 6, progress 16 (the third title), level 98.
+    EXPECT_EQ(look.Row(16), "17|Patriarch " + standin::LadderName(0, 16) + "|shb|98|8,904,000,000");
+    EXPECT_EQ(look.Colour(16), 4);
+    EXPECT_EQ(look.Colour(17), 5) << "a marked entry";
+    EXPECT_EQ(look.Row(31).substr(0, 3), "32|");
+    EXPECT_EQ(look.Row(15), kUnloaded);
+    EXPECT_EQ(look.Row(32), kUnloaded);
+    EXPECT_EQ(look.top, 0) << "a page reply does not scroll";
+}
+
+TEST(LadderView, TabsRefillTheirOwnListAndTheShownTabChangesNothing) {
+    Visit visit;
+    LadderLook sameTab, classTab, backToOverall;
+    Texts requests;
+    OpenKind(kIroncladExtLabel);
+    standin::Check([] { standin::PushLadderPage(27, 0, 16); });
+    PressTab(0);
+    SnapLadder(&sameTab);
+    PressTab(7);
+    standin::Check([] { standin::PushLadderPage(27, 0, 16); });   // late, for the tab left
+    standin::Check([] { standin::PushLadderPage(34, 192, 16); }); // rows past 200 are dropped
+    SnapLadder(&classTab);
+    standin::Wait(100);
+    standin::Frames(1);
+    standin::Check([&] { requests = PageRequests(); });
+    PressTab(0);
+    SnapLadder(&backToOverall);
+    visit.Quit();
+    EXPECT_EQ(sameTab.Row(0).substr(0, 2), "1|");
+    EXPECT_EQ(sameTab.tabs, (std::vector<bool>{true, false, false, false, false, false, false, false}));
+    EXPECT_EQ(classTab.rows, 200u);
+    EXPECT_EQ(classTab.Row(0), kUnloaded) << "refilled, and the other type's reply ignored";
+    EXPECT_EQ(classTab.text.back().substr(0, 4), "200|");
+    EXPECT_EQ(classTab.tabs, (std::vector<bool>{false, false, false, false, false, false, false, true}));
+    EXPECT_EQ(requests, Texts{"34@0"});
+    EXPECT_EQ(backToOverall.rows, 1000u);
+    EXPECT_EQ(backToOverall.Row(999), kUnloaded);
+}
+
+TEST(LadderView, RepliesAreReadWithinTheirBytesAndShownWithAll64Bits) {
+    const std::vector<uint8_t> nia = Entry(100, 0x0a0001, "Nia");
+    const std::string niaRow = "Nia|spb|10|100";
+    struct Case {
+        const char* what;
+        int firstRow, count, nameSize;
+        std::vector<uint8_t> bytes;
+        Texts rows; // from firstRow on
+    } const cases[] = {
+        {"a page shorter than its count",
+         0,
+         16,
+         16,
+         Join({nia, nia}),
+         {"1|" + niaRow, "2|" + niaRow, kUnloaded}},
+        {"a last entry cut short",
+         0,
+         3,
+         16,
+         Join({nia, std::vector<uint8_t>(nia.begin(), nia.end() - 1)}),
+         {"1|" + niaRow, kUnloaded}},
+        {"a name filling its field",
+         0,
+         2,
+         4,
+         Join({Entry(5, 0x020000, "ABCD", 4), Entry(6, 0x020000, "EF", 4)}),
+         {"1|ABCD|hnt|2|5", "2|EF|hnt|2|6"}},
+        {"a class outside the table", 0, 1, 16, Entry(7, 0x030f09, "Zed"), {"1|Zed||3|7"}},
+        {"a negative count", 0, -1, 16, nia, {kUnloaded}},
+        {"a negative name size", 0, 1, -12, nia, {kUnloaded}},
+        {"a name size larger than the reply", 0, 1, 0x7fffffff, nia, {kUnloaded}},
+        {"a negative first row", -1, 1, 16, nia, {kUnloaded}},
+        {"a count past the last row",
+         998,
+         0x7fffffff,
+         16,
+         Join({nia, nia, nia}),
+         {"999|" + niaRow, "1000|" + niaRow}},
+        {"experience past 2^32",
+         0,
+         4,
+         16,
+         Join({Entry(1ull << 32, 0, "A"), Entry(0xffffffffull, 0, "B"), Entry(~0ull, 0, "C"),
+               Entry(1, 0, "")}),
+         {"1|A|hnt|0|4,294,967,296", "2|B|hnt|0|4,294,967,295", "3|C|hnt|0|18,446,744,073,709,551,615",
+          "4||hnt|0|1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        standin::ResetAll();
+        Visit visit;
+        LadderLook look;
+        OpenKind(kIroncladLabel);
+        standin::Check([&] { standin::PushLadderEntries(c.firstRow, c.count, c.nameSize, 9, c.bytes); });
+        SnapLadder(&look);
+        visit.Quit();
+        EXPECT_EQ(look.rows, 1000u);
+        int first = c.firstRow < 0 ? 0 : c.firstRow;
+        for (size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_EQ(look.Row(first + (int)i), c.rows[i]) << "row " << first + i;
+            EXPECT_NE(look.Colour(first + (int)i), 0) << "nobody was looked up";
+        }
+    }
+}
+
+TEST(LadderView, ARealmThatShouldBeThereButIsNotShowsAMessageInstead) {
+    Visit visit;
+    visit.SetRealm("West");
+    LadderLook look;
+    std::string message;
+    standin::Frames(3); // the realm logon finishes
+    standin::Check([] { standin::SetRealmConnected(false); });
+    OpenKind(kStandardLabel);
+    SnapLadder(&look);
+    standin::Check([&] { message = standin::Utf8(PanelMessage()->lines.back().text); });
+    visit.Quit();
+    EXPECT_EQ(look.rows, 0u) << "no view";
+    EXPECT_EQ(message, Text(5139));
+}
+
+TEST(LadderView, BackAndCancelLeaveTheViewAndLateRepliesFindNoList) {
+    Visit visit;
+    visit.record.guardWordHash = standin::HashOf("darn");
+    visit.record.guardWordLength = 4;
+    bool menuAgain = false, noPanel = false, lobbyAgain = false;
+    OpenKind(kStandardLabel);
+    standin::Escape(); // the back button is the cancel control
+    standin::Check([&] {
+        menuAgain = standin::FindByTextId(kStandardLabel) && !LadderList() &&
+                    standin::FindByTextId(kLadderLabel)->pressed;
+    });
+    standin::Click(kStandardLabel);
+    Say("darn"); // the guard word's popup replaces the view
+    standin::Check([] { standin::PushLadderEntries(0, 0, 16, 0, {}); });
+    standin::Frames(1);
+    standin::Check([&] { noPanel = PanelMessage() == nullptr; });
+    standin::Click(kLadderLabel);
+    standin::Escape(); // the menu's cancel button
+    standin::Check([&] {
+        lobbyAgain = !standin::FindByTextId(kStandardLabel) &&
+                     !standin::FindByTextId(kLadderLabel)->pressed &&
+                     standin::CancelControl() == standin::FindByTextId(kQuitLabel)->handle;
+    });
+    visit.Quit();
+    EXPECT_TRUE(menuAgain);
+    EXPECT_TRUE(noPanel) << "an empty reply after the view was closed shows nothing";
+    EXPECT_TRUE(lobbyAgain);
+}

@@ -1,0 +1,315 @@
+// The player profile panel: the fetch behind the wait message, the view of
+// another player's profile, the edit panel of the player's own and its store,
+// and the ladder button's lookup. Each test right-clicks a figure of the user
+// strip in a chat-layout visit, as the player does.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+const Texts kKeys = {"profile\\sex", "profile\\location", "profile\\description"};
+
+// A user of this game in the channel; status bits 0x04 and 0x20 are the lookup's flags.
+void AddUser(const std::string& name, uint16_t status = 0) {
+    std::string character = name.substr(0, name.find('*'));
+    Push(1, 0, name, character.empty() ? "TAHC" : Description("QvXP", character, 2, status));
+    standin::Frames(1);
+}
+
+void RightClickCell(int cell) {
+    standin::RightClickAt(kClickArea, 40 + 60 * cell, 591);
+}
+
+// The panel as a check sees it: view rows joined by '|', edit fields with
+// their limits, and which control has the focus and the cancel role.
+struct Panel {
+    bool present = false, ladderButton = false;
+    Texts view;  // account, sex, location, description rows
+    Texts edit;  // sex, location, description: "text/max"
+    Texts roles; // focus and cancel control: "input", "sex", "description", "ok", "cancel", "quit", ...
+    Texts labels;
+    bool tabCycle = false; // sex -> location -> description -> sex
+};
+
+std::string Joined(const standin::Control* c) {
+    std::string out;
+    for (size_t i = 0; c && i < c->rows.size(); ++i)
+        out += (i ? "|" : "") + c->rows[i].text;
+    return out;
+}
+
+std::string RoleOf(QvControl handle) {
+    struct Named {
+        const char* name;
+        standin::Control* c;
+    } const named[] = {{"input", Input()},
+                       {"sex", standin::FindAt(kEditBox, 707, 155)},
+                       {"description", standin::FindAt(kEditBox, 432, 387)},
+                       {"ok", standin::FindAt(kButton, 671, 433)},
+                       {"cancel", standin::FindAt(kButton, 433, 433)},
+                       {"quit", standin::FindAt(kButton, 693, 490)}};
+    for (const Named& n : named)
+        if (n.c && n.c->handle == handle) return n.name;
+    return "other";
+}
+
+void SnapPanel(Panel* p) {
+    standin::Frames(1);
+    standin::Check([p] {
+        *p = Panel();
+        p->roles = {RoleOf(standin::Focus()), RoleOf(standin::CancelControl())};
+        standin::Control* title = standin::FindAt(kTextList, 400, 112);
+        if (!(p->present = title != nullptr)) return;
+        for (int xy : {432147, 707147, 432199, 432387})
+            if (standin::Control* c = standin::FindAt(kTextList, xy / 1000, xy % 1000))
+                p->view.push_back(Joined(c));
+        standin::Control* fields[3] = {standin::FindAt(kEditBox, 707, 155),
+                                       standin::FindAt(kEditBox, 432, 207),
+                                       standin::FindAt(kEditBox, 432, 387)};
+        for (standin::Control* f : fields)
+            if (f) p->edit.push_back(standin::Utf8(f->editText) + "/" + std::to_string(f->maxLength));
+        p->tabCycle = fields[0] && fields[0]->tabNext == fields[1]->handle &&
+                      fields[1]->tabNext == fields[2]->handle && fields[2]->tabNext == fields[0]->handle;
+        p->ladderButton = standin::FindAt(kButton, 552, 433) != nullptr;
+        for (int xy : {425129, 700129, 425180, 425230})
+            p->labels.push_back(standin::Utf8(standin::FindAt(kTextList, xy / 1000, xy % 1000)->label));
+        p->labels.push_back(standin::Utf8(title->label));
+    });
+}
+
+Texts ArgsOf(const char* name, size_t index = 0) {
+    std::vector<standin::Call> calls = standin::ChatCallsNamed(name);
+    return index < calls.size() ? calls[index].args : Texts{};
+}
+
+Texts With(Texts a, const Texts& b, const Texts& c = {}) {
+    a.insert(a.end(), b.begin(), b.end());
+    a.insert(a.end(), c.begin(), c.end());
+    return a;
+}
+
+// A service that fills every buffer to its last byte, with no terminator.
+int FillingPoll(int count, int, char* const* buffers, const uint32_t* sizes) {
+    for (int i = 0; i < count && i < 3; ++i)
+        memset(buffers[i], 'x', sizes[i]);
+    return 1;
+}
+
+} // namespace
+
+TEST(Profile, AnotherPlayersProfileIsShownReadOnly) {
+    struct Case {
+        const char *user, *account;
+        int accountKind;
+    } const cases[] = {{"Mira*Kestrel", "Kestrel", 0},
+                       {"*Oskar", "Oskar", 0},
+                       {"Oskar*", "Oskar*", 4}}; // an asterisk with nothing after it is part of the name
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user);
+        standin::ResetAll();
+        standin::SetProfile("m", "Westhold", "one\ntwo\r\n\r\nthree\r");
+        Visit visit;
+        visit.record.accountKind = (uint8_t)c.accountKind; // 4: no ladder
+        Panel panel, closed;
+        bool released = false;
+        AddUser(c.user);
+        standin::ClickAt(kButton, 614, 490); // the ladder button, pressed until the fetch
+        RightClickCell(0);
+        SnapPanel(&panel);
+        standin::Check([&] { released = !standin::FindByTextId(kLadderLabel)->pressed; });
+        standin::Escape();
+        SnapPanel(&closed);
+        visit.Quit();
+        EXPECT_EQ(ArgsOf("RequestProfile"), With({c.account, "3", "1"}, kKeys, {"0"}));
+        EXPECT_EQ(ArgsOf("PollProfile"), (Texts{"3", "1", "8", "40", "200"}));
+        ASSERT_TRUE(panel.present);
+        EXPECT_EQ(panel.view, (Texts{c.account, "m", "Westhold", "one|two|three"}));
+        EXPECT_TRUE(panel.edit.empty());
+        EXPECT_EQ(panel.labels, (Texts{"Account", "Sex", "Location", "Description", "Player Profile"}));
+        EXPECT_EQ(panel.ladderButton, c.accountKind != 4);
+        EXPECT_EQ(panel.roles, (Texts{"input", "ok"}));
+        EXPECT_TRUE(released);
+        EXPECT_FALSE(closed.present) << "Escape is OK";
+        EXPECT_EQ(closed.roles, (Texts{"input", "quit"}));
+    }
+}
+
+TEST(Profile, OwnProfileIsEditableWithTabOrderAndFocusRule) {
+    struct Case {
+        const char *sex, *location, *description, *focus;
+        int accountKind;
+    } const cases[] = {
+        {"", "", "", "sex", 0}, {"", "Westhold", "", "description", 4}, {"f", "", "a\nb", "description", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.location);
+        standin::ResetAll();
+        standin::SetProfile(c.sex, c.location, c.description);
+        Visit visit;
+        visit.record.accountKind = (uint8_t)c.accountKind;
+        Panel panel;
+        std::string typed;
+        AddUser("Arin*Tester");
+        RightClickCell(0);
+        SnapPanel(&panel);
+        standin::Type("Z"); // replaces a selected text
+        standin::Check([&] { typed = standin::Utf8(standin::Find(standin::Focus())->editText); });
+        visit.Quit();
+        EXPECT_EQ(ArgsOf("RequestProfile").at(0), "Tester");
+        ASSERT_TRUE(panel.present);
+        EXPECT_EQ(panel.view, Texts{"Tester"});
+        // Each field takes one character less than its value's buffer, terminator included.
+        EXPECT_EQ(panel.edit, (Texts{std::string(c.sex) + "/7", std::string(c.location) + "/39",
+                                     std::string(c.description) + "/199"}));
+        EXPECT_TRUE(panel.tabCycle);
+        EXPECT_EQ(panel.roles, (Texts{c.focus, "cancel"}));
+        EXPECT_EQ(panel.ladderButton, c.accountKind != 4);
+        EXPECT_EQ(typed, "Z");
+    }
+}
+
+TEST(Profile, OkStoresTheFieldsAndARefusedWriteKeepsThePanel) {
+    Visit visit;
+    Panel refused, stored;
+    AddUser("Arin*Tester");
+    RightClickCell(0);
+    standin::Type("female!!!"); // seven characters fit
+    standin::Tab();
+    standin::Type("Westhold");
+    standin::Tab();
+    standin::Type("hello");
+    standin::Check([] { standin::SetProfileWriteResult(0); });
+    standin::ClickAt(kButton, 671, 433);
+    SnapPanel(&refused);
+    standin::Check([] { standin::SetProfileWriteResult(1); });
+    standin::ClickAt(kButton, 671, 433);
+    SnapPanel(&stored);
+    visit.Quit();
+    Texts write = With({"Tester", "3"}, kKeys, {"female!", "Westhold", "hello"});
+    EXPECT_EQ(ArgsOf("WriteProfile", 0), write);
+    EXPECT_EQ(ArgsOf("WriteProfile", 1), write);
+    EXPECT_EQ(refused.edit, (Texts{"female!/7", "Westhold/39", "hello/199"})) << "the panel stays";
+    EXPECT_FALSE(stored.present);
+    EXPECT_EQ(stored.roles, (Texts{"input", "quit"}));
+    EXPECT_EQ(standin::StoredProfile(), (Texts{"female!", "Westhold", "hello"}));
+}
+
+TEST(Profile, TheWaitCanBeCancelledOrQuitAndIgnoresOtherRightClicks) {
+    for (const char* how : {"cancel", "quit", "other user"}) {
+        SCOPED_TRACE(how);
+        standin::ResetAll();
+        standin::SetProfile("m", "", "", false); // the service does not answer yet
+        Visit visit;
+        Panel panel;
+        std::string waiting;
+        AddUser("Mira*Kestrel");
+        AddUser("Nim*Oskar");
+        RightClickCell(0);
+        standin::Check([&] { waiting = PopupText(); });
+        if (std::string(how) == "quit") {
+            standin::Escape(); // the quit button is the cancel control while the popup shows
+            EXPECT_EQ(visit.Run(), 4u);
+            EXPECT_EQ(standin::FindAt(kTextList, 400, 112), nullptr);
+            continue;
+        }
+        if (std::string(how) == "cancel") standin::Click(kCancelLabel);
+        if (std::string(how) == "other user") {
+            RightClickCell(1);
+            standin::Check([] { standin::SetProfile("m", "", "", true); });
+        }
+        SnapPanel(&panel);
+        EXPECT_EQ(visit.Quit(), 4u);
+        EXPECT_EQ(waiting, Text(kPleaseWait));
+        EXPECT_EQ(standin::ChatCallsNamed("RequestProfile").size(), 1u);
+        EXPECT_EQ(panel.present, std::string(how) == "other user");
+        if (panel.present) {
+            EXPECT_EQ(panel.view.at(0), "Kestrel") << "the first fetch's profile";
+        }
+    }
+}
+
+TEST(Profile, ValuesStayWithinTheirBuffersWhateverTheServiceWrites) {
+    Visit visit;
+    standin::ChatTable()->slot[kSlotPollProfile] = reinterpret_cast<void*>(FillingPoll);
+    Panel view;
+    AddUser("Mira*Kestrel");
+    RightClickCell(0);
+    SnapPanel(&view);
+    visit.Quit();
+    EXPECT_EQ(view.view,
+              (Texts{"Kestrel", std::string(7, 'x'), std::string(39, 'x'), std::string(199, 'x')}));
+}
+
+// ---- the ladder button -------------------------------------------------------------------
+
+namespace {
+
+// The lookup's outcome: the view's title, scroll, and row 37 with its colour, or the panel message.
+std::string LadderOutcome() {
+    if (PanelMessage() && !PanelMessage()->lines.empty())
+        return standin::Utf8(PanelMessage()->lines.back().text);
+    standin::Control* list = standin::FindAt(kTextList, 434, 391);
+    if (!list) return "no view";
+    const standin::ListRow& row = list->rows.at(37);
+    return standin::Utf8(standin::FindAt(kTextList, 421, 136)->label) + " top " +
+           std::to_string(list->scrollTop) + " row " +
+           (row.cells.size() > 1 ? standin::Utf8(row.cells[1]) : row.text) + " colour " +
+           std::to_string(row.colour) + " next colour " + std::to_string(list->rows.at(38).colour);
+}
+
+std::string LookUp(uint16_t status, bool placed, bool late) {
+    if (placed) standin::PlaceOnLadder("Mira", 37);
+    standin::SetLadderAnswers(late ? -1 : 0);
+    Visit visit;
+    std::string outcome, lookup;
+    AddUser("Mira*Kestrel", status);
+    RightClickCell(0);
+    standin::Frames(1);
+    standin::ClickAt(kButton, 552, 433);
+    if (late) { // no answer within a second: the timer asks for page 0 first
+        standin::Wait(1100);
+        standin::Frames(1);
+        standin::Check([] { standin::PushLadderPage(0, 32, 16); });
+    }
+    standin::Frames(2);
+    standin::Check([&] { outcome = LadderOutcome(); });
+    visit.Quit();
+    for (const standin::Call& c : standin::RealmCallsNamed("RealmRequestLadderPosition"))
+        lookup += c.args.at(0) + " " + c.args.at(1) + " " + c.args.at(2) + "; ";
+    for (const standin::Call& c : standin::RealmCallsNamed("RealmRequestLadderPage"))
+        lookup += "page " + c.args.at(0) + "@" + c.args.at(1) + "; ";
+    return lookup + outcome;
+}
+
+} // namespace
+
+TEST(Profile, TheLadderButtonLooksTheCharacterUpOnTheLadderItsFlagsChoose) {
+    struct Case {
+        uint16_t status;
+        bool placed, late;
+        std::string outcome;
+    } const cases[] = {
+        {0x0000, true, false, "Mira 0 0; Ironclad Ladder top 32 row Guardian Mira colour 0 next colour 4"},
+        {0x0004, true, false, "Mira 1 0; Standard Ladder top 32 row Slayer Mira colour 0 next colour 4"},
+        {0x0020, true, false,
+         "Mira 0 1; Ironclad Ladder (extended) top 32 row Guardian Mira colour 0 next colour 4"},
+        {0x0024, true, false,
+         "Mira 1 1; Standard Ladder (extended) top 32 row Slayer Mira colour 0 next colour 4"},
+        {0x0004, false, false, "Mira 1 0; Player 'Mira' is not on the ladder."},
+        // A late lookup reply fills its rows (its type still matches) without scrolling.
+        {0x0004, true, true,
+         "Mira 1 0; page 0@0; Standard Ladder top 0 row Slayer Mira colour 0 next colour 4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.outcome);
+        standin::ResetAll();
+        EXPECT_EQ(LookUp(c.status, c.placed, c.late), c.outcome);
+    }
+}

@@ -1,0 +1,385 @@
+// Pictures of the lobby: the renderer draws the default lobby (a channel with
+// three users, talk, a whisper and an emote) at its place and size, buttons in
+// their states, the pane's lines in their colours with the colour codes acting
+// and not printed, the figures with the selection aura, and the input the
+// window hands to the controls under the pointer.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "../host/render/Render.h"
+#include "support/LobbyTest.h"
+
+using namespace lobbytest;
+
+namespace {
+
+struct Picture {
+    SDL_Surface* s;
+    Picture() : s(SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_ARGB8888)) {
+        render::DrawScreen(s);
+    }
+    ~Picture() { SDL_FreeSurface(s); }
+    uint32_t At(int x, int y) const {
+        return ((const uint32_t*)((const uint8_t*)s->pixels + y * s->pitch))[x] & 0xffffff;
+    }
+    // Pixels of r that have exactly that colour.
+    int Count(render::Rect r, uint32_t rgb) const {
+        int n = 0;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x)
+                n += At(x, y) == rgb;
+        return n;
+    }
+    // Leftmost and rightmost column of r holding that colour (-1, -1 when none).
+    std::pair<int, int> Span(render::Rect r, uint32_t rgb) const {
+        int lo = -1, hi = -1;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x)
+                if (At(x, y) == rgb) {
+                    if (lo < 0 || x < lo) lo = x;
+                    hi = std::max(hi, x);
+                }
+        return {lo, hi};
+    }
+    int Differences(const Picture& other, render::Rect r) const {
+        int n = 0;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x)
+                n += At(x, y) != other.At(x, y);
+        return n;
+    }
+};
+
+class Render : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(render::Init(render::Options{}, &error)) << error;
+    }
+    void TearDown() override { render::Shutdown(); }
+};
+
+// The default lobby: the channel, three users, talk in both colour pairs, a
+// whisper and an emote; then `look` runs mid-visit and the player quits.
+void DefaultLobby(std::function<void()> look) {
+    Visit visit;
+    Push(7, 0, "", "Lobby");
+    Push(1, 0, "Arin*Tester", "TAHC");
+    Push(1, 0, "Mira*Kestrel", "TAHC");
+    Push(1, 0x08, "*Oskar", "TAHC");
+    Push(5, 0, "Mira*Kestrel", "Hello everyone!");
+    Push(5, 0x08, "*Oskar", "hi Mira");
+    Push(4, 0, "*Oskar", "psst, over here");
+    Push(23, 0, "Mira*Kestrel", "waves");
+    standin::Frames(1);
+    standin::Check(look);
+    EXPECT_EQ(visit.Quit(), 4u);
+}
+
+// The band of pane line i (lines are 15 pixels high from the pane's top).
+render::Rect PaneLine(int i) {
+    render::Rect pane = render::ControlRect(*ChatPane());
+    return {pane.x, pane.y + 1 + 15 * i, pane.w, 15};
+}
+
+} // namespace
+
+TEST_F(Render, PictureFileHasTheScreensSize) {
+    std::string path = ::testing::TempDir() + "render_lobby.png";
+    std::string error;
+    DefaultLobby([&] { EXPECT_TRUE(render::WritePicture(path, &error)) << error; });
+    SDL_Surface* back = IMG_Load(path.c_str());
+    ASSERT_NE(back, nullptr) << IMG_GetError();
+    EXPECT_EQ(back->w, 800);
+    EXPECT_EQ(back->h, 600);
+    SDL_FreeSurface(back);
+    std::remove(path.c_str());
+    EXPECT_FALSE(render::WritePicture("/nonexistent-dir/x.png", &error));
+    EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
+}
+
+TEST_F(Render, YNamesTheBottomEdge) {
+    DefaultLobby([] {
+        render::Rect pane = render::ControlRect(*ChatPane());
+        EXPECT_EQ(pane.y, 410 - 298);
+        EXPECT_EQ(pane.y + pane.h, 410);
+        render::Rect input = render::ControlRect(*Input());
+        EXPECT_TRUE(input.Contains(28, 449));
+        EXPECT_FALSE(input.Contains(28, 450));
+        EXPECT_TRUE(input.Contains(28, 418));
+    });
+}
+
+TEST_F(Render, EveryShownButtonStandsOutFromTheBackground) {
+    DefaultLobby([] {
+        Picture p;
+        int buttons = 0;
+        for (standin::Control* c : render::DrawOrder()) {
+            if (c->desc.kind != kButton) continue;
+            ++buttons;
+            render::Rect r = render::ControlRect(*c);
+            int same = p.Count(r, render::BackgroundColour());
+            EXPECT_LT(same, r.w * r.h / 10)
+                << "button #" << c->serial << " at " << c->desc.x << "," << c->desc.y;
+        }
+        EXPECT_GE(buttons, 11);
+    });
+}
+
+TEST_F(Render, PaneLinesAreDrawnInTheirColours) {
+    DefaultLobby([] {
+        Picture p;
+        // 0 channel joined (5), 1 Mira's talk (4 then 0), 2 Oskar's talk (3/3),
+        // 3 the whisper (2), 4 the emote (5).
+        EXPECT_GT(p.Count(PaneLine(0), render::Palette(5)), 20);
+        EXPECT_GT(p.Count(PaneLine(2), render::Palette(3)), 20);
+        EXPECT_EQ(p.Count(PaneLine(2), render::Palette(4)), 0);
+        EXPECT_GT(p.Count(PaneLine(3), render::Palette(2)), 20);
+        EXPECT_EQ(p.Count(PaneLine(3), render::Palette(5)), 0);
+        EXPECT_GT(p.Count(PaneLine(4), render::Palette(5)), 20);
+        EXPECT_EQ(p.Count(PaneLine(5), render::Palette(0)), 0); // nothing below the last line
+    });
+}
+
+TEST_F(Render, ColourCodesSwitchColourMidLineAndAreNotDrawn) {
+    DefaultLobby([] {
+        Picture p;
+        auto prefix = p.Span(PaneLine(1), render::Palette(4));
+        auto message = p.Span(PaneLine(1), render::Palette(0));
+        ASSERT_GE(prefix.first, 0);
+        ASSERT_GE(message.first, 0);
+        // "<Mira> " in blue, then the message in white; a colour code drawn as
+        // text would put white (the line's colour 0) before the blue.
+        EXPECT_LT(prefix.second, message.first);
+    });
+}
+
+TEST_F(Render, ButtonStatesLookDifferent) {
+    DefaultLobby([] {
+        standin::Control* quit = standin::FindByTextId(kQuitLabel);
+        ASSERT_NE(quit, nullptr);
+        ASSERT_TRUE(quit->enabled);
+        render::Rect r = render::ControlRect(*quit);
+        render::Rect around{r.x - 2, r.y - 2, r.w + 4, r.h + 4};
+        Picture plain;
+        struct Case {
+            const char* name;
+            std::function<void(standin::Control*, bool)> set;
+        } const cases[] = {
+            {"disabled", [](standin::Control* c, bool on) { c->enabled = !on; }},
+            {"pressed", [](standin::Control* c, bool on) { c->pressed = on; }},
+            {"lit", [](standin::Control* c, bool on) { c->buttonFrame = on ? 2 : 0; }},
+        };
+        std::vector<Picture*> states;
+        for (const Case& k : cases) {
+            k.set(quit, true);
+            states.push_back(new Picture);
+            k.set(quit, false);
+            EXPECT_GT(states.back()->Differences(plain, around), r.w * r.h / 20) << k.name;
+        }
+        for (size_t i = 0; i < states.size(); ++i)
+            for (size_t j = i + 1; j < states.size(); ++j)
+                EXPECT_GT(states[i]->Differences(*states[j], around), 20)
+                    << cases[i].name << " " << cases[j].name;
+        for (Picture* s : states)
+            delete s;
+        EXPECT_EQ(Picture().Differences(plain, around), 0); // back as it was
+    });
+}
+
+TEST_F(Render, FiguresStandInTheirCellsAndTheSelectionHasAnAura) {
+    DefaultLobby([] {
+        Picture before;
+        render::Rect cell0{40, 491, 60, 100}, cell5{340, 491, 60, 100};
+        EXPECT_LT(before.Count(cell0, render::BackgroundColour()),
+                  60 * 100 * 9 / 10);                                         // a figure stands there
+        EXPECT_EQ(before.Count(cell5, render::BackgroundColour()), 60 * 100); // an empty cell
+        standin::ClickControl(standin::FindAt(kClickArea, 40, 591));
+        Picture selected;
+        EXPECT_GT(selected.Differences(before, cell0), 100);
+        EXPECT_EQ(selected.Differences(before, {100, 491, 60, 100}), 0);
+    });
+}
+
+TEST_F(Render, PointerFindsTheControlThatTakesInput) {
+    DefaultLobby([] {
+        standin::Control* quit = standin::FindByTextId(kQuitLabel);
+        EXPECT_EQ(render::ControlAt(733, 480), quit);
+        EXPECT_EQ(render::ControlAt(40, 440), Input());
+        EXPECT_EQ(render::ControlAt(70, 550), standin::FindAt(kClickArea, 40, 591)); // the first figure cell
+        EXPECT_EQ(render::ControlAt(5, 5), nullptr);
+        // The strip's arrows stand on top of the strip.
+        EXPECT_EQ(render::ControlAt(737, 570), standin::FindAt(kButton, 725, 583));
+    });
+}
+
+TEST_F(Render, HiddenControlsAreNotDrawn) {
+    DefaultLobby([] {
+        standin::Control* quit = standin::FindByTextId(kQuitLabel);
+        render::Rect r = render::ControlRect(*quit);
+        ShowControl(quit->handle, 0);
+        Picture p;
+        EXPECT_EQ(render::ControlAt(733, 480), nullptr);
+        ShowControl(quit->handle, 1);
+        EXPECT_GT(p.Count(r, render::BackgroundColour()), r.w * r.h * 9 / 10);
+    });
+}
+
+// ---- controls made directly, as a dialog the lobby adds would make them -------------------------
+namespace {
+
+QvControl MakeControl(int kind, int x, int y, int w, int h, const ScrollPlacement* scroll = nullptr) {
+    static ControlDescriptor descs[16];
+    static int used = 0;
+    ControlDescriptor& d = descs[used++ % 16];
+    d = ControlDescriptor{};
+    d.kind = kind;
+    d.x = x;
+    d.y = y;
+    d.width = w;
+    d.height = h;
+    d.extra.scroll = scroll;
+    return CreateControl(&d);
+}
+
+std::vector<uint16_t> Wide(const std::u16string& s) {
+    std::vector<uint16_t> out(s.begin(), s.end());
+    out.push_back(0);
+    return out;
+}
+
+void AddLine(QvControl list, const std::u16string& text, int colour) {
+    std::vector<uint16_t> w = Wide(text);
+    TextListAddLine(list, reinterpret_cast<const Unicode*>(w.data()), colour, 0, 1);
+}
+
+constexpr uint32_t kSelectedRow = 0x46508c, kSelection = 0x3c5aa0;
+
+} // namespace
+
+TEST_F(Render, ListRowsShowTheSelectionFromTheScrollPosition) {
+    standin::ResetAll();
+    QvControl list = MakeControl(kTextList, 100, 300, 200, 150); // rows 150..299
+    ListSetRowCount(list, 10);                                   // 15 pixels a row
+    for (const char* name : {"alpha", "beta", "gamma", "delta", "epsilon"})
+        ListAddRow(list, name);
+    ListSetSelection(list, 2);
+    Picture p;
+    EXPECT_GT(p.Count({100, 150 + 2 * 15, 200, 15}, kSelectedRow), 1000);
+    EXPECT_EQ(p.Count({100, 150 + 1 * 15, 200, 15}, kSelectedRow), 0);
+    ListScrollTo(list, 1);
+    Picture scrolled;
+    EXPECT_GT(scrolled.Count({100, 150 + 1 * 15, 200, 15}, kSelectedRow), 1000);
+    EXPECT_EQ(scrolled.Count({100, 150 + 2 * 15, 200, 15}, kSelectedRow), 0);
+    EXPECT_EQ(render::ListRowAt(*standin::Find(list), 150 + 15 + 3), 2);
+    EXPECT_EQ(render::ListRowAt(*standin::Find(list), 150 + 5 * 15), -1); // below the last row
+    EXPECT_EQ(render::ListRowAt(*standin::Find(list), 140), -1);          // above the list
+}
+
+TEST_F(Render, CellsStandInTheirColumns) {
+    standin::ResetAll();
+    QvControl list = MakeControl(kTextList, 100, 300, 200, 150);
+    ListSetColumns(list, 2);
+    ListSetCellText(list, "left", 0, 0);
+    ListSetCellText(list, "right", 0, 1);
+    Picture p;
+    // Text in both halves of the first row.
+    EXPECT_GT(p.Count({100, 150, 100, 15}, render::Palette(0)), 5);
+    EXPECT_GT(p.Count({200, 150, 100, 15}, render::Palette(0)), 5);
+}
+
+TEST_F(Render, EditBoxShowsCaretOnlyWithFocusAndTheSelection) {
+    standin::ResetAll();
+    QvControl edit = MakeControl(kEditBox, 100, 200, 200, 24); // rows 176..199
+    EditSetText(edit, "hello");
+    render::Rect r{100, 176, 200, 24};
+    Picture unfocused;
+    SetFocus(edit);
+    Picture focused;
+    EXPECT_GT(focused.Differences(unfocused, r), 10); // frame colour and caret
+    EXPECT_EQ(unfocused.Count(r, kSelection), 0);
+    EditSelectAll(edit);
+    Picture selected;
+    EXPECT_GT(selected.Count(r, kSelection), 50);
+}
+
+TEST_F(Render, MarkersWithAnUnknownCharacterOrAtTheEnd) {
+    standin::ResetAll();
+    std::u16string marker = standin::StringText(3994);
+    ASSERT_FALSE(marker.empty());
+    QvControl list = MakeControl(kTextList, 100, 300, 300, 150);
+    AddLine(list, u"abc" + marker + u"xdef", 2); // unknown colour: the line keeps colour 2
+    AddLine(list, u"abc", 1);                    // reference width
+    AddLine(list, u"abc" + marker, 1);           // a final marker is text
+    Picture p;
+    EXPECT_GT(p.Count({100, 151, 300, 15}, render::Palette(2)), 20);
+    EXPECT_EQ(p.Count({100, 151, 300, 15}, render::Palette(0)), 0);
+    auto plain = p.Span({100, 166, 300, 15}, render::Palette(1));
+    auto tail = p.Span({100, 181, 300, 15}, render::Palette(1));
+    EXPECT_GT(tail.second, plain.second + 4);
+}
+
+TEST_F(Render, TextBoxesWithoutScrollBarWrapLongLines) {
+    standin::ResetAll();
+    ScrollPlacement bar{305, 300, 150};
+    QvControl box = MakeControl(kTextList, 100, 300, 200, 150);
+    QvControl pane = MakeControl(kTextList, 400, 300, 200, 150, &bar);
+    std::u16string longLine = u"one two three four five six seven eight nine ten eleven twelve thirteen";
+    AddLine(box, longLine, 0);
+    AddLine(pane, longLine, 0);
+    Picture p;
+    EXPECT_GT(p.Count({100, 166, 200, 15}, render::Palette(0)), 10); // second screen line
+    EXPECT_EQ(p.Count({400, 166, 200, 15}, render::Palette(0)), 0);  // one line, cut at the edge
+    EXPECT_NE(p.At(310, 200), render::BackgroundColour());           // the pane's scroll bar
+}
+
+TEST_F(Render, OverlayOutlinesClickableAreasOnlyWhenAsked) {
+    standin::ResetAll();
+    QvControl area = MakeControl(kClickArea, 100, 300, 200, 100);
+    (void)area;
+    Picture plain;
+    EXPECT_EQ(plain.Count({100, 200, 200, 100}, render::BackgroundColour()), 200 * 100);
+    render::Options o;
+    o.debugOverlay = true;
+    std::string error;
+    ASSERT_TRUE(render::Init(o, &error)) << error;
+    Picture overlay;
+    EXPECT_GT(overlay.Count({100, 200, 200, 1}, 0xff3cff), 50); // the dashed top edge
+}
+
+TEST_F(Render, ArtFolderPicturesReplaceTheFrames) {
+    standin::ResetAll();
+    std::string dir = ::testing::TempDir();
+    SDL_Surface* art = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_FillRect(art, nullptr, SDL_MapRGB(art->format, 0x12, 0x9a, 0x34));
+    ASSERT_EQ(IMG_SavePNG(art, (dir + "/panelart.png").c_str()), 0);
+    SDL_FreeSurface(art);
+    static QvImage image = LoadImage("DATA\\GLOBAL\\UI\\BIGMENU\\panelart", 0);
+    static QvImage missing = LoadImage("DATA\\GLOBAL\\UI\\BIGMENU\\notthere", 0);
+    ControlDescriptor d{};
+    d.kind = kImageControl;
+    d.x = 100;
+    d.y = 300;
+    d.width = 100;
+    d.height = 100;
+    d.image = &image;
+    CreateControl(&d);
+    d.x = 300;
+    d.image = &missing;
+    CreateControl(&d);
+    Picture framed;
+    EXPECT_EQ(framed.Count({100, 200, 100, 100}, 0x129a34), 0);
+    render::Options o;
+    o.artDir = dir;
+    std::string error;
+    ASSERT_TRUE(render::Init(o, &error)) << error;
+    Picture drawn;
+    EXPECT_EQ(drawn.Count({100, 200, 100, 100}, 0x129a34), 100 * 100);
+    EXPECT_EQ(drawn.Differences(framed, {300, 200, 100, 100}), 0); // no art: still the labelled frame
+    std::remove((dir + "/panelart.png").c_str());
+}
