@@ -57,6 +57,15 @@ case "${1:-}" in
   ;;
 *)
   ready || make_prefix
-  exec wine "$@"
+  # A program's own faults end it with a Windows exception code. Wine itself
+  # (its Unix side) very rarely dies of SIGSEGV as a test program exits; that
+  # one run is repeated, and said so.
+  rc=0
+  wine "$@" || rc=$?
+  if [ "$rc" -eq 139 ]; then
+    echo "wine-run.sh: Wine itself died of SIGSEGV; running $1 once more" >&2
+    exec wine "$@"
+  fi
+  exit "$rc"
   ;;
 esac
