@@ -12,6 +12,12 @@
 
 namespace lobbytest {
 
+std::string UsLongDate(const char* weekday, const char* month, int day, int year) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %s %d, %d", weekday, month, day, year);
+    return text;
+}
+
 #if defined(_WIN32)
 
 testing::AssertionResult InTimeZone(const char* tz) {
@@ -30,12 +36,6 @@ testing::AssertionResult InUserLocale(unsigned lcid) {
 
 testing::AssertionResult InDefaultLocale() {
     return InUserLocale(0x0409);
-}
-
-std::string UsLongDate(const char* weekday, const char* month, int day, int year) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %s %d, %d", weekday, month, day, year);
-    return text;
 }
 
 std::string MakeTempDirectory(const char* prefix) {
@@ -76,12 +76,6 @@ testing::AssertionResult InTimeZone(const char* tz) {
 testing::AssertionResult InDefaultLocale() {
     if (setenv("LC_ALL", "C", 1) != 0) return testing::AssertionFailure() << "cannot set LC_ALL=C";
     return testing::AssertionSuccess();
-}
-
-std::string UsLongDate(const char* weekday, const char* month, int day, int year) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %s %02d, %d", weekday, month, day, year);
-    return text;
 }
 
 std::string MakeTempDirectory(const char* prefix) {

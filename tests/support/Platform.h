@@ -28,9 +28,8 @@ testing::AssertionResult InTimeZone(const char* tz);
 // every test in unless tests/wine/test-properties.cmake says otherwise.
 testing::AssertionResult InDefaultLocale();
 
-// A long date of the default locale as the OS layer writes it: the POSIX layer
-// gives the day two digits ("Friday, January 01, 1971"), the Windows locale
-// only the digits it needs ("Friday, January 1, 1971").
+// A long date of the default locale as the OS layer writes it on both systems:
+// the day with only the digits it needs ("Friday, January 1, 1971").
 std::string UsLongDate(const char* weekday, const char* month, int day, int year);
 
 // Makes a new empty directory in the system's temporary directory, its name
