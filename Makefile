@@ -1,5 +1,6 @@
 # `make run` (a lobby visit of the host program with the default scenario),
-# `make test` (both builds, every test, a visit under Wine), `make pictures`
+# `make test` (every build, every test and scenario, the Windows ones under
+# Wine, and a printed visit under Wine), `make pictures`
 # (pictures of every scenario in build/pictures, and docs/lobby.png) and
 # `make window` (the lobby in a window, with a crowd of simulated users).
 # All install what they need with apt on a fresh Debian 12 machine.
@@ -9,14 +10,16 @@ JOBS ?= 2
 LINUX := build/linux-i686
 ASAN := build/linux-i686-asan
 WIN := build/windows-i686
+# One Wine prefix for every Windows program of a run (tests/wine/wine-run.sh).
+WINE_PREFIX := $(CURDIR)/$(WIN)/wineprefix
+WINE_RUN := sh $(CURDIR)/tests/wine/wine-run.sh $(WINE_PREFIX)
 SCENARIO ?= host/scenarios/default.scn
 VERSION := $(shell cat VERSION)
 DIST := build/dist/QvMulti-$(VERSION)
-WINE := WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/wineprefix timeout 600 wine
 CROWD ?= 40
 PICTURES := build/pictures
 
-.PHONY: run test bench bench-count pictures window setup build-linux build-asan build-windows wine-visit wine-minimal-host dist format tsan
+.PHONY: run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -24,10 +27,7 @@ run: setup build-linux
 test: setup build-linux build-asan build-windows tsan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports|Import|Include|MinimalHost)'
-	sh tests/check_exports.sh windows $(WIN)/QvMulti.dll
-	sh tests/check_imports.sh windows $(WIN)/QvMulti.dll
-	$(MAKE) wine-visit
-	$(MAKE) wine-minimal-host
+	$(MAKE) wine-test
 
 # One or more pictures per scenario: <scenario>-end.png after its last step,
 # <scenario>-<line>.png at its show lines and NAME.png at its picture lines.
@@ -64,14 +64,20 @@ build-asan:
 
 build-windows:
 	cmake --preset windows-i686 >/dev/null
-	cmake --build $(WIN) -j$(JOBS) --target qvhost QvMulti QvStandIn minimal_host
+	cmake --build $(WIN) -j$(JOBS)
+
+# The Windows tests and scenarios under Wine, each test in its own process, then
+# one printed visit; the prefix's server runs from the first to the last.
+wine-test: build-windows
+	$(WINE_RUN) --start
+	cd $(WIN) && ctest --output-on-failure --timeout 300 -j$(JOBS) && \
+	  timeout 600 $(WINE_RUN) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO); \
+	  rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 wine-visit: build-windows
-	cd $(WIN) && $(WINE) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO)
-
-# The C host of examples/ runs one visit of the Windows module.
-wine-minimal-host: build-windows
-	cd $(WIN) && $(WINE) minimal_host.exe QvMulti.dll
+	$(WINE_RUN) --start
+	cd $(WIN) && timeout 600 $(WINE_RUN) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO); \
+	  rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 # The package for hosts: both builds of the module, the header, the six host
 # library interfaces, the guide and the C example, named with the version in VERSION.

@@ -300,7 +300,7 @@ TEST(ChannelUsersDeathTest, SecondFigureFailureIsFatal) {
             Push(1, 0, "Nim*Acct", "TAHC");
             visit.Quit();
         },
-        testing::ExitedWithCode(255), "fatal error");
+        testing::ExitedWithCode(kFatalExitCode), "fatal error");
 }
 
 // Class bytes outside 1..7 are taken as they come: value 9 and the other

@@ -17,7 +17,7 @@ TEST(Entry, QueryInterfaceHandsOutOneStaticTable) {
 TEST(EntryDeathTest, NullChatServiceIsFatal3282) {
     Visit visit;
     visit.record.chatService = nullptr;
-    EXPECT_EXIT(visit.Run(), testing::ExitedWithCode(255), "3282");
+    EXPECT_EXIT(visit.Run(), testing::ExitedWithCode(kFatalExitCode), "3282");
 }
 
 TEST(Entry, StringTableFailureCreatesNothingAndKeepsResult) {
@@ -204,7 +204,7 @@ TEST(PopupsDeathTest, The33rdTransientControlIsFatal5081) {
         for (int i = 0; i < 33; ++i)
             AddTransient(CreateControl(&kSmallPopupTextDesc));
     });
-    EXPECT_EXIT(visit.Run(), testing::ExitedWithCode(255), "5081");
+    EXPECT_EXIT(visit.Run(), testing::ExitedWithCode(kFatalExitCode), "5081");
 }
 
 // ---- the layout at teardown ------------------------------------------------------------

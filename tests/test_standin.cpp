@@ -18,6 +18,7 @@
 #include "../Src/platform/Pellick.h"
 #include "../Src/platform/QvLang.h"
 #include "../host/standin/StandIn.h"
+#include "support/Platform.h"
 
 using namespace standin;
 
@@ -277,7 +278,7 @@ TEST_F(StandIn, LiveBlocksCountAllocations) {
 }
 
 TEST(PellickDeathTest, FatalReportAndDoubleFreeEndWithExitCodeMinusOne) {
-    EXPECT_EXIT(FatalErrorReport(3282, "Entry.cpp", 42), testing::ExitedWithCode(255),
+    EXPECT_EXIT(FatalErrorReport(3282, "Entry.cpp", 42), testing::ExitedWithCode(lobbytest::kFatalExitCode),
                 "fatal error 3282 \\(Entry.cpp:42\\)");
     EXPECT_EXIT(
         {
@@ -285,7 +286,7 @@ TEST(PellickDeathTest, FatalReportAndDoubleFreeEndWithExitCodeMinusOne) {
             Free(block, "unit", 2);
             Free(block, "unit", 3);
         },
-        testing::ExitedWithCode(255), "fatal error 9002 \\(unit:3\\)");
+        testing::ExitedWithCode(lobbytest::kFatalExitCode), "fatal error 9002 \\(unit:3\\)");
 }
 
 TEST_F(StandIn, RegistryNumbersPersistInTheFile) {

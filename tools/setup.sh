@@ -7,6 +7,8 @@ command -v g++ >/dev/null || need="$need g++"
 [ -d /usr/lib/gcc/x86_64-linux-gnu/12/32 ] || need="$need g++-multilib"
 command -v i686-w64-mingw32-g++-posix >/dev/null || need="$need g++-mingw-w64-i686"
 dpkg -s libgtest-dev:i386 >/dev/null 2>&1 || need="$need libgtest-dev:i386"
+# The GoogleTest sources, built with the mingw compilers for the Windows tests.
+[ -f /usr/src/googletest/CMakeLists.txt ] || need="$need googletest"
 dpkg -s libbenchmark-dev:i386 >/dev/null 2>&1 || need="$need libbenchmark-dev:i386"
 command -v wine >/dev/null || need="$need wine"
 dpkg -s wine32:i386 >/dev/null 2>&1 || need="$need wine32:i386"

@@ -183,16 +183,17 @@ uint64_t OsUnixToLocalFileTime(uint32_t unixSeconds) {
 }
 
 // The long date pattern by the order the user's short date puts its fields in:
-// month first (the C locale's too), day first, or year first.
+// month first (the C locale's too), day first, or year first. The day takes
+// only the digits it needs, as in the Windows long date ("January 1").
 static const char* LongDatePattern(locale_t where) {
     const char* shortDate = nl_langinfo_l(D_FMT, where);
     const char* day = shortDate ? strstr(shortDate, "%d") : nullptr;
     if (!day && shortDate) day = strstr(shortDate, "%e");
     const char* month = shortDate ? strstr(shortDate, "%m") : nullptr;
     const char* year = shortDate ? strpbrk(shortDate, "yY") : nullptr;
-    if (year && (!day || year < day) && (!month || year < month)) return "%Y %B %d, %A";
-    if (day && month && day < month) return "%A %d %B %Y";
-    return "%A, %B %d, %Y";
+    if (year && (!day || year < day) && (!month || year < month)) return "%Y %B %-d, %A";
+    if (day && month && day < month) return "%A %-d %B %Y";
+    return "%A, %B %-d, %Y";
 }
 
 // Text in the locale's character set to UTF-8 (in place when it is UTF-8 already).

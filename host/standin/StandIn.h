@@ -31,6 +31,11 @@ constexpr uint32_t kClockStart = 1000000;
 uint32_t Now();
 void SetNow(uint32_t ms);
 void AdvanceTime(uint32_t ms);
+#if defined(_WIN32)
+// Points the given loaded image's import of kernel32's GetTickCount (the
+// module's tick count) at Now(); returns how many import entries it changed.
+int RedirectTickCount(void* image);
+#endif
 
 // ---- 2. screen model -------------------------------------------------------
 // A text box's lines and rows are one sequence on the real screen: `order`

@@ -8,6 +8,7 @@
 
 #include "../../Src/core/LaunchRecord.h"
 #include "../../host/standin/StandIn.h"
+#include "Platform.h"
 
 namespace lobbytest {
 
