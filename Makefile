@@ -11,8 +11,10 @@ WIN := build/windows-i686
 SCENARIO ?= host/scenarios/default.scn
 CROWD ?= 40
 PICTURES := build/pictures
+FUZZ := build/linux-i686-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: run test bench bench-count pictures window setup build-linux build-asan build-windows wine-visit format tsan
+.PHONY: fuzz build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-visit format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -22,6 +24,8 @@ test: setup build-linux build-asan build-windows tsan
 	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports)'
 	sh tests/check_exports.sh windows $(WIN)/QvMulti.dll
 	$(MAKE) wine-visit
+	$(MAKE) build-fuzz
+	cd $(FUZZ) && ctest --output-on-failure -j$(JOBS) -R '^fuzz\.'
 
 # One or more pictures per scenario: <scenario>-end.png after its last step,
 # <scenario>-<line>.png at its show lines and NAME.png at its picture lines.
@@ -44,6 +48,17 @@ bench: bench-count
 # Instructions per chat event at 10, 1000 and 10000 users, under callgrind.
 bench-count: setup build-linux
 	$(LINUX)/bench_count
+
+# Every fuzz target for FUZZ_SECONDS (one after another, at low priority):
+# executions, coverage and crashes per target; a crash input is kept in
+# $(FUZZ)/fuzz-work/<target>/crashes and fails the run.
+fuzz: setup build-fuzz
+	@status=0; for p in $(FUZZ)/fuzz_*; do t=$${p##*/fuzz_}; [ "$$t" = seeds ] && continue; \
+	  nice sh tests/fuzz/run_fuzz.sh $$p $$t tests/fuzz $(FUZZ_SECONDS) $(FUZZ)/fuzz-work || status=1; done; exit $$status
+
+build-fuzz:
+	cmake --preset linux-i686-fuzz >/dev/null
+	cmake --build $(FUZZ) -j$(JOBS)
 
 setup:
 	@sh tools/setup.sh
