@@ -68,13 +68,20 @@ struct Reader {
     }
 };
 
+// The remembered create-game settings are written at every create: a file of
+// this process in memory when the machine has such a folder.
+std::string RegistryPath() {
+    const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return std::string(dir) + "/qvfuzz_registry_" + std::to_string(getpid()) + ".txt";
+}
+
 // ---- the visit -----------------------------------------------------------------------
 struct Visit {
     LaunchRecord record;
     explicit Visit(const char* channel = "Lobby", const char* realm = "") {
         standin::ResetAll();
         standin::AdvanceTime(3600000);
-        static const std::string registry = "/tmp/qvfuzz_registry_" + std::to_string(getpid()) + ".txt";
+        static const std::string registry = RegistryPath();
         standin::SetRegistryPath(registry);
         standin::FillLaunchRecord(&record);
         memset(record.channelName, 0, sizeof record.channelName);

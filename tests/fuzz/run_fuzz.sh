@@ -9,7 +9,7 @@ program=$1 target=$2 dir=$3 seconds=$4 work=$5
 out=$work/$target
 rm -rf "$out" && mkdir -p "$out/corpus" "$out/crashes"
 cp "$dir/corpus/$target"/* "$out/corpus/" 2>/dev/null
-export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
+export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1:malloc_context_size=4
 regressions=$(ls "$dir/regressions/$target"/* 2>/dev/null)
 if [ -n "$regressions" ]; then
   "$program" $regressions >"$out/replay.log" 2>&1 || { cat "$out/replay.log"; echo "$target: a committed crash input fails"; exit 1; }
