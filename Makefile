@@ -1,7 +1,8 @@
 # `make run` (a lobby visit of the host program with the default scenario),
 # `make test` (both builds, every test, a visit under Wine), `make pictures`
-# (pictures of every scenario in build/pictures, and docs/lobby.png) and
-# `make window` (the lobby in a window, with a crowd of simulated users).
+# (pictures of every scenario in build/pictures, and docs/lobby.png),
+# `make window` (the lobby in a window, with a crowd of simulated users) and
+# `make fuzz` (every fuzz target for FUZZ_SECONDS).
 # All install what they need with apt on a fresh Debian 12 machine.
 
 JOBS ?= 2
