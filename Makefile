@@ -3,6 +3,7 @@
 # Wine, and a printed visit under Wine), `make pictures`
 # (pictures of every scenario in build/pictures, and docs/lobby.png) and
 # `make window` (the lobby in a window, with a crowd of simulated users).
+# `make fuzz` runs every fuzz target for FUZZ_SECONDS.
 # All install what they need with apt on a fresh Debian 12 machine.
 # `make dist` packs the module for hosts: build/dist/QvMulti-<VERSION>.zip.
 
@@ -18,8 +19,10 @@ VERSION := $(shell cat VERSION)
 DIST := build/dist/QvMulti-$(VERSION)
 CROWD ?= 40
 PICTURES := build/pictures
+FUZZ := build/linux-i686-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist format tsan
+.PHONY: fuzz build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -28,6 +31,8 @@ test: setup build-linux build-asan build-windows tsan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports|Import|Include|MinimalHost)'
 	$(MAKE) wine-test
+	$(MAKE) build-fuzz
+	cd $(FUZZ) && ctest --output-on-failure -j$(JOBS) -R '^fuzz\.'
 
 # One or more pictures per scenario: <scenario>-end.png after its last step,
 # <scenario>-<line>.png at its show lines and NAME.png at its picture lines.
@@ -50,6 +55,17 @@ bench: bench-count
 # Instructions per chat event at 10, 1000 and 10000 users, under callgrind.
 bench-count: setup build-linux
 	$(LINUX)/bench_count
+
+# Every fuzz target for FUZZ_SECONDS (one after another, at low priority):
+# executions, coverage and crashes per target; a crash input is kept in
+# $(FUZZ)/fuzz-work/<target>/crashes and fails the run.
+fuzz: setup build-fuzz
+	@status=0; for p in $(FUZZ)/fuzz_*; do t=$${p##*/fuzz_}; [ "$$t" = seeds ] && continue; \
+	  nice sh tests/fuzz/run_fuzz.sh $$p $$t tests/fuzz $(FUZZ_SECONDS) $(FUZZ)/fuzz-work || status=1; done; exit $$status
+
+build-fuzz:
+	cmake --preset linux-i686-fuzz >/dev/null
+	cmake --build $(FUZZ) -j$(JOBS)
 
 setup:
 	@sh tools/setup.sh

@@ -457,7 +457,8 @@ static int JoinServiceGame(const char* name, const char* password) {
     ServiceCategory(&value, &mask);
     const void* block = GameListQuery(chatService, name, password, value, mask);
     ServiceGame game;
-    const uint8_t* cursor = static_cast<const uint8_t*>(block) + sizeof(uint32_t);
+    // The service may answer with no block at all: the cursor is placed only on one.
+    const uint8_t* cursor = block ? static_cast<const uint8_t*>(block) + sizeof(uint32_t) : nullptr;
     if (!block || BlockCount(block) == 0 || !TakeServiceGame(&cursor, &game) ||
         !PassesDigitRule(game.statText)) {
         ShowMessage(GetString(5137), nullptr);
