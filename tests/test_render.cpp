@@ -5,6 +5,8 @@
 // window hands to the controls under the pointer.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <SDL.h>
 #include <SDL_image.h>
 
@@ -90,7 +92,7 @@ render::Rect PaneLine(int i) {
 } // namespace
 
 TEST_F(Render, PictureFileHasTheScreensSize) {
-    std::string path = ::testing::TempDir() + "render_lobby.png";
+    std::string path = ::testing::TempDir() + "render_lobby_" + std::to_string(getpid()) + ".png";
     std::string error;
     DefaultLobby([&] { EXPECT_TRUE(render::WritePicture(path, &error)) << error; });
     SDL_Surface* back = IMG_Load(path.c_str());

@@ -4,6 +4,8 @@
 // module to check what the call, order, record and caret lines see.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -202,7 +204,8 @@ struct Outcome {
 
 // Runs the scenario text in this process against the module's own table.
 Outcome RunText(const std::string& text) {
-    std::string path = testing::TempDir() + "scenario_lines_test.scn";
+    // One file per test process: ctest runs the tests of this program side by side.
+    std::string path = testing::TempDir() + "scenario_lines_test_" + std::to_string(getpid()) + ".scn";
     {
         std::ofstream out(path);
         out << text;

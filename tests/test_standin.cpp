@@ -6,6 +6,8 @@
 // the registry file.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -290,7 +292,7 @@ TEST(PellickDeathTest, FatalReportAndDoubleFreeEndWithExitCodeMinusOne) {
 }
 
 TEST_F(StandIn, RegistryNumbersPersistInTheFile) {
-    std::string dir = testing::TempDir() + "standin_registry_test";
+    std::string dir = testing::TempDir() + "standin_registry_test_" + std::to_string(getpid());
     std::filesystem::remove_all(dir);
     SetRegistryPath(dir + "/registry.txt");
     uint32_t value = 99;
