@@ -358,7 +358,9 @@ static Run ControlAt(LineReader& reader) {
                               state);
 }
 
-static Run Calls(LineReader& reader, const Library& library, CallCheck check) {
+// "expect <library>call", "expect no<library>call" and "expect <library>calls": one
+// parse for all of them, the row names the library and the check.
+template <const Library& library, CallCheck check> static Run CallsOf(LineReader& reader) {
     long long count = check == kCount ? reader.Number("call count") : 0;
     std::string name = reader.Word("call name");
     std::vector<Token> args;
@@ -366,66 +368,6 @@ static Run Calls(LineReader& reader, const Library& library, CallCheck check) {
     while (reader.NextIf(&t))
         args.push_back(t);
     return CallExpectation(library, name, args, check, count);
-}
-
-static Run ChatCall(LineReader& reader) {
-    return Calls(reader, kChat, kCalled);
-}
-
-static Run NoChatCall(LineReader& reader) {
-    return Calls(reader, kChat, kNotCalled);
-}
-
-static Run ChatCallCount(LineReader& reader) {
-    return Calls(reader, kChat, kCount);
-}
-
-static Run RealmCall(LineReader& reader) {
-    return Calls(reader, kRealm, kCalled);
-}
-
-static Run NoRealmCall(LineReader& reader) {
-    return Calls(reader, kRealm, kNotCalled);
-}
-
-static Run RealmCallCount(LineReader& reader) {
-    return Calls(reader, kRealm, kCount);
-}
-
-static Run ToolkitCall(LineReader& reader) {
-    return Calls(reader, kToolkit, kCalled);
-}
-
-static Run NoToolkitCall(LineReader& reader) {
-    return Calls(reader, kToolkit, kNotCalled);
-}
-
-static Run ToolkitCallCount(LineReader& reader) {
-    return Calls(reader, kToolkit, kCount);
-}
-
-static Run SoundCall(LineReader& reader) {
-    return Calls(reader, kSound, kCalled);
-}
-
-static Run NoSoundCall(LineReader& reader) {
-    return Calls(reader, kSound, kNotCalled);
-}
-
-static Run SoundCallCount(LineReader& reader) {
-    return Calls(reader, kSound, kCount);
-}
-
-static Run MachineCall(LineReader& reader) {
-    return Calls(reader, kMachine, kCalled);
-}
-
-static Run NoMachineCall(LineReader& reader) {
-    return Calls(reader, kMachine, kNotCalled);
-}
-
-static Run MachineCallCount(LineReader& reader) {
-    return Calls(reader, kMachine, kCount);
 }
 
 static Run Order(LineReader& reader) {
@@ -579,21 +521,21 @@ extern const std::vector<LineKind> kExpectLines = {
     {"expect list",           "<x> <y> <rows> <top>",          kCheck,      ListShape},
     {"expect control",        "<stringId> <state>",            kCheck,      ControlById},
     {"expect controlat",      "<kind> <x> <y> <state>",        kCheck,      ControlAt},
-    {"expect chatcall",       "<Name> [args...]",              kCheck,      ChatCall},
-    {"expect nochatcall",     "<Name> [args...]",              kCheck,      NoChatCall},
-    {"expect chatcalls",      "<n> <Name> [args...]",          kCheck,      ChatCallCount},
-    {"expect realmcall",      "<Name> [args...]",              kCheck,      RealmCall},
-    {"expect norealmcall",    "<Name> [args...]",              kCheck,      NoRealmCall},
-    {"expect realmcalls",     "<n> <Name> [args...]",          kCheck,      RealmCallCount},
-    {"expect machinecall",    "<Name> [args...]",              kCheck,      MachineCall},
-    {"expect nomachinecall",  "<Name> [args...]",              kCheck,      NoMachineCall},
-    {"expect machinecalls",   "<n> <Name> [args...]",          kCheck,      MachineCallCount},
-    {"expect toolkitcall",    "<Name> [args...]",              kCheck,      ToolkitCall},
-    {"expect notoolkitcall",  "<Name> [args...]",              kCheck,      NoToolkitCall},
-    {"expect toolkitcalls",   "<n> <Name> [args...]",          kCheck,      ToolkitCallCount},
-    {"expect soundcall",      "<Name> [args...]",              kCheck,      SoundCall},
-    {"expect nosoundcall",    "<Name> [args...]",              kCheck,      NoSoundCall},
-    {"expect soundcalls",     "<n> <Name> [args...]",          kCheck,      SoundCallCount},
+    {"expect chatcall",       "<Name> [args...]",              kCheck,      CallsOf<kChat, kCalled>},
+    {"expect nochatcall",     "<Name> [args...]",              kCheck,      CallsOf<kChat, kNotCalled>},
+    {"expect chatcalls",      "<n> <Name> [args...]",          kCheck,      CallsOf<kChat, kCount>},
+    {"expect realmcall",      "<Name> [args...]",              kCheck,      CallsOf<kRealm, kCalled>},
+    {"expect norealmcall",    "<Name> [args...]",              kCheck,      CallsOf<kRealm, kNotCalled>},
+    {"expect realmcalls",     "<n> <Name> [args...]",          kCheck,      CallsOf<kRealm, kCount>},
+    {"expect machinecall",    "<Name> [args...]",              kCheck,      CallsOf<kMachine, kCalled>},
+    {"expect nomachinecall",  "<Name> [args...]",              kCheck,      CallsOf<kMachine, kNotCalled>},
+    {"expect machinecalls",   "<n> <Name> [args...]",          kCheck,      CallsOf<kMachine, kCount>},
+    {"expect toolkitcall",    "<Name> [args...]",              kCheck,      CallsOf<kToolkit, kCalled>},
+    {"expect notoolkitcall",  "<Name> [args...]",              kCheck,      CallsOf<kToolkit, kNotCalled>},
+    {"expect toolkitcalls",   "<n> <Name> [args...]",          kCheck,      CallsOf<kToolkit, kCount>},
+    {"expect soundcall",      "<Name> [args...]",              kCheck,      CallsOf<kSound, kCalled>},
+    {"expect nosoundcall",    "<Name> [args...]",              kCheck,      CallsOf<kSound, kNotCalled>},
+    {"expect soundcalls",     "<n> <Name> [args...]",          kCheck,      CallsOf<kSound, kCount>},
     {"expect order",          "<call> <call> [call...]",       kCheck,      Order},
     {"expect input",          "<text...>",                     kCheck,      Input},
     {"expect log",            "<text...>",                     kCheck,      Log},

@@ -25,7 +25,8 @@ static Run Click(LineReader& reader) {
     };
 }
 
-static Run ClickByPlace(LineReader& reader, void (*click)(standin::Control*)) {
+// clickat, rightclickat and doubleclickat: the row names the click.
+template <void (*click)(standin::Control*)> static Run ClickByPlace(LineReader& reader) {
     int kind = (int)reader.Number("control kind");
     int x = (int)reader.Number("x");
     int y = (int)reader.Number("y");
@@ -36,18 +37,6 @@ static Run ClickByPlace(LineReader& reader, void (*click)(standin::Control*)) {
         click(c);
         return "";
     };
-}
-
-static Run ClickAt(LineReader& reader) {
-    return ClickByPlace(reader, standin::ClickControl);
-}
-
-static Run RightClickAt(LineReader& reader) {
-    return ClickByPlace(reader, standin::RightClickControl);
-}
-
-static Run DoubleClickAt(LineReader& reader) {
-    return ClickByPlace(reader, standin::DoubleClickControl);
 }
 
 static Run ClickRow(LineReader& reader) {
@@ -87,7 +76,8 @@ static Run Type(LineReader& reader) {
     };
 }
 
-static Run Key(LineReader& reader, void (*press)()) {
+// enter, escape, tab and ctrln: the row names the key.
+template <void (*press)()> static Run Key(LineReader& reader) {
     reader.End();
     return Do(press);
 }
@@ -99,22 +89,6 @@ static Run CaretStep(void (*press)()) {
         press();
         return "";
     };
-}
-
-static Run Enter(LineReader& reader) {
-    return Key(reader, standin::PressEnter);
-}
-
-static Run Escape(LineReader& reader) {
-    return Key(reader, standin::PressEscape);
-}
-
-static Run TabKey(LineReader& reader) {
-    return Key(reader, standin::PressTab);
-}
-
-static Run CtrlN(LineReader& reader) {
-    return Key(reader, standin::PressCtrlN);
 }
 
 // Caret keys: key left, right, home or end.
@@ -294,17 +268,17 @@ static Run Scroll(LineReader& reader) {
 // clang-format off
 extern const std::vector<LineKind> kStepLines = {
     {"click",           "<stringId>",                         kStep, Click},
-    {"clickat",         "<kind> <x> <y>",                     kStep, ClickAt},
-    {"rightclickat",    "<kind> <x> <y>",                     kStep, RightClickAt},
-    {"doubleclickat",   "<kind> <x> <y>",                     kStep, DoubleClickAt},
+    {"clickat",         "<kind> <x> <y>",                     kStep, ClickByPlace<standin::ClickControl>},
+    {"rightclickat",    "<kind> <x> <y>",                     kStep, ClickByPlace<standin::RightClickControl>},
+    {"doubleclickat",   "<kind> <x> <y>",                     kStep, ClickByPlace<standin::DoubleClickControl>},
     {"clickrow",        "<kind> <x> <y> <row>",               kStep, ClickRow},
     {"tick",            "<x> <y>",                            kStep, Tick},
     {"scroll",          "<x> <y> <row>",                      kStep, Scroll},
     {"type",            "<text...>",                          kStep, Type},
-    {"enter",           "",                                   kStep, Enter},
-    {"escape",          "",                                   kStep, Escape},
-    {"tab",             "",                                   kStep, TabKey},
-    {"ctrln",           "",                                   kStep, CtrlN},
+    {"enter",           "",                                   kStep, Key<standin::PressEnter>},
+    {"escape",          "",                                   kStep, Key<standin::PressEscape>},
+    {"tab",             "",                                   kStep, Key<standin::PressTab>},
+    {"ctrln",           "",                                   kStep, Key<standin::PressCtrlN>},
     {"key",             "left|right|home|end",                kStep, CaretKey},
     {"select",          "<from> <to>",                        kStep, Select},
     {"wait",            "<ms>",                               kStep, Wait},

@@ -95,8 +95,7 @@ inline ChatState& S() {
 }
 
 void Record(const char* name, std::vector<std::string> args = {}) {
-    S().calls.push_back({name, std::move(args)});
-    standin::internal::LogCall("chat", S().calls);
+    standin::internal::RecordCall("chat", S().calls, name, std::move(args));
 }
 
 std::string Num(int64_t n) {

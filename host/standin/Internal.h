@@ -22,6 +22,14 @@ void SetServicesHook(ServicesHook hook);
 // The log of every library's calls in order (CallLog.cpp). Library names:
 // "chat", "realm", "toolkit", "sound".
 void LogCall(const char* library, const std::vector<Call>& log); // after its call was appended to log
+// Appends the call to the library's own log and enters it in the log of all calls.
+// Inline, and the name passed through as given: it runs on every recorded call.
+template <class Name>
+inline void RecordCall(const char* library, std::vector<Call>& log, Name&& name,
+                       std::vector<std::string>&& args) {
+    log.push_back(Call{std::forward<Name>(name), std::move(args)});
+    LogCall(library, log);
+}
 void ForgetCalls(const char* library); // when a library's own log is cleared
 void ResetCallLog();
 

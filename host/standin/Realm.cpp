@@ -91,8 +91,7 @@ inline RealmState& R() {
 }
 
 void Record(const char* name, std::vector<std::string> args = {}) {
-    R().calls.push_back({name, std::move(args)});
-    standin::internal::LogCall("realm", R().calls);
+    standin::internal::RecordCall("realm", R().calls, name, std::move(args));
 }
 
 std::string Num(int64_t n) {

@@ -14,8 +14,7 @@ namespace {
 std::vector<standin::Call> soundCalls;
 
 void Note(const char* name, std::vector<std::string> args = {}) {
-    soundCalls.push_back(standin::Call{name, std::move(args)});
-    standin::internal::LogCall("sound", soundCalls);
+    standin::internal::RecordCall("sound", soundCalls, name, std::move(args));
 }
 
 } // namespace

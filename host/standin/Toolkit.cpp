@@ -217,8 +217,7 @@ void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text) {
 }
 
 void NoteToolkitCall(const std::string& name, std::vector<std::string> args) {
-    toolkitCalls.push_back(Call{name, std::move(args)});
-    standin::internal::LogCall("toolkit", toolkitCalls);
+    standin::internal::RecordCall("toolkit", toolkitCalls, name, std::move(args));
 }
 
 } // namespace standin::toolkit
