@@ -19,7 +19,6 @@ static int32_t channelClickRow = -2;
 static uint32_t channelClickTime;
 
 enum {
-    kDoubleClickMs = 500,
     kNameMaxLength = 32,   // characters the field takes
     kNameTestLength = 30,  // characters that decide whether OK is enabled
     kNameSize = 256,       // 8-bit names: 255 characters and the terminator
@@ -103,16 +102,12 @@ static int ChannelListClick(uint32_t clickRecord) {
     if (ListGetSelection(channelList) == -1) return 0;
     const ClickRecord* click = (const ClickRecord*)(uintptr_t)clickRecord;
     if (click && click->message == kMsgLeftDown) {
-        int row = ListGetSelection(channelList);
-        uint32_t now = OsTickCount();
-        if (row == channelClickRow && now - channelClickTime <= kDoubleClickMs) {
+        if (IsDoubleClick(ListGetSelection(channelList), &channelClickRow, &channelClickTime)) {
             char name[kNameSize];
             NameFieldText(name, sizeof name);
             JoinChannelAndClose(name);
             return 0;
         }
-        channelClickRow = row;
-        channelClickTime = now;
     }
     const Unicode* rowText = ListGetClicked(channelList);
     if (rowText) EditSetTextUnicode(channelNameField, rowText);
@@ -175,9 +170,7 @@ static void OpenChannelDialog() {
 }
 
 int ChannelButton(uint32_t) {
-    SetButtonPressed(lobbySlots[kSlotJoinGame], 0);
-    SetButtonPressed(lobbySlots[kSlotLadder], 0);
-    SetButtonPressed(lobbySlots[kSlotCreateGame], 0);
+    ReleaseRightHandButtonsExcept(kSlotChannel);
     LeaveDialog();
     OpenChannelDialog();
     return 1;

@@ -181,6 +181,10 @@ void ResetLobbyButtons();
 // Create and join game unless locked by the record, ladder unless disabled.
 void EnableGameAndLadderButtons();
 void ReleaseRightHandButtons();
+// Releases the right-hand buttons other than keptSlot (-1 releases all).
+void ReleaseRightHandButtonsExcept(int keptSlot);
+// 1 when a press on row repeats the remembered one within 500 ms, else remembers it.
+int IsDoubleClick(int row, int32_t* lastRow, uint32_t* lastTime);
 int QuitButton(uint32_t arg);
 int PopupButton(uint32_t arg);
 int LargePopupConfirm(uint32_t arg);

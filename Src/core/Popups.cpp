@@ -1,5 +1,6 @@
 // Popups and dialog switching: the transient control list, the small, large and
-// panel messages, LeaveDialog, the lobby-button reset and the quit button.
+// panel messages, LeaveDialog, the lobby-button reset, the list double click and
+// the quit button.
 // Owns transientControls, popupClose, popupOpenedAt and panelMessage.
 #include "Lobby.h"
 
@@ -132,10 +133,27 @@ void LeaveDialog() {
 }
 
 void ReleaseRightHandButtons() {
-    SetButtonPressed(lobbySlots[kSlotCreateGame], 0);
-    SetButtonPressed(lobbySlots[kSlotChannel], 0);
-    SetButtonPressed(lobbySlots[kSlotJoinGame], 0);
-    SetButtonPressed(lobbySlots[kSlotLadder], 0);
+    ReleaseRightHandButtonsExcept(-1);
+}
+
+// Opening one dialog releases the other right-hand buttons; the opened dialog's
+// own button is left as the toolkit set it.
+void ReleaseRightHandButtonsExcept(int keptSlot) {
+    static const int kRightHandSlots[] = {kSlotCreateGame, kSlotChannel, kSlotJoinGame, kSlotLadder};
+    for (int slot : kRightHandSlots)
+        if (slot != keptSlot) SetButtonPressed(lobbySlots[slot], 0);
+}
+
+// A press is a double click when it hits the remembered row within 500 ms of the
+// remembered press; a double click leaves the memory as it was, any other press
+// becomes the remembered one. Each list keeps its own memory.
+int IsDoubleClick(int row, int32_t* lastRow, uint32_t* lastTime) {
+    enum { kDoubleClickMs = 500 };
+    uint32_t now = OsTickCount();
+    if (row == *lastRow && now - *lastTime <= kDoubleClickMs) return 1;
+    *lastRow = row;
+    *lastTime = now;
+    return 0;
 }
 
 void EnableGameAndLadderButtons() {

@@ -8,6 +8,7 @@
 // Owns the dialog's control handles (shared with the queue screen, which
 // reuses its slots), selectedDifficulty and the two number text buffers.
 #include "CreateGame.h"
+#include "JoinGame.h"
 
 // ---- state ---------------------------------------------------------------------------
 QvControl createGameControls[kCgSlotCount];
@@ -32,7 +33,6 @@ enum {
     kArrowLimit = 5,   // characters an arrow reads from its field
     kColourUsable = 4, // label colours
     kColourGreyed = 5,
-    kFlag20 = 0x0020,
     kMaxDigitsRead = 7, // keeps a parsed number within 32 bits
 };
 
@@ -170,10 +170,7 @@ static int IsControlKey(const Unicode* key) {
 }
 
 int GameNameKeyFilter(QvControl, int, Unicode* key) {
-    uint16_t c = key->ch;
-    int admitted = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
-                   c == '\'' || c == '-' || c == '_';
-    return admitted || IsControlKey(key);
+    return IsGameNameCharacter(key->ch) || IsControlKey(key);
 }
 
 static int PrintableKeyFilter(QvControl, int, Unicode* key) {
@@ -300,16 +297,6 @@ static int SelectDifficulty1(uint32_t) {
 }
 static int SelectDifficulty2(uint32_t) {
     return SelectDifficulty(2);
-}
-
-// Difficulties 1 and 2 open with the character's progress (bits 8..12 of
-// characterFlags): 4 and 8 in general, 5 and 10 with flag 0x0020.
-static int DifficultyUnlocked(int difficulty) {
-    uint16_t flags = launch->characterFlags;
-    int progress = (flags >> 8) & 0x1f;
-    int extended = (flags & kFlag20) != 0;
-    int needed = difficulty == 2 ? (extended ? 10 : 8) : (extended ? 5 : 4);
-    return progress >= needed;
 }
 
 // Returns 1 when the remembered difficulty was selected.
@@ -483,8 +470,6 @@ static int CreateGameCancel(uint32_t) {
 int CreateGameButton(uint32_t) {
     LeaveDialog();
     OpenCreateGameDialog();
-    SetButtonPressed(lobbySlots[kSlotChannel], 0);
-    SetButtonPressed(lobbySlots[kSlotJoinGame], 0);
-    SetButtonPressed(lobbySlots[kSlotLadder], 0);
+    ReleaseRightHandButtonsExcept(kSlotCreateGame);
     return 1;
 }

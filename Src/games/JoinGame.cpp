@@ -12,8 +12,8 @@ GameListRecord gameRecords[kMaxGameRecords];  // filled from the sources
 GameListRecord shownRecords[kMaxGameRecords]; // snapshot behind the list's rows
 int32_t gameCount, shownCount;
 uint32_t listRequestTime;
-int32_t lastClickRow;
-uint32_t lastClickTime;
+static int32_t lastClickRow; // the last single click in the list
+static uint32_t lastClickTime;
 
 QvControl gameList, gameInfoBox, joinNameField, joinPasswordField, joinButton;
 static QvControl joinBackground, joinTitle, joinNameLabel, joinPasswordLabel, joinListLabel, joinCancelButton;
@@ -163,9 +163,7 @@ int OpenJoinGameDialog(uint32_t) {
     }
     SetFocus(joinNameField);
     UpdateJoinButton();
-    SetButtonPressed(lobbySlots[kSlotCreateGame], 0);
-    SetButtonPressed(lobbySlots[kSlotChannel], 0);
-    SetButtonPressed(lobbySlots[kSlotLadder], 0);
+    ReleaseRightHandButtonsExcept(kSlotJoinGame);
     return 1;
 }
 
@@ -373,14 +371,9 @@ static int GameListClick(uint32_t arg) {
     int row = ListGetSelection(gameList);
     TextListClear(gameInfoBox);
     if (row < 0) return 0;
-    if (click && click->message == kMsgLeftDown) {
-        uint32_t now = OsTickCount();
-        if (row == lastClickRow && now - lastClickTime <= kDoubleClickMs) {
-            JoinFromDialog();
-            return 0;
-        }
-        lastClickRow = row;
-        lastClickTime = now;
+    if (click && click->message == kMsgLeftDown && IsDoubleClick(row, &lastClickRow, &lastClickTime)) {
+        JoinFromDialog();
+        return 0;
     }
     if (RealmIsConnected()) {
         const Unicode* text = ListGetClicked(gameList);

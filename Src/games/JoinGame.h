@@ -39,13 +39,11 @@ static_assert(sizeof(GameListRecord) == 56, "game record layout");
 // with the realm client and the chat service, are the public contract's
 // (include/QvMulti.h).
 
-enum { kMaxGameRecords = 1000, kDoubleClickMs = 500, kListRequestGapMs = 5000 };
+enum { kMaxGameRecords = 1000, kListRequestGapMs = 5000 };
 extern GameListRecord gameRecords[kMaxGameRecords];
 extern GameListRecord shownRecords[kMaxGameRecords];
 extern int32_t gameCount, shownCount;
 extern uint32_t listRequestTime;
-extern int32_t lastClickRow;
-extern uint32_t lastClickTime;
 extern QvControl gameList, gameInfoBox, joinNameField, joinPasswordField, joinButton;
 
 int OpenJoinGameDialog(uint32_t arg);

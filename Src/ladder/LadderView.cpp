@@ -186,13 +186,6 @@ static void OpenLadderMenu() {
     SetCancelControl(AddLadderControl(&kMenuCancelDesc));
 }
 
-// The three other right-hand buttons are released; the ladder button stays pressed.
-static void ReleaseOtherDialogButtons() {
-    SetButtonPressed(lobbySlots[kSlotChannel], 0);
-    SetButtonPressed(lobbySlots[kSlotCreateGame], 0);
-    SetButtonPressed(lobbySlots[kSlotJoinGame], 0);
-}
-
 static void CreateTabs() {
     for (int tab = 0; tab < TabsShown(); ++tab) {
         ladderTabs[tab] = AddLadderControl(&kTabDescs[tab]);
@@ -269,7 +262,7 @@ void ForgetLadderList() {
 
 // ---- buttons ---------------------------------------------------------------------------
 int LadderButton(uint32_t) {
-    ReleaseOtherDialogButtons();
+    ReleaseRightHandButtonsExcept(kSlotLadder);
     LeaveDialog();
     OpenLadderMenu();
     return 1;
@@ -290,7 +283,7 @@ static int LadderMenuCancel(uint32_t) {
 }
 
 static int LadderBack(uint32_t) {
-    ReleaseOtherDialogButtons();
+    ReleaseRightHandButtonsExcept(kSlotLadder);
     LeaveDialog();
     OpenLadderMenu();
     return 1;
