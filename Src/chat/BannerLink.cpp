@@ -20,10 +20,6 @@ enum {
 
 static const char kClassesKey[] = "SOFTWARE\\Classes";
 
-int ReadMachineString(const char* keyPath, const char* valueName, char* buf, int size) {
-    return OsReadMachineString(keyPath, valueName, buf, size);
-}
-
 // 1 for a web address that is safe to hand over as one argument.
 static int IsPlainWebLink(const char* link, int length) {
     if (strncmp(link, "http://", 7) != 0 && strncmp(link, "https://", 8) != 0) return 0;
@@ -39,11 +35,11 @@ static int ReadBrowserCommand(char* command, int size) {
     char className[kMachineTextSize];
     char keyPath[kMachineTextSize];
     TextFormat(keyPath, sizeof keyPath, "%s\\.html", kClassesKey);
-    if (!ReadMachineString(keyPath, nullptr, className, sizeof className)) return 0;
+    if (!OsReadMachineString(keyPath, nullptr, className, sizeof className)) return 0;
     if (TextFormat(keyPath, sizeof keyPath, "%s\\%s\\shell\\open\\command", kClassesKey, className) >=
         (int)sizeof keyPath - 1)
         return 0;
-    return ReadMachineString(keyPath, nullptr, command, size);
+    return OsReadMachineString(keyPath, nullptr, command, size);
 }
 
 // Starts the browser with the link; 1 when the process was started.

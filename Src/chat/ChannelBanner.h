@@ -20,6 +20,3 @@ extern uint32_t currentAdId;
 void ShowAdBanner(const uint8_t* record);
 // The banner's click: opens the advertisement's link in the web browser.
 int OpenAdLink(uint32_t arg);
-// Reads a string value of the machine's registry (null value name: the key's
-// default value) into buf; 1 when read.
-int ReadMachineString(const char* keyPath, const char* valueName, char* buf, int size);

@@ -131,8 +131,7 @@ static int Priority(uint32_t flags) {
     return 0;
 }
 
-// 1 when a stands before b in the list.
-static int StandsBefore(const ChannelUser* a, const ChannelUser* b) {
+int StandsBefore(const ChannelUser* a, const ChannelUser* b) {
     return a->priority > b->priority || (a->priority == b->priority && a->rank < b->rank);
 }
 

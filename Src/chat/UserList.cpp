@@ -5,7 +5,7 @@
 // account; speaker names and titles for chat lines; the channel title line.
 //
 // Owns channelUsers and userCount (display order, which the figure strip
-// keeps), the users' hash tables (by account key, exact and case-folded name)
+// keeps), the users' hash tables (by account key and by case-folded name)
 // and the name memory with its own two tables, so that every chat event costs
 // the same at any channel size. Every text from the service is untrusted: the user
 // description is read only within the bytes the caller says it may read, and
@@ -17,12 +17,12 @@
 ChannelUser* channelUsers = nullptr;
 int32_t userCount = 0;
 
-// Users by account key, by exact name and by case-folded name; chains hold
-// the records whose hash falls in the bucket.
+// Users by account key and by case-folded name; chains hold the records whose
+// hash falls in the bucket. Account keys are unique in the list, so the key
+// table also finds a user by exact name.
 enum { kUserBuckets = 8192 };
 static_assert((kUserBuckets & (kUserBuckets - 1)) == 0, "a power of two");
 static ChannelUser* usersByKey[kUserBuckets];
-static ChannelUser* usersByName[kUserBuckets];
 static ChannelUser* usersByFold[kUserBuckets];
 
 // CharacterNameMemory, oldest entry first, at most 1024 entries, filed by
@@ -262,15 +262,11 @@ static void CutUserName(char (&dst)[sizeof(ChannelUser::userName)], const char* 
 // Files the record under its key and names; UnfileUser takes it out again.
 static void FileUser(ChannelUser* user) {
     user->keyHash = HashText(MatchKey(user->userName));
-    user->nameHash = HashText(user->userName);
     user->foldHash = HashFolded(user->userName);
     ChannelUser** key = &usersByKey[user->keyHash & (kUserBuckets - 1)];
-    ChannelUser** name = &usersByName[user->nameHash & (kUserBuckets - 1)];
     ChannelUser** fold = &usersByFold[user->foldHash & (kUserBuckets - 1)];
     user->keyNext = *key;
     *key = user;
-    user->nameNext = *name;
-    *name = user;
     user->foldNext = *fold;
     *fold = user;
 }
@@ -280,10 +276,6 @@ static void UnfileUser(ChannelUser* user) {
     while (*link != user)
         link = &(*link)->keyNext;
     *link = user->keyNext;
-    link = &usersByName[user->nameHash & (kUserBuckets - 1)];
-    while (*link != user)
-        link = &(*link)->nameNext;
-    *link = user->nameNext;
     link = &usersByFold[user->foldHash & (kUserBuckets - 1)];
     while (*link != user)
         link = &(*link)->foldNext;
@@ -301,9 +293,10 @@ static ChannelUser* FindByMatchKey(const char* cutName) {
 ChannelUser* FindUserByName(const char* userName) {
     char name[sizeof(ChannelUser::userName)];
     CutUserName(name, userName);
-    uint32_t hash = HashText(name);
-    for (ChannelUser* user = usersByName[hash & (kUserBuckets - 1)]; user; user = user->nameNext)
-        if (user->nameHash == hash && strcmp(user->userName, name) == 0) return user;
+    // A user of that very name is the one filed under the name's key.
+    uint32_t hash = HashText(MatchKey(name));
+    for (ChannelUser* user = usersByKey[hash & (kUserBuckets - 1)]; user; user = user->keyNext)
+        if (user->keyHash == hash && strcmp(user->userName, name) == 0) return user;
     return nullptr;
 }
 
@@ -313,8 +306,7 @@ static ChannelUser* FindUserIgnoringCase(const char* name) {
     ChannelUser* first = nullptr;
     for (ChannelUser* user = usersByFold[hash & (kUserBuckets - 1)]; user; user = user->foldNext)
         if (user->foldHash == hash && SameIgnoringCase(user->userName, name) &&
-            (!first || user->priority > first->priority ||
-             (user->priority == first->priority && user->rank < first->rank)))
+            (!first || StandsBefore(user, first)))
             first = user;
     return first;
 }
@@ -489,7 +481,6 @@ void ClearUsers() {
     }
     ResetUserOrder();
     memset(usersByKey, 0, sizeof usersByKey);
-    memset(usersByName, 0, sizeof usersByName);
     memset(usersByFold, 0, sizeof usersByFold);
     ClearNameMemory();
     userCount = 0;

@@ -248,13 +248,13 @@ struct ChannelUser {
     int32_t status04, status08, status20, status40;
     ChannelUser* next;
     // Bookkeeping of the lookups (UserList.cpp) and the strip (FigureStrip.cpp).
-    ChannelUser* prev;                          // previous record in display order
-    ChannelUser *keyNext, *nameNext, *foldNext; // hash chains: account key, exact and folded name
-    uint32_t keyHash, nameHash, foldHash;       // hashes the record is filed under
-    int64_t rank;                               // order within its priority group
-    int32_t priority;                           // group: 4 (flag 0x02) .. 0
-    int32_t cell;                               // visible cell, -1 when hidden
-    int32_t shownX;                             // x and state last handed to the toolkit
+    ChannelUser* prev;               // previous record in display order
+    ChannelUser *keyNext, *foldNext; // hash chains: account key and folded name
+    uint32_t keyHash, foldHash;      // hashes the record is filed under
+    int64_t rank;                    // order within its priority group
+    int32_t priority;                // group: 4 (flag 0x02) .. 0
+    int32_t cell;                    // visible cell, -1 when hidden
+    int32_t shownX;                  // x and state last handed to the toolkit
     uint32_t shownState;
 };
 
@@ -293,6 +293,8 @@ void InsertUserInOrder(ChannelUser* user);
 void ReorderUser(ChannelUser* user);
 void UnlinkUserFromOrder(ChannelUser* user);
 void ResetUserOrder();
+// 1 when a stands before b in the display order.
+int StandsBefore(const ChannelUser* a, const ChannelUser* b);
 // Brings the figures of the visible cells, and those that just left them, up
 // to date; LayoutUserFigure also the given user's figure wherever it stands.
 void LayoutFigureStrip();
