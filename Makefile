@@ -56,12 +56,13 @@ bench: bench-count
 bench-count: setup build-linux
 	$(LINUX)/bench_count
 
-# Every fuzz target for FUZZ_SECONDS (one after another, at low priority):
+# Every fuzz target for FUZZ_SECONDS, JOBS targets at a time at low priority:
 # executions, coverage and crashes per target; a crash input is kept in
-# $(FUZZ)/fuzz-work/<target>/crashes and fails the run.
+# $(FUZZ)/fuzz-work/<target>/crashes and fails the run. What a run adds to a
+# target's corpus stays in $(FUZZ)/fuzz-work/<target>/corpus.
 fuzz: setup build-fuzz
-	@status=0; for p in $(FUZZ)/fuzz_*; do t=$${p##*/fuzz_}; [ "$$t" = seeds ] && continue; \
-	  nice sh tests/fuzz/run_fuzz.sh $$p $$t tests/fuzz $(FUZZ_SECONDS) $(FUZZ)/fuzz-work || status=1; done; exit $$status
+	@for p in $(FUZZ)/fuzz_*; do t=$${p##*/fuzz_}; [ "$$t" = seeds ] || echo $$t; done | \
+	  xargs -P $(JOBS) -I{} nice sh tests/fuzz/run_fuzz.sh $(FUZZ)/fuzz_{} {} tests/fuzz $(FUZZ_SECONDS) $(FUZZ)/fuzz-work
 
 build-fuzz:
 	cmake --preset linux-i686-fuzz >/dev/null

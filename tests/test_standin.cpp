@@ -309,3 +309,22 @@ TEST_F(StandIn, RegistryNumbersPersistInTheFile) {
     EXPECT_EQ(RegistryReadNumber("Other", "MAX_PLAYER", 0, &value), 0);
     std::filesystem::remove_all(dir);
 }
+
+TEST_F(StandIn, MemoryRegistryWritesNoFileAndEndsWithTheReset) {
+    std::string dir = testing::TempDir() + "standin_memory_registry_" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    SetRegistryPath(dir + "/registry.txt");
+    UseMemoryRegistry();
+    uint32_t value = 0;
+    RegistryWriteNumber("Quorvane", "MAX_PLAYER", 0, 4);
+    RegistryWriteNumber("Quorvane", "MAX_PLAYER", 0, 6);
+    EXPECT_EQ(RegistryReadNumber("Quorvane", "MAX_PLAYER", 0, &value), 1);
+    EXPECT_EQ(value, 6u);
+    ClearRegistryValue("Quorvane", "MAX_PLAYER");
+    EXPECT_EQ(RegistryReadNumber("Quorvane", "MAX_PLAYER", 0, &value), 0);
+    RegistryWriteNumber("Quorvane", "LVL_REST", 0, 12);
+    EXPECT_FALSE(std::filesystem::exists(dir));
+    ResetAll();
+    UseMemoryRegistry();
+    EXPECT_EQ(RegistryReadNumber("Quorvane", "LVL_REST", 0, &value), 0);
+}

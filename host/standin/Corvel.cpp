@@ -5,7 +5,8 @@
 // user's configuration directory ($XDG_CONFIG_HOME or $HOME/.config, then
 // qvhost/registry.txt; %APPDATA%\qvhost\registry.txt on Windows) unless
 // SetRegistryPath names another. Writes replace the file through a temporary
-// file, so a reader never sees half of it.
+// file, so a reader never sees half of it. UseMemoryRegistry keeps the lines in
+// memory instead, until the next reset: no file is read or written.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -28,6 +29,8 @@
 namespace {
 
 std::string registryPath; // empty: the default place
+bool inMemory = false;
+std::vector<std::string> memoryLines; // the registry's lines while inMemory
 
 std::string DefaultRegistryPath() {
 #if defined(_WIN32)
@@ -56,6 +59,7 @@ std::string ValueKey(const char* key, const char* valueName) {
 }
 
 std::vector<std::string> ReadLines() {
+    if (inMemory) return memoryLines;
     std::vector<std::string> lines;
     std::ifstream in(RegistryPath());
     std::string line;
@@ -95,6 +99,12 @@ void StoreValue(const std::string& prefix, const std::string& entry) {
         }
     }
     if (!replaced && !entry.empty()) lines.push_back(entry);
+    if (inMemory) {
+        memoryLines.clear();
+        for (std::string& line : lines)
+            if (!line.empty()) memoryLines.push_back(std::move(line));
+        return;
+    }
 
     std::filesystem::path path(RegistryPath());
     std::error_code error;
@@ -132,6 +142,12 @@ namespace standin {
 
 void SetRegistryPath(const std::string& path) {
     registryPath = path;
+    inMemory = false;
+}
+
+void UseMemoryRegistry() {
+    inMemory = true;
+    memoryLines.clear();
 }
 
 void ClearRegistryValue(const std::string& key, const std::string& valueName) {
@@ -148,6 +164,8 @@ namespace standin::internal {
 
 void ResetCorvel() {
     registryPath.clear();
+    inMemory = false;
+    memoryLines.clear();
 }
 
 } // namespace standin::internal

@@ -305,6 +305,9 @@ int LiveBlocks();
 std::vector<std::string> LogLines();
 void SetFullContent(bool full);
 void SetRegistryPath(const std::string& path); // default: the user's configuration directory
+// Keeps the registry in memory, empty, until the next ResetAll: nothing is read
+// from or written to a file (for programs that run thousands of visits).
+void UseMemoryRegistry();
 // Removes a registry value (RegistryReadNumber then reports it absent).
 void ClearRegistryValue(const std::string& key, const std::string& valueName);
 uint32_t HashOf(const std::string& word);
