@@ -200,7 +200,8 @@ void ChatStep(Reader& in) {
 
 // ---- the chat event record -------------------------------------------------------------
 // Records of every event number and of every kind but the advertisement (whose
-// pointers only the service can fill: see Advert), with chat steps between them.
+// pointers only the service can fill: see Advert), with chat steps between them;
+// the connection may drop part way.
 void ChatEvents(const uint8_t* data, size_t size) {
     Reader in{data, size};
     uint8_t head = in.U8();
@@ -210,6 +211,8 @@ void ChatEvents(const uint8_t* data, size_t size) {
         standin::Type("/qvnotify");
         standin::Enter();
     }
+    // The service may drop the connection at any frame, whatever is open.
+    if (head & 4) standin::DropChatAfter(in.U8() * 2);
     for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
         uint8_t op = in.U8();
         if (op < 0xe0) {
