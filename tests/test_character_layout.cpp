@@ -73,9 +73,8 @@ TEST(CharacterPanel, LinesFollowLevelClassAndProgress) {
     }
 }
 
-TEST(CharacterPanel, LayoutButtonsTopTextAndChatEntry) {
+TEST(CharacterPanel, LayoutButtonsAndTopText) {
     CharacterVisit visit;
-    visit.record.characterFlags = 0x0020;
     standin::Check([] {
         EXPECT_EQ(standin::ImagePath(standin::Background()), "DATA\\GLOBAL\\UI\\BIGMENU\\waitingroombkgd");
         for (int id : {5312, 5313, 5314, 5315, 5316, 11126})
@@ -88,16 +87,12 @@ TEST(CharacterPanel, LayoutButtonsTopTextAndChatEntry) {
         EXPECT_EQ(help->desc.textId, 5308);
         EXPECT_NE(standin::FindAt(kImageControl, 145, 69), nullptr) << "banner";
         EXPECT_NE(standin::FindAt(kClickArea, 145, 69), nullptr) << "banner click";
-        EXPECT_FALSE(standin::FindByTextId(kChannelLabel)->enabled) << "channel waits for the switch to chat";
         ASSERT_NE(TitleList(), nullptr);
         ASSERT_EQ(TitleList()->lines.size(), 1u);
         EXPECT_EQ(standin::Utf8(TitleList()->lines[0].text), Text(11123));
         EXPECT_EQ(TitleList()->lines[0].colour, 3);
     });
     EXPECT_EQ(visit.Quit(), 4u);
-    auto enter = standin::ChatCallsNamed("EnterChat");
-    ASSERT_EQ(enter.size(), 1u);
-    EXPECT_EQ(enter[0].args.back(), "1") << "character flag 0x20 on, no channel";
 }
 
 // The own figure's mode: 1 only for figure flag 0x0004 without 0x0008, and for

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -23,30 +22,26 @@ std::string TalkLine(int prefix, const std::string& name, int message, const std
 
 } // namespace
 
-TEST(ChatDisplay, WhisperShowsAccountAloneOrCharacterWithAccount) {
+// Whispers show the account alone or the character (titled from the name
+// memory) with the account; sent whispers and emotes name the character.
+TEST(ChatDisplay, WhisperAndEmoteForms) {
     Visit visit;
     Push(1, 0, "Nim*Acct", Description("QvXP", "Nim", 2, Progress(4)));
     Push(4, 0, "*Lone", "hi there");
     Push(4, 0, "Bo*Acct2", "psst");
     Push(4, 0, "Nim*Acct", "with title");
-    Screen s = LookThenQuit(visit);
-    EXPECT_EQ(s.Texts(), (Texts{"*Lone whispers: hi there", "Bo (*Acct2) whispers: psst",
-                                "Slayer Nim (*Acct) whispers: with title"}));
-    for (const standin::TextLine& l : s.pane)
-        EXPECT_EQ(l.colour, 2);
-}
-
-TEST(ChatDisplay, WhisperSentAndEmoteForms) {
-    Visit visit;
-    Push(10, 0, "Nim*Acct", "see you");
+    Push(10, 0, "Ed*Acct4", "see you");
     Push(10, 0, "", "nobody");
-    Push(23, 0, "Nim*Acct", "waves");
+    Push(23, 0, "Ed*Acct4", "waves");
     Push(23, 0, "*Lone", "bows");
     Screen s = LookThenQuit(visit);
-    EXPECT_EQ(s.Texts(), (Texts{"You whisper to Nim: see you", "You whisper to : nobody", "*Nim waves*",
-                                "**Lone bows*"}));
-    EXPECT_EQ(s.pane[0].colour, 2);
-    EXPECT_EQ(s.pane[2].colour, 5);
+    EXPECT_EQ(s.Texts(), (Texts{"*Lone whispers: hi there", "Bo (*Acct2) whispers: psst",
+                                "Slayer Nim (*Acct) whispers: with title", "You whisper to Ed: see you",
+                                "You whisper to : nobody", "*Ed waves*", "**Lone bows*"}));
+    std::vector<int> colours;
+    for (const standin::TextLine& l : s.pane)
+        colours.push_back(l.colour);
+    EXPECT_EQ(colours, (std::vector<int>{2, 2, 2, 2, 2, 5, 5}));
 }
 
 TEST(ChatDisplay, TalkColoursFollowTheSpeakersFlags) {
@@ -146,6 +141,8 @@ TEST(ChatDisplay, EventsWithoutBehaviourChangeNothing) {
     EXPECT_EQ(s.figures.size(), 1u);
 }
 
+// A leave notice is written while the user still stands in the channel (so it
+// names the character described), before the title drops its count.
 TEST(ChatDisplay, JoinAndLeaveNoticesOnlyWhenSwitchedOn) {
     Visit visit;
     Push(2, 0, "Nim*Acct", Description("QvXP", "Nim", 2, 0));
@@ -154,8 +151,8 @@ TEST(ChatDisplay, JoinAndLeaveNoticesOnlyWhenSwitchedOn) {
     Say("/qvnotify");
     Push(2, 0, "Bo*Acct2", Description("QvXP", "Bo", 2, 0));
     Push(2, 0, "*Lone", "CHAT");
-    Push(3, 0, "Other*Acct2", ""); // same account, other character
     Push(3, 0, "X*Stranger", "");  // not in the channel
+    Push(3, 0, "Other*Acct2", ""); // same account, other character
     Screen s = LookThenQuit(visit);
     Texts texts = s.Texts();
     ASSERT_EQ(texts.size(), 4u); // the qvnotify confirmation and three notices
@@ -163,46 +160,45 @@ TEST(ChatDisplay, JoinAndLeaveNoticesOnlyWhenSwitchedOn) {
         Texts(texts.begin() + 1, texts.end()),
         (Texts{"Bo has joined the channel.", "*Lone has joined the channel.", "Bo has left the channel."}));
     EXPECT_EQ(s.pane[3].colour, 5);
+    EXPECT_LT(s.pane[3].order, s.titleSerial) << "the title with the new count is written after the notice";
     EXPECT_EQ(s.title, " (1)");
 }
 
+// The service's request to join a channel is passed on without a line. Each
+// join empties the user list; an empty home channel takes the first channel
+// joined and keeps it. A long name is cut to the record's field.
 TEST(ChatDisplay, ChannelJoinResetsTheListAndWritesTheLaunchRecord) {
     Visit visit;
     visit.record.homeChannelName[0] = 0;
+    Push(14, 0, "", "Help");
+    const std::string cut(30, 'c'); // of 40 bytes; the 31st and 32nd form one two-byte character
+    Push(7, 0, "", cut + "\xC3\xA9" + std::string(8, 'd'));
+    Screen first, afterJoin;
+    std::string firstChannel, firstHome;
+    Snap(&first);
+    standin::Check([&] {
+        firstChannel = visit.record.channelName;
+        firstHome = visit.record.homeChannelName;
+    });
     Push(1, 0, "Old*Acct", "CHAT");
     Push(7, 0, "", "Trade");
-    Screen afterJoin;
     Snap(&afterJoin);
     Push(1, 0, "Nim*Acct", "CHAT");
     Push(1, 0, "*Lone", "CHAT");
     Screen s = LookThenQuit(visit);
-    EXPECT_EQ(s.Texts(), Texts{"You have joined channel: Trade"});
-    EXPECT_EQ(s.pane[0].colour, 5);
-    EXPECT_EQ(afterJoin.title, "Trade (0)");
-    EXPECT_EQ(s.title, "Trade (2)");
-    EXPECT_STREQ(visit.record.channelName, "Trade");
-    EXPECT_STREQ(visit.record.homeChannelName, "Trade");
-}
-
-TEST(ChatDisplay, ChannelJoinKeepsAHomeChannelAndCutsLongNames) {
-    Visit visit;
-    snprintf(visit.record.homeChannelName, sizeof visit.record.homeChannelName, "Home");
-    // 40 bytes; the 31st and 32nd bytes form one two-byte character.
-    Push(7, 0, "", std::string(30, 'c') + "\xC3\xA9" + std::string(8, 'd'));
-    Screen s = LookThenQuit(visit);
-    EXPECT_EQ(s.title.substr(s.title.size() - 4), " (0)");
-    EXPECT_EQ(std::string(visit.record.channelName), std::string(30, 'c')); // cut before the split character
-    EXPECT_STREQ(visit.record.homeChannelName, "Home");
-}
-
-TEST(ChatDisplay, ChannelToJoinRequestsTheJoinWithoutALine) {
-    Visit visit;
-    Push(14, 0, "", "Help");
-    Screen s = LookThenQuit(visit);
+    EXPECT_EQ(first.title.substr(first.title.size() - 4), " (0)");
+    EXPECT_EQ(firstChannel, cut) << "cut before the split character";
+    EXPECT_EQ(firstHome, cut);
     std::vector<standin::Call> joins = standin::ChatCallsNamed("JoinChannel");
     ASSERT_EQ(joins.size(), 1u);
     EXPECT_EQ(joins[0].args, (Texts{"Help", "1", "0"}));
-    EXPECT_TRUE(s.pane.empty());
+    ASSERT_EQ(s.pane.size(), 2u) << "a line for each join, none for the request";
+    EXPECT_EQ(s.Last(), "You have joined channel: Trade");
+    EXPECT_EQ(s.pane.back().colour, 5);
+    EXPECT_EQ(afterJoin.title, "Trade (0)");
+    EXPECT_EQ(s.title, "Trade (2)");
+    EXPECT_STREQ(visit.record.channelName, "Trade");
+    EXPECT_EQ(visit.record.homeChannelName, cut);
 }
 
 TEST(ChatDisplay, OwnLineEchoUsesTheOwnRecordWhenPresent) {

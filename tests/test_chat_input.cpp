@@ -23,35 +23,52 @@ struct GuardedVisit : Visit {
 
 } // namespace
 
+// An empty line or one of spaces is neither sent nor stored; Tab with nothing
+// stored leaves the line as it is.
 TEST(ChatInput, PlainLineIsSentEchoedAndClearedBlankLinesAreNot) {
     Visit visit;
-    Screen before, spaces, recalled, after;
+    Screen before, spaces, recalled, typed, after;
     Snap(&before);
     standin::Enter(); // nothing typed
-    Say("   ");       // a line of spaces is neither sent nor stored
+    Say("   ");
     Snap(&spaces);
     standin::Tab();
     Snap(&recalled);
-    Say("hello there");
+    standin::Type("hello there");
+    standin::Tab();
+    Snap(&typed);
+    standin::Enter();
     Snap(&after);
     visit.Quit();
     EXPECT_EQ(SentLines(), Lines{"hello there"});
     EXPECT_EQ(spaces.pane.size(), before.pane.size());
     EXPECT_EQ(spaces.input, "");
     EXPECT_EQ(recalled.input, "");
+    EXPECT_EQ(typed.input, "hello there");
     ASSERT_EQ(after.pane.size(), before.pane.size() + 1);
     EXPECT_NE(after.Last().find("hello there"), std::string::npos);
     EXPECT_EQ(after.input, "");
 }
 
+// Slash lines other than the lobby's own go to the service as typed, are
+// stored and not echoed; a sent line brings a scrolled-back pane to its end.
 TEST(ChatInput, OtherSlashLinesReachTheServiceUnchangedWithoutEcho) {
     Visit visit;
+    for (int i = 0; i < 60; ++i)
+        standin::PushChatEvent(6, 0, "", "notice " + std::to_string(i));
+    standin::Frames(61);
     Screen before, after, recalled;
+    int shown = 0, top = -1;
     Snap(&before);
+    standin::Check([] { ChatPane()->scrollTop = 0; });
     Say("/qvnotifyx"); // not the lobby's command: the word must stand alone
     Say("/join  Some Channel");
     Say("/WHO x");
     Snap(&after);
+    standin::Check([&] {
+        shown = ChatPane()->visibleCount;
+        top = ChatPane()->scrollTop;
+    });
     standin::Tab();
     Snap(&recalled);
     visit.Quit();
@@ -59,73 +76,43 @@ TEST(ChatInput, OtherSlashLinesReachTheServiceUnchangedWithoutEcho) {
     EXPECT_EQ(after.pane.size(), before.pane.size());
     EXPECT_EQ(after.input, "");
     EXPECT_EQ(recalled.input, "/WHO x");
+    ASSERT_GT(shown, 0);
+    ASSERT_GT((int)after.pane.size(), shown);
+    EXPECT_EQ(top, (int)after.pane.size() - shown);
 }
 
+// Tab walks newest first, down to the second line; the first is gone and the
+// walk starts over. Enter ends the walk: the next Tab starts from the newest.
 TEST(ChatInput, HistoryKeepsTheTenNewestSlashLines) {
     Visit visit;
     for (int i = 1; i <= 11; ++i)
         Say("/cmd" + std::to_string(i));
-    std::vector<Screen> walk(11);
+    std::vector<Screen> walk(12);
     for (Screen& s : walk) {
         standin::Tab();
         Snap(&s);
     }
+    Say(" more"); // stores "/cmd10 more"
+    Screen after;
+    standin::Tab();
+    Snap(&after);
     visit.Quit();
-    // Newest first, down to the second line; the first is gone and the walk
-    // starts over.
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(walk[i].input, "/cmd" + std::to_string(11 - i)) << "Tab " << i + 1;
     EXPECT_EQ(walk[10].input, "/cmd11");
-    EXPECT_EQ(SentLines().size(), 11u);
+    EXPECT_EQ(walk[11].input, "/cmd10");
+    EXPECT_EQ(after.input, "/cmd10 more");
+    EXPECT_EQ(SentLines().size(), 12u);
 }
 
-TEST(ChatInput, TabAfterEnterStartsFromTheNewestLine) {
-    Visit visit;
-    Say("/one");
-    Say("/two");
-    standin::Tab();
-    standin::Tab(); // "/one"
-    Say(" more");   // stores "/one more" and forgets the walk
-    Screen s;
-    standin::Tab();
-    Snap(&s);
-    visit.Quit();
-    EXPECT_EQ(s.input, "/one more");
-}
-
-TEST(ChatInput, TabWithEmptyHistoryChangesNothing) {
-    Visit visit;
-    Screen empty, typed;
-    standin::Tab();
-    Snap(&empty);
-    standin::Type("ab");
-    standin::Tab();
-    Snap(&typed);
-    visit.Quit();
-    EXPECT_EQ(empty.input, "");
-    EXPECT_EQ(typed.input, "ab");
-}
-
-TEST(ChatInput, ReplyWithoutTargetSaysNobodyToReplyTo) {
-    Visit visit;
-    Screen s;
-    Say("/r hello");
-    Snap(&s);
-    visit.Quit();
-    EXPECT_TRUE(SentLines().empty());
-    ASSERT_FALSE(s.pane.empty());
-    EXPECT_EQ(s.Last(), "Nobody to reply to!");
-    EXPECT_EQ(s.pane.back().colour, 1);
-    EXPECT_EQ(s.pane.back().a, 0);
-    EXPECT_EQ(s.pane.back().b, 1);
-}
-
-// After a whisper from character Nim of account Acct, what each typed line
-// sends (empty: nothing) and the line it leaves in the pane (empty: none).
-TEST(ChatInput, ReplyCommandsAfterAWhisper) {
+// What each typed line sends (empty: nothing) and the red line it leaves in
+// the pane (empty: none). The first comes before any whisper; the others after
+// whispers from two accounts, the latest of which the reply addresses.
+TEST(ChatInput, ReplyCommandsAnswerTheLatestWhisperer) {
     struct Case {
         const char *typed, *sent, *paneLine;
     } const cases[] = {
+        {"/r hello", "", "Nobody to reply to!"},
         {"/r hi", "/w *Acct hi", ""},
         {"/r   two  words", "/w *Acct two  words", ""},
         {"/reply back at you", "/w *Acct back at you", ""},
@@ -140,10 +127,13 @@ TEST(ChatInput, ReplyCommandsAfterAWhisper) {
     };
     const int n = std::size(cases);
     Visit visit;
-    Push(4, 0, "Nim*Acct", "psst");
     std::vector<Screen> before(n), after(n);
     std::vector<size_t> sentBefore(n), sentAfter(n);
     for (int i = 0; i < n; ++i) {
+        if (i == 1) {
+            Push(4, 0, "Old*Earlier", "first");
+            Push(4, 0, "Nim*Acct", "psst");
+        }
         Snap(&before[i]);
         standin::Check([&, i] { sentBefore[i] = SentLines().size(); });
         Say(cases[i].typed);
@@ -169,16 +159,6 @@ TEST(ChatInput, ReplyCommandsAfterAWhisper) {
         }
         EXPECT_EQ(after[i].input, "");
     }
-}
-
-TEST(ChatInput, ReplyAddressesTheLatestWhisperersAccount) {
-    Visit visit;
-    Push(4, 0, "Nim*Acct", "one");
-    Push(4, 0, "*Other", "two");
-    standin::Frames(1);
-    Say("/r ok");
-    visit.Quit();
-    EXPECT_EQ(SentLines(), Lines{"/w *Other ok"});
 }
 
 // While the service is down: a plain line stays in the input line to be sent
@@ -236,7 +216,8 @@ TEST(ChatInput, NotifyFlipsTheNoticesEvenWhileDisconnected) {
 }
 
 // Guard word "darn": refused only where it stands as a word of its own, in
-// any case.
+// any case. A refused line stays under the warning; confirming the warning
+// empties the line, and nothing of it is sent, echoed or stored.
 TEST(ChatInput, GuardWordIsRefusedOnlyOnWordBoundaries) {
     struct Case {
         const char* line;
@@ -248,63 +229,49 @@ TEST(ChatInput, GuardWordIsRefusedOnlyOnWordBoundaries) {
     };
     const int n = std::size(cases);
     GuardedVisit visit;
-    std::vector<bool> warned(n);
-    std::vector<std::string> kept(n);
+    Screen before, end;
+    std::vector<bool> warned(n), gone(n);
+    std::vector<std::string> kept(n), confirmed(n);
+    Snap(&before);
     for (int i = 0; i < n; ++i) {
         Say(cases[i].line);
         standin::Check([&, i] {
             warned[i] = Showing(11063) && Showing(11064);
             kept[i] = Look().input;
         });
-        if (cases[i].refused) standin::Click(kOkLabel);
+        if (!cases[i].refused) continue;
+        standin::Click(kOkLabel);
+        standin::Check([&, i] {
+            confirmed[i] = Look().input;
+            gone[i] = !Showing(11064);
+        });
     }
+    standin::Tab();
+    Snap(&end);
     visit.Quit();
     Lines expected;
     for (int i = 0; i < n; ++i) {
         SCOPED_TRACE(cases[i].line);
         EXPECT_EQ(warned[i], cases[i].refused);
         EXPECT_EQ(kept[i], cases[i].refused ? cases[i].line : "");
-        if (!cases[i].refused) expected.push_back(cases[i].line);
+        if (cases[i].refused) {
+            EXPECT_EQ(confirmed[i], "");
+            EXPECT_TRUE(gone[i]);
+        } else {
+            expected.push_back(cases[i].line);
+        }
     }
     EXPECT_EQ(SentLines(), expected);
+    EXPECT_EQ(end.pane.size(), before.pane.size() + expected.size()) << "only the sent lines are echoed";
+    EXPECT_EQ(end.input, "") << "the refused slash line was not stored";
 }
 
-TEST(ChatInput, ConfirmingTheGuardWarningEmptiesTheLineWithoutSending) {
+// The whisper wrap is stored like a slash line and not echoed. The guard word
+// is tested on the typed text, not the wrap: the selected account is "Darn".
+TEST(ChatInput, WhisperWrapIsStoredUnechoedAndNotGuardTested) {
     GuardedVisit visit;
-    Screen before, warned, confirmed, recalled;
-    bool gone = false;
-    Snap(&before);
-    Say("/shout darn");
-    Snap(&warned);
-    standin::Click(kOkLabel);
-    Snap(&confirmed);
-    standin::Check([&] { gone = !Showing(11064); });
-    standin::Tab();
-    Snap(&recalled);
-    visit.Quit();
-    EXPECT_EQ(warned.input, "/shout darn");
-    EXPECT_EQ(confirmed.input, "");
-    EXPECT_TRUE(gone);
-    EXPECT_EQ(recalled.input, ""); // a refused line is not stored
-    EXPECT_EQ(confirmed.pane.size(), before.pane.size());
-    EXPECT_TRUE(SentLines().empty());
-}
-
-TEST(ChatInput, GuardWordIsTestedOnTheTextNotTheWhisperWrap) {
-    // The selected user's account is the guard word: the wrap holds it, the
-    // typed text does not.
-    GuardedVisit visit;
-    AddAndSelect("Nim*Darn");
-    standin::Type("hello");
-    standin::Click(kWhisperLabel);
-    visit.Quit();
-    EXPECT_EQ(SentLines(), Lines{"/whisper *Darn hello"});
-}
-
-TEST(ChatInput, WhisperWrappedLineIsStoredAndNotEchoed) {
-    Visit visit;
     Screen before, after, recalled;
-    AddAndSelect("Nim*Acct");
+    AddAndSelect("Nim*Darn");
     Snap(&before);
     standin::Type("a secret");
     standin::Click(kWhisperLabel);
@@ -312,29 +279,40 @@ TEST(ChatInput, WhisperWrappedLineIsStoredAndNotEchoed) {
     standin::Tab();
     Snap(&recalled);
     visit.Quit();
-    EXPECT_EQ(SentLines(), Lines{"/whisper *Acct a secret"});
+    EXPECT_EQ(SentLines(), Lines{"/whisper *Darn a secret"});
     EXPECT_EQ(after.pane.size(), before.pane.size());
     EXPECT_EQ(after.input, "");
-    EXPECT_EQ(recalled.input, "/whisper *Acct a secret");
+    EXPECT_EQ(recalled.input, "/whisper *Darn a secret");
 }
 
-// Ctrl+N with the caret at a position of "hi there".
+// Ctrl+N with the caret at a position of the typed text, each in a fresh
+// channel; a null user: one is in the channel but nobody is selected.
 TEST(ChatInput, CtrlNInsertsTheSelectedCharacterNameAtTheCaret) {
     struct Case {
-        const char* user;
+        const char *user, *typed;
         int caret;
         const char* result;
     } const cases[] = {
-        {"Nim*Acct", 3, "hi Nimthere"}, {"Nim*Acct", 0, "Nimhi there"}, {"Nim*Acct", 8, "hi thereNim"},
-        {"*Lone", 3, "hi *Lonethere"},  {"Plain", 8, "hi therePlain"},
+        {"Nim*Acct", "hi there", 3, "hi Nimthere"},
+        {"Nim*Acct", "hi there", 0, "Nimhi there"},
+        {"Nim*Acct", "hi there", 8, "hi thereNim"},
+        {"*Lone", "hi there", 3, "hi *Lonethere"},
+        {"Plain", "hi there", 8, "hi therePlain"},
+        {nullptr, "hi there", 3, "hi there"},
+        {"Nim*Acct", "", 0, ""},
     };
     const int n = std::size(cases);
     Visit visit;
     std::vector<std::string> got(n);
     for (int i = 0; i < n; ++i) {
         Push(7, 0, "", "Lobby"); // a fresh channel: no users, no selection
-        AddAndSelect(cases[i].user);
-        standin::Type("hi there");
+        if (cases[i].user) {
+            AddAndSelect(cases[i].user);
+        } else {
+            Push(1, 0, "Nim*Acct", "TAHC");
+            standin::Frames(1);
+        }
+        standin::Type(cases[i].typed);
         standin::Check([&, i] { Input()->caret = cases[i].caret; });
         standin::CtrlN();
         standin::Check([&, i] { got[i] = Look().input; });
@@ -342,44 +320,6 @@ TEST(ChatInput, CtrlNInsertsTheSelectedCharacterNameAtTheCaret) {
     }
     visit.Quit();
     for (int i = 0; i < n; ++i)
-        EXPECT_EQ(got[i], cases[i].result) << cases[i].user << " at " << cases[i].caret;
-}
-
-TEST(ChatInput, CtrlNDoesNothingOnAnEmptyLineOrWithoutSelection) {
-    Visit visit;
-    Screen empty, unselected, typed;
-    Push(1, 0, "Nim*Acct", "TAHC");
-    standin::Frames(1);
-    standin::CtrlN();
-    Snap(&unselected); // nobody selected yet, nothing typed
-    SelectFirstUser();
-    standin::CtrlN();
-    Snap(&empty);
-    standin::Type("x");
-    standin::Check([] { Input()->caret = 1; });
-    standin::CtrlN();
-    Snap(&typed);
-    visit.Quit();
-    EXPECT_EQ(unselected.input, "");
-    EXPECT_EQ(empty.input, "");
-    EXPECT_EQ(typed.input, "xNim");
-}
-
-TEST(ChatInput, SentLineKeepsThePaneAtItsEnd) {
-    Visit visit;
-    for (int i = 0; i < 60; ++i)
-        standin::PushChatEvent(6, 0, "", "notice " + std::to_string(i));
-    standin::Frames(61);
-    int lines = 0, shown = 0, top = -1;
-    standin::Check([] { ChatPane()->scrollTop = 0; });
-    Say("/who");
-    standin::Check([&] {
-        lines = (int)ChatPane()->lines.size();
-        shown = ChatPane()->visibleCount;
-        top = ChatPane()->scrollTop;
-    });
-    visit.Quit();
-    ASSERT_GT(shown, 0);
-    ASSERT_GT(lines, shown);
-    EXPECT_EQ(top, lines - shown);
+        EXPECT_EQ(got[i], cases[i].result) << (cases[i].user ? cases[i].user : "nobody") << " at "
+                                           << cases[i].caret << " of \"" << cases[i].typed << "\"";
 }

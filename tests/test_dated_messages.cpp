@@ -37,12 +37,22 @@ void PushAndDrain(uint32_t time, const std::string& text) {
 
 } // namespace
 
+constexpr uint32_t kNewYear2040 = 2208988800u;               // Sunday, 1 January 2040, 00:00 UTC
+constexpr uint32_t kMarch2040 = kNewYear2040 + 60u * 86400u; // Thursday, 1 March 2040
+
+// A message shows as its date, its text and a blank line; dates run past 2038
+// to the last second of the unsigned time, and time 0 shows nothing.
 TEST(DatedMessages, DateTextAndBlankLineInTheirColours) {
     CharacterVisit visit;
+    PushAndDrain(0, "never shown");
     PushAndDrain(kNewYear1971, "Welcome back");
+    PushAndDrain(kNewYear2040, "far ahead");
+    PushAndDrain(0xffffffffu, "last second");
     standin::Check([] {
-        EXPECT_EQ(PaneLines(), (Lines{kNewYear1971Date, "Welcome back", ""}));
-        EXPECT_EQ(PaneColours(), (std::vector<int>{0, 4, 0}));
+        EXPECT_EQ(PaneLines(),
+                  (Lines{kNewYear1971Date, "Welcome back", "", UsLongDate("Sunday", "January", 1, 2040),
+                         "far ahead", "", UsLongDate("Sunday", "February", 7, 2106), "last second", ""}));
+        EXPECT_EQ(PaneColours(), (std::vector<int>{0, 4, 0, 0, 4, 0, 0, 4, 0}));
     });
     visit.Quit();
 }
@@ -53,20 +63,6 @@ TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
     standin::Check([] {
         ASSERT_FALSE(PaneLines().empty());
         EXPECT_EQ(PaneLines()[0], "Thursday, December 31, 1970");
-    });
-    visit.Quit();
-}
-
-constexpr uint32_t kNewYear2040 = 2208988800u;               // Sunday, 1 January 2040, 00:00 UTC
-constexpr uint32_t kMarch2040 = kNewYear2040 + 60u * 86400u; // Thursday, 1 March 2040
-
-TEST(DatedMessages, DatesAfter2038) {
-    CharacterVisit visit;
-    PushAndDrain(kNewYear2040, "far ahead");
-    PushAndDrain(0xffffffffu, "last second");
-    standin::Check([] {
-        EXPECT_EQ(PaneLines(), (Lines{UsLongDate("Sunday", "January", 1, 2040), "far ahead", "",
-                                      UsLongDate("Sunday", "February", 7, 2106), "last second", ""}));
     });
     visit.Quit();
 }
@@ -97,16 +93,8 @@ TEST(DatedMessages, LongDateFollowsTheUserLocale) {
 }
 #endif // Windows: the German and Japanese dated messages of test_os_layer.cpp
 
-TEST(DatedMessages, TimeZeroShowsNothing) {
-    CharacterVisit visit;
-    PushAndDrain(0, "never shown");
-    standin::Check([] { EXPECT_TRUE(PaneLines().empty()); });
-    PushAndDrain(kNewYear1971, "shown");
-    standin::Check([] { EXPECT_EQ(PaneLines().size(), 3u); });
-    visit.Quit();
-}
-
-// How line feeds split a message into pane lines.
+// How line feeds split a message into pane lines (between its date and the
+// blank line after it).
 TEST(DatedMessages, LineFeedsSplitTheText) {
     struct Row {
         const char* text;
@@ -115,19 +103,16 @@ TEST(DatedMessages, LineFeedsSplitTheText) {
         {"one\n\ntwo", {"one", "", "two"}}, {"one\ntwo\n", {"one", "two"}}, {"\n", {""}}, {"", {""}},
         {"a\n\n\nb", {"a", "", "", "b"}},
     };
+    CharacterVisit visit;
+    Lines expected;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        standin::ResetAll();
-        CharacterVisit visit;
         PushAndDrain(kNewYear1971, row.text);
-        standin::Check([&] {
-            Lines lines = PaneLines();
-            ASSERT_EQ(lines.size(), row.lines.size() + 2);
-            EXPECT_EQ(Lines(lines.begin() + 1, lines.end() - 1), row.lines);
-            EXPECT_EQ(lines.back(), "") << "the blank line after the message";
-        });
-        visit.Quit();
+        expected.push_back(kNewYear1971Date);
+        expected.insert(expected.end(), row.lines.begin(), row.lines.end());
+        expected.push_back("");
     }
+    standin::Check([&] { EXPECT_EQ(PaneLines(), expected); });
+    visit.Quit();
 }
 
 TEST(DatedMessages, ClearRequestEmptiesThePane) {
@@ -142,20 +127,14 @@ TEST(DatedMessages, ClearRequestEmptiesThePane) {
     visit.Quit();
 }
 
+// The chat layout sets none (see the teardown tests of the lobby visit).
 TEST(DatedMessages, HandlersLiveOnlyAroundTheLoopOfTheCharacterLayout) {
-    {
-        CharacterVisit visit;
-        EXPECT_FALSE(standin::MessageHandlersRegistered());
-        standin::Check([] { EXPECT_TRUE(standin::MessageHandlersRegistered()); });
-        visit.Quit();
-        EXPECT_FALSE(standin::MessageHandlersRegistered());
-        EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u);
-    }
-    standin::ResetAll();
-    Visit chat; // channel "Lobby"
-    standin::Check([] { EXPECT_FALSE(standin::MessageHandlersRegistered()); });
-    chat.Quit();
-    EXPECT_TRUE(standin::ChatCallsNamed("SetMessageHandlers").empty());
+    CharacterVisit visit;
+    EXPECT_FALSE(standin::MessageHandlersRegistered());
+    standin::Check([] { EXPECT_TRUE(standin::MessageHandlersRegistered()); });
+    visit.Quit();
+    EXPECT_FALSE(standin::MessageHandlersRegistered());
+    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u);
 }
 
 TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {

@@ -35,8 +35,21 @@ std::string PanelText() {
 
 } // namespace
 
+// Only a pending join times out, and only once a wait popup recorded its time.
 TEST(JoinTimeout, FiresOnlyAfter30000msFromTheWaitPopup) {
     RealmVisit visit;
+    standin::Enqueue([] { PretendRequest(kLobbyJoinPending); });
+    standin::Wait(60000);
+    standin::Check([] { EXPECT_EQ(lobbyState, kLobbyJoinPending) << "no popup time recorded"; });
+    standin::Enqueue([] {
+        PretendRequest(kLobbyCreatePending);
+        ShowWaitMessage(GetString(kPleaseWait), nullptr);
+    });
+    standin::Wait(60000);
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyCreatePending) << "a pending create has no timeout of its own";
+        EXPECT_EQ(PanelMessage(), nullptr);
+    });
     standin::Enqueue([] {
         PretendRequest(kLobbyJoinPending);
         ShowWaitMessage(GetString(kPleaseWait), nullptr);
@@ -55,54 +68,29 @@ TEST(JoinTimeout, FiresOnlyAfter30000msFromTheWaitPopup) {
     EXPECT_EQ(visit.Quit(), 4u);
 }
 
-TEST(JoinTimeout, NothingWithoutARecordedPopupTimeOrForAPendingCreate) {
-    RealmVisit visit;
-    standin::Enqueue([] { PretendRequest(kLobbyJoinPending); });
-    standin::Wait(60000);
-    standin::Check([] { EXPECT_EQ(lobbyState, kLobbyJoinPending); });
-    standin::Enqueue([] {
-        PretendRequest(kLobbyCreatePending);
-        ShowWaitMessage(GetString(kPleaseWait), nullptr);
-    });
-    standin::Wait(60000);
-    standin::Check([] {
-        EXPECT_EQ(lobbyState, kLobbyCreatePending) << "a pending create has no timeout of its own";
-        EXPECT_EQ(PanelMessage(), nullptr);
-    });
-    visit.Quit();
-}
-
+// The join after a create takes the next request id, which wraps from 65535
+// to 1; the join's success starts the game. (What the game start writes to the
+// launch record: create_game.scn and join_game.scn.)
 TEST(GameStart, CreateBecomesJoinAndJoinStartsTheGame) {
     RealmVisit visit;
-    static uint16_t createId;
     standin::Enqueue([] {
+        nextRequestId = 65534;
         PretendRequest(kLobbyCreatePending);
-        createId = pendingRequestId;
-        standin::RealmReply(createId, 0);
+        EXPECT_EQ(pendingRequestId, 65535);
+        standin::RealmReply(pendingRequestId, 0);
     });
     standin::Check([] {
         EXPECT_EQ(lobbyState, kLobbyJoinPending);
-        EXPECT_EQ(pendingRequestId, (uint16_t)(createId + 1));
+        EXPECT_EQ(pendingRequestId, 1);
         auto joins = standin::RealmCallsNamed("RealmJoinGame");
         ASSERT_EQ(joins.size(), 1u);
-        EXPECT_EQ(joins[0].args, (std::vector<std::string>{"Duel", "pw", std::to_string(createId + 1)}));
-        auto announce = standin::ChatCallsNamed("AnnounceGame");
-        ASSERT_EQ(announce.size(), 1u);
-        EXPECT_EQ(announce[0].args, (std::vector<std::string>{"Duel", "pw", "", "0"}));
+        EXPECT_EQ(joins[0].args, (std::vector<std::string>{"Duel", "pw", "1"}));
         standin::SetJoinReply(0x1234, 0x0a000001, "10.0.0.1:4000");
         standin::RealmReply(pendingRequestId, 0);
     });
     EXPECT_EQ(visit.Run(), 1u);
-    // The record is packed: read its fields by value.
-    uint32_t nextAction = visit.record.nextAction, gameAddress = visit.record.gameAddress;
-    uint16_t gameWord = visit.record.gameWord;
+    uint32_t nextAction = visit.record.nextAction; // the record is packed: read by value
     EXPECT_EQ(nextAction, 3u);
-    EXPECT_EQ(gameWord, 0x1234);
-    EXPECT_EQ(gameAddress, 0x0a000001u);
-    EXPECT_STREQ(visit.record.gameInfo, "10.0.0.1:4000");
-    auto joined = standin::ChatCallsNamed("GameJoined");
-    ASSERT_EQ(joined.size(), 1u);
-    EXPECT_EQ(joined[0].args, (std::vector<std::string>{"Duel", "pw"}));
     EXPECT_EQ(standin::RealmCallsNamed("RealmFinish").size(), 1u);
     EXPECT_EQ(standin::LiveControlCount(), 0);
 }
@@ -132,23 +120,6 @@ TEST(GameStart, RepliesToOtherRequestsAreIgnored) {
         EXPECT_EQ(PanelMessage(), nullptr);
     });
     EXPECT_EQ(visit.Quit(), 4u);
-}
-
-TEST(GameStart, RequestIdWrapsFrom65535To1) {
-    RealmVisit visit;
-    standin::Enqueue([] {
-        lobbyState = kLobbyCreatePending;
-        nextRequestId = 65534;
-        pendingRequestId = TakeRequestId();
-        EXPECT_EQ(pendingRequestId, 65535);
-        standin::RealmReply(pendingRequestId, 0);
-    });
-    standin::Check([] {
-        auto joins = standin::RealmCallsNamed("RealmJoinGame");
-        ASSERT_EQ(joins.size(), 1u);
-        EXPECT_EQ(joins[0].args.back(), "1");
-    });
-    visit.Quit();
 }
 
 TEST(GameStart, FailedStatusesShowTheirMessages) {
@@ -191,23 +162,13 @@ TEST(GameStart, FailedStatusesShowTheirMessages) {
             EXPECT_FALSE(SidePanelTextBox()->shown);
             EXPECT_EQ(popupClose, ShowSidePanelClose);
         });
+        standin::Wait(15000); // the message goes at the next chat tick
+        standin::Check([] {
+            EXPECT_EQ(PanelMessage(), nullptr);
+            EXPECT_TRUE(SidePanelTextBox()->shown);
+        });
         EXPECT_EQ(visit.Quit(), 4u);
     }
-}
-
-TEST(GameStart, PanelMessageGoesAtTheNextChatTick) {
-    RealmVisit visit;
-    standin::Enqueue([] {
-        PretendRequest(kLobbyJoinPending);
-        standin::RealmReply(pendingRequestId, 0x29);
-    });
-    standin::Check([] { ASSERT_NE(PanelMessage(), nullptr); });
-    standin::Wait(15000);
-    standin::Check([] {
-        EXPECT_EQ(PanelMessage(), nullptr);
-        EXPECT_TRUE(SidePanelTextBox()->shown);
-    });
-    visit.Quit();
 }
 
 TEST(FrameLoop, ReturnValueAndRepeatRule) {
