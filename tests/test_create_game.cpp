@@ -251,7 +251,9 @@ TEST(CreateGameDialog, TabChainsDependOnTheModeAndCancelGivesBackThePlainLobby) 
             EXPECT_EQ(standin::Focus(), createGameControls[kCgNameField]);
             EXPECT_EQ(Slot(kCgPlayersField) == nullptr, open);
             EXPECT_EQ(Slot(kCgGreyPlayersArrows) != nullptr, open);
-            if (open) EXPECT_TRUE(Slot(kCgCreateButton)->enabled) << "not validated before the name changes";
+            if (open) {
+                EXPECT_TRUE(Slot(kCgCreateButton)->enabled) << "not validated before the name changes";
+            }
             EXPECT_TRUE(standin::FindByTextId(kCreateLabel)->pressed);
             EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->pressed);
             EXPECT_EQ(standin::CancelControl(), createGameControls[kCgCancelButton]);
