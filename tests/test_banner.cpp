@@ -18,8 +18,8 @@ using Lines = std::vector<std::string>;
 namespace {
 
 constexpr int kLinkFailed = 5340;
-const char kHtmlKey[] = "SOFTWARE\\Classes\\.html";
-const char kCommandKey[] = "SOFTWARE\\Classes\\htmlfile\\shell\\open\\command";
+const std::string kHtmlKey = "SOFTWARE\\Classes\\.html";
+const std::string kCommandKey = "SOFTWARE\\Classes\\htmlfile\\shell\\open\\command";
 
 // A fresh stand-in and a temporary directory of its own, the OS layer's
 // temporary directory for the test (SetTempDirectory).
@@ -90,6 +90,14 @@ std::vector<Lines> Starts() {
     return starts;
 }
 
+// Key path and value name of each registry read.
+Lines Reads() {
+    Lines reads;
+    for (const standin::Call& c : standin::MachineCallsNamed("ReadMachineString"))
+        reads.push_back(c.args.at(0) + " " + c.args.at(1));
+    return reads;
+}
+
 Lines AdClicks() {
     Lines clicks;
     for (const standin::Call& c : standin::ChatCallsNamed("NotifyAdClick"))
@@ -158,42 +166,27 @@ TEST(Banner, FailedFileKeepsTheNewId) {
     EXPECT_EQ(Starts(), (std::vector<Lines>{{"webbrowser", "http://two.example/"}}));
 }
 
-TEST(BannerLink, OpensTheLinkAsOneArgument) {
-    SKIP_WITHOUT_STANDIN_MACHINE();
-    Fresh fresh;
-    std::string popup = ClickLink("https://shop.example/item?id=4&x=%20");
-    auto reads = standin::MachineCallsNamed("ReadMachineString");
-    ASSERT_EQ(reads.size(), 2u);
-    EXPECT_EQ(reads[0].args, (Lines{kHtmlKey, "null"}));
-    EXPECT_EQ(reads[1].args, (Lines{kCommandKey, "null"}));
-    EXPECT_EQ(Starts(), (std::vector<Lines>{{"webbrowser", "https://shop.example/item?id=4&x=%20"}}));
-    EXPECT_EQ(AdClicks(), Lines{"7 0"});
-    EXPECT_EQ(popup, "");
-}
-
-// The handler's command as the registry holds it: a placeholder stays and the
-// link follows it; command, space and link must fit 1024 bytes; a missing value
-// or a failed start is reported.
+// The handler's command as the registry holds it, found through the class of
+// ".html": the link follows it as one argument and a placeholder stays; command,
+// space and link must fit 1024 bytes; a missing value or a failed start is reported.
 TEST(BannerLink, HandlerCommandAndItsFailures) {
     SKIP_WITHOUT_STANDIN_MACHINE();
-    const std::string link = "http://a.example/";
+    const std::string link = "https://shop.example/item?id=4&x=%20";
+    const std::string fits(1023 - link.size() - 1, 'b'), tooLong(1024 - link.size() - 1, 'b');
     struct Case {
         const char* name;
         std::string command;
         bool noClass, startFails;
         Lines started; // empty: nothing may be started
     } const cases[] = {
+        {"the machine's own", "webbrowser", false, false, {"webbrowser", link}},
         {"placeholder",
          "\"/opt/web browser/run\" -osint -url \"%1\"",
          false,
          false,
          {"/opt/web browser/run", "-osint", "-url", "%1", link}},
-        {"1023 bytes",
-         std::string(1023 - link.size() - 1, 'b'),
-         false,
-         false,
-         {std::string(1023 - link.size() - 1, 'b'), link}},
-        {"1024 bytes", std::string(1024 - link.size() - 1, 'b'), false, false, {}},
+        {"1023 bytes", fits, false, false, {fits, link}},
+        {"1024 bytes", tooLong, false, false, {}},
         {"no command", "", false, false, {}},
         {"no class", "webbrowser", true, false, {}},
         {"start fails", "webbrowser", false, true, {"webbrowser", link}},
@@ -206,6 +199,9 @@ TEST(BannerLink, HandlerCommandAndItsFailures) {
         standin::SetProcessStartFails(c.startFails);
         std::string popup = ClickLink(link);
         bool opened = !c.started.empty() && !c.startFails;
+        Lines reads = {kHtmlKey + " null", kCommandKey + " null"};
+        if (c.noClass) reads.pop_back();
+        EXPECT_EQ(Reads(), reads);
         EXPECT_EQ(Starts(), c.started.empty() ? std::vector<Lines>{} : std::vector<Lines>{c.started});
         EXPECT_EQ(AdClicks(), Lines{opened ? "7 0" : "7 1"});
         EXPECT_EQ(popup, opened ? "" : Text(kLinkFailed));
@@ -234,7 +230,7 @@ TEST(BannerLink, RefusesLinksThatAreNotPlainWebAddresses) {
         Fresh fresh;
         std::string popup = ClickLink(link);
         EXPECT_TRUE(Starts().empty());
-        EXPECT_TRUE(standin::MachineCallsNamed("ReadMachineString").empty());
+        EXPECT_TRUE(Reads().empty());
         EXPECT_EQ(popup, Text(kLinkFailed));
         EXPECT_EQ(AdClicks(), Lines{"7 1"});
     }

@@ -107,28 +107,6 @@ TEST(ChannelDialog, ListsHomeCurrentAndTheServiceNames) {
     }
 }
 
-// The field starts with the joined channel, selected, and takes 32 characters;
-// Escape belongs to the dialog's cancel button.
-TEST(ChannelDialog, OpensWithTheJoinedChannelSelected) {
-    Fresh();
-    Visit visit;
-    Push(7, 0, "", "Trade");
-    Dialog d, typed;
-    standin::Click(kChannelLabel);
-    Peek(&d);
-    standin::Type(std::string(40, 'q'));
-    Peek(&typed);
-    visit.Quit();
-    EXPECT_EQ(d.title, Text(5261));
-    EXPECT_EQ(d.field, "Trade");
-    EXPECT_EQ(d.focus, d.nameField);
-    EXPECT_TRUE(d.okEnabled);
-    EXPECT_TRUE(d.channelPressed);
-    EXPECT_NE(d.cancelButton, nullptr);
-    EXPECT_EQ(d.cancel, d.cancelButton);
-    EXPECT_EQ(typed.field, std::string(32, 'q'));
-}
-
 // An empty field disables OK and Enter; typing enables it and drops the list's choice.
 TEST(ChannelDialog, EmptyNameDisablesOkAndTypingClearsTheSelection) {
     Fresh();
@@ -182,26 +160,38 @@ TEST(ChannelDialog, DoubleClickWithin500Ms) {
     }
 }
 
-// OK and Enter join the typed name; cancel and Escape only close. Either way
-// the channel button is released, Escape goes back to the quit button and the
-// focus to the input line.
-TEST(ChannelDialog, ConfirmJoinsCancelCloses) {
+// The dialog opens with the joined channel in its field, selected (typing
+// replaces it), the field takes 32 characters and Escape belongs to the
+// dialog's cancel button. OK and Enter join the typed name; cancel and Escape
+// only close. Either way the channel button is released, Escape goes back to
+// the quit button and the focus to the input line.
+TEST(ChannelDialog, OpensWithTheJoinedChannelAndConfirmJoinsCancelCloses) {
+    const std::string typed = "Custom Place " + std::string(30, 'q'), joined = typed.substr(0, 32);
     enum How { kOk, kEnter, kCancel, kEscape };
     for (How how : {kOk, kEnter, kCancel, kEscape}) {
         SCOPED_TRACE(how);
         Fresh();
         Visit visit;
-        Dialog after;
+        Push(7, 0, "", "Trade");
+        Dialog open, after;
         standin::Click(kChannelLabel);
-        standin::Type("Custom Place");
+        Peek(&open);
+        standin::Type(typed);
         if (how == kOk) standin::Click(kOkLabel);
         if (how == kEnter) standin::Enter();
         if (how == kCancel) standin::Click(kCancelLabel);
         if (how == kEscape) standin::Escape();
         Peek(&after);
         visit.Quit();
+        EXPECT_EQ(open.title, Text(5261));
+        EXPECT_EQ(open.field, "Trade");
+        EXPECT_EQ(open.focus, open.nameField);
+        EXPECT_TRUE(open.okEnabled);
+        EXPECT_TRUE(open.channelPressed);
+        EXPECT_NE(open.cancelButton, nullptr);
+        EXPECT_EQ(open.cancel, open.cancelButton);
         bool joins = how == kOk || how == kEnter;
-        EXPECT_EQ(Joins(), (joins ? Calls{{"Custom Place", "0", "0"}} : Calls{}));
+        EXPECT_EQ(Joins(), (joins ? Calls{{joined, "0", "0"}} : Calls{}));
         EXPECT_FALSE(after.open);
         EXPECT_FALSE(after.channelPressed);
         EXPECT_EQ(after.cancel, after.quit);

@@ -90,48 +90,38 @@ std::vector<std::string> LastCreate() {
 
 } // namespace
 
-TEST(CreateGameDialog, NameNeedsACharacterAndNoSpaceAtEitherEnd) {
+// Each field admits only its characters and length; a name needs a character
+// and no space at either end, and the player count is corrected at once. A
+// step typed into the name field opens the dialog afresh (players "4").
+TEST(CreateGameDialog, FieldsAdmitTheirCharactersAndCreateNeedsValidValues) {
     CreateVisit visit;
     const struct {
-        const char* name;
+        int slot;
+        const char *keys, *shown;
         bool enabled;
-    } cases[] = {{"", false},      {"   ", false},  {" Duel", false},
-                 {"Duel ", false}, {"Du el", true}, {"D", true}};
-    for (const auto& c : cases) {
-        OpenAndName(c.name);
-        standin::Check([c] { EXPECT_EQ(Slot(kCgCreateButton)->enabled, c.enabled) << '"' << c.name << '"'; });
-    }
-    visit.Quit();
-}
-
-TEST(CreateGameDialog, FieldsAdmitOnlyTheirCharactersAndLengths) {
-    CreateVisit visit;
-    OpenAndName("Du!el#_x'-9@abcdefghijk");
-    TypeInto(kCgPasswordField, "p@ss word~\xc3\xa9");
-    TypeInto(kCgLevelField, "\bx5y");
-    TypeInto(kCgPlayersField, "\b1a0");
-    standin::Check([] {
-        EXPECT_EQ(TextOf(kCgNameField), "Duel_x'-9abcdefg");
-        EXPECT_EQ(TextOf(kCgPasswordField), "p@ss word~");
-        EXPECT_EQ(TextOf(kCgLevelField), "5");
-        EXPECT_EQ(TextOf(kCgPlayersField), "10");
-    });
-    visit.Quit();
-}
-
-TEST(CreateGameDialog, PlayerCountIsCorrectedAtOnceAndAnEmptyOneBlocksCreate) {
-    CreateVisit visit;
-    OpenAndName();
-    const struct {
-        const char* keys;
-        const char* shown;
-        bool enabled;
-    } steps[] = {{"\b25", "10", true}, {"\b\b0", "1", true}, {"\b", "", false}, {"100", "10", true}};
+    } steps[] = {{kCgNameField, "", "", false},
+                 {kCgNameField, "   ", "   ", false},
+                 {kCgNameField, " Duel", " Duel", false},
+                 {kCgNameField, "Duel ", "Duel ", false},
+                 {kCgNameField, "Du el", "Du el", true},
+                 {kCgNameField, "D", "D", true},
+                 {kCgNameField, "Du!el#_x'-9@abcdefghijk", "Duel_x'-9abcdefg", true},
+                 {kCgPasswordField, "p@ss word~\xc3\xa9", "p@ss word~", true},
+                 {kCgLevelField, "\bx5y", "5", true},
+                 {kCgPlayersField, "\b1a0", "10", true},
+                 {kCgNameField, "Duel", "Duel", true},
+                 {kCgPlayersField, "\b25", "10", true},
+                 {kCgPlayersField, "\b\b0", "1", true},
+                 {kCgPlayersField, "\b", "", false},
+                 {kCgPlayersField, "100", "10", true}};
     for (const auto& s : steps) {
-        TypeInto(kCgPlayersField, s.keys);
+        if (s.slot == kCgNameField)
+            OpenAndName(s.keys);
+        else
+            TypeInto(s.slot, s.keys);
         standin::Check([s] {
-            EXPECT_EQ(TextOf(kCgPlayersField), s.shown);
-            EXPECT_EQ(Slot(kCgCreateButton)->enabled, s.enabled) << s.shown;
+            EXPECT_EQ(TextOf(s.slot), s.shown) << '"' << s.keys << '"';
+            EXPECT_EQ(Slot(kCgCreateButton)->enabled, s.enabled) << '"' << s.keys << '"';
         });
     }
     visit.Quit();
@@ -245,9 +235,13 @@ TEST(CreateGameDialog, ArrowsStopAtTheirBounds) {
     visit.Quit();
 }
 
-TEST(CreateGameDialog, TabChainsDependOnTheMode) {
+// The fields' tab chain and the arrows depend on the mode; either way the
+// dialog presses its button alone, and Escape gives back the plain lobby.
+TEST(CreateGameDialog, TabChainsDependOnTheModeAndCancelGivesBackThePlainLobby) {
     for (bool open : {false, true}) {
+        SCOPED_TRACE(open ? "open" : "realm");
         CreateVisit visit(open);
+        standin::Enqueue([] { SetButtonPressed(lobbySlots[kSlotJoinGame], 1); });
         standin::Click(kCreateLabel);
         standin::Check([open] {
             std::vector<int> chain = {kCgNameField, kCgPasswordField, kCgDescriptionField};
@@ -260,30 +254,21 @@ TEST(CreateGameDialog, TabChainsDependOnTheMode) {
             if (open) {
                 EXPECT_TRUE(Slot(kCgCreateButton)->enabled) << "not validated before the name changes";
             }
+            EXPECT_TRUE(standin::FindByTextId(kCreateLabel)->pressed);
+            EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->pressed);
+            EXPECT_EQ(standin::CancelControl(), createGameControls[kCgCancelButton]);
+        });
+        standin::Escape();
+        standin::Check([] {
+            for (QvControl c : createGameControls)
+                EXPECT_EQ(c, nullptr);
+            EXPECT_FALSE(standin::FindByTextId(kCreateLabel)->pressed);
+            EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
+            EXPECT_EQ(standin::Focus(), Input()->handle);
         });
         visit.Quit();
+        EXPECT_TRUE(standin::RealmCallsNamed("RealmCreateGame").empty());
     }
-}
-
-TEST(CreateGameDialog, CancelGivesBackThePlainLobby) {
-    CreateVisit visit;
-    standin::Enqueue([] { SetButtonPressed(lobbySlots[kSlotJoinGame], 1); });
-    standin::Click(kCreateLabel);
-    standin::Check([] {
-        EXPECT_TRUE(standin::FindByTextId(kCreateLabel)->pressed);
-        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->pressed);
-        EXPECT_EQ(standin::CancelControl(), createGameControls[kCgCancelButton]);
-    });
-    standin::Escape();
-    standin::Check([] {
-        for (QvControl c : createGameControls)
-            EXPECT_EQ(c, nullptr);
-        EXPECT_FALSE(standin::FindByTextId(kCreateLabel)->pressed);
-        EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
-        EXPECT_EQ(standin::Focus(), Input()->handle);
-    });
-    visit.Quit();
-    EXPECT_TRUE(standin::RealmCallsNamed("RealmCreateGame").empty());
 }
 
 TEST(CreateGameRequest, RealmRecordHoldsTheCleanedFieldsAndTheSettingsAreRemembered) {
@@ -340,14 +325,23 @@ TEST(CreateGameRequest, CancelledWaitWithdrawsButALateStatusIsStillHandled) {
     visit.Quit();
 }
 
-TEST(CreateGameRequest, EveryFailedStatusShowsItsMessage) {
+// Each failed status closes the dialog with its message; a realm that is down
+// when the dialog would open shows the message instead (status -1 here).
+TEST(CreateGameRequest, EveryFailedStatusAndARealmDownShowTheirMessage) {
     CreateVisit visit;
-    const int cases[][2] = {{0x1e, 5137}, {0x1f, 5138}, {0x20, 5139}, {0x42, 5140}, {1, 5140}};
+    const int cases[][2] = {{0x1e, 5137}, {0x1f, 5138}, {0x20, 5139}, {0x42, 5140}, {1, 5140}, {-1, 5139}};
     for (const auto& c : cases) {
         int status = c[0], message = c[1];
-        standin::Enqueue([status] { standin::RealmAutoAnswer(status, -1); });
-        OpenAndName();
-        standin::Click(kCreateButtonLabel);
+        standin::Enqueue([status] {
+            if (status < 0) standin::SetRealmConnected(false);
+            standin::RealmAutoAnswer(status, -1);
+        });
+        if (status < 0) {
+            standin::Click(kCreateLabel);
+        } else {
+            OpenAndName();
+            standin::Click(kCreateButtonLabel);
+        }
         standin::Check([status, message] {
             EXPECT_EQ(lobbyState, kLobbyIdle) << status;
             ASSERT_NE(PanelMessage(), nullptr) << status;
@@ -356,17 +350,7 @@ TEST(CreateGameRequest, EveryFailedStatusShowsItsMessage) {
         });
     }
     visit.Quit();
-}
-
-TEST(CreateGameRequest, RealmDownAtOpeningShowsTheMessageInstead) {
-    CreateVisit visit;
-    standin::Enqueue([] { standin::SetRealmConnected(false); });
-    standin::Click(kCreateLabel);
-    standin::Check([] {
-        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5139));
-        EXPECT_EQ(createGameControls[kCgBackground], nullptr);
-    });
-    visit.Quit();
+    EXPECT_EQ(standin::RealmCallsNamed("RealmCreateGame").size(), 5u);
 }
 
 TEST(CreateGameRequest, OpenGameIsAnnouncedWithItsDigitAndCategories) {
@@ -416,9 +400,9 @@ TEST(CreateGameRequest, FailedOpenCreationKeepsTheDialog) {
     EXPECT_EQ(visit.Quit(), 4u);
 }
 
-TEST(CreationQueue, ShowsThePositionAndRereadsItOnEachTick) {
+TEST(CreationQueue, ShowsThePositionAndEscapeWithdrawsButKeepsWatchingForItsStatus) {
     CreateVisit visit;
-    standin::ScriptCreateQueue(3, 1000, 0);
+    standin::ScriptCreateQueue(3, 1000, 0x20);
     OpenAndName();
     standin::Click(kCreateButtonLabel);
     standin::Check([] {
@@ -433,15 +417,7 @@ TEST(CreationQueue, ShowsThePositionAndRereadsItOnEachTick) {
     });
     standin::Wait(1000);
     standin::Enqueue([] { standin::TickTimer(standin::FindAt(kTimer, 2, 0)); });
-    standin::Check([] { EXPECT_EQ(PositionLine(), PositionMessage(2)); });
-    visit.Quit();
-}
-
-TEST(CreationQueue, EscapeWithdrawsTheRequestAndKeepsWatchingForItsStatus) {
-    CreateVisit visit;
-    standin::ScriptCreateQueue(2, 1000, 0x20);
-    OpenAndName();
-    standin::Click(kCreateButtonLabel);
+    standin::Check([] { EXPECT_EQ(PositionLine(), PositionMessage(2)) << "re-read on each tick"; });
     standin::Escape();
     standin::Check([] {
         EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");

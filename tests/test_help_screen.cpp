@@ -1,5 +1,6 @@
 // The help screen: its title and paragraphs before and after entering chat,
-// closing it with OK, Escape or another dialog, and the cancel role.
+// closing it with OK, Escape or another dialog, and the cancel role. Each case
+// opens the help in another layout and closes it another way.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,16 +68,20 @@ bool ShowsId(const Help& h, int id) {
 } // namespace
 
 // Before entering chat only the common section shows, under string 5308; once
-// in chat the chat section comes first and the title is string 686.
-TEST(HelpScreen, SectionsAndTitleFollowEnteringChat) {
+// in chat the chat section comes first and the title is string 686. OK, Escape
+// and another dialog close the help; OK and Escape give Escape back to the quit
+// button, so the next Escape leaves the lobby.
+TEST(HelpScreen, SectionsFollowEnteringChatAndOkEscapeOrAnotherDialogClose) {
+    enum How { kOk, kEscape, kChannel };
     struct Case {
         const char* name;
         bool characterLayout, enterChat;
         int title, first, paragraphs, separators;
+        How how;
     } const cases[] = {
-        {"character layout", true, false, kHelpLabel, 702, 90, 44},
-        {"after entering chat", true, true, kHelpInChat, 687, 106, 52},
-        {"chat layout", false, false, kHelpLabel, 702, 90, 44},
+        {"character layout, OK", true, false, kHelpLabel, 702, 90, 44, kOk},
+        {"after entering chat, Escape", true, true, kHelpInChat, 687, 106, 52, kEscape},
+        {"chat layout, channel dialog", false, false, kHelpLabel, 702, 90, 44, kChannel},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,13 +89,19 @@ TEST(HelpScreen, SectionsAndTitleFollowEnteringChat) {
         Visit visit;
         if (c.characterLayout) visit.SetChannel("");
         if (c.enterChat) standin::Click(kEnterChatLabel);
-        Help h;
+        Help h, closed;
         if (c.characterLayout && !c.enterChat)
             standin::ClickAt(kButton, 146, 480); // the character layout's own help button
         else
             standin::Click(kHelpLabel);
         Peek(&h);
-        visit.Quit();
+        if (c.how == kOk) standin::Click(kOkLabel);
+        if (c.how == kEscape) standin::Escape();
+        if (c.how == kChannel) standin::Click(kChannelLabel);
+        Peek(&closed);
+        if (c.how == kChannel) standin::Escape(); // closes the channel dialog
+        standin::Escape();
+        EXPECT_EQ(visit.Run(), 4u);
         ASSERT_TRUE(h.open);
         EXPECT_EQ(h.title, Text(c.title));
         ASSERT_FALSE(h.lines.empty());
@@ -104,32 +115,10 @@ TEST(HelpScreen, SectionsAndTitleFollowEnteringChat) {
             EXPECT_FALSE(ShowsId(h, hidden)) << hidden;
         EXPECT_EQ(h.cancel, h.ok);
         EXPECT_EQ(h.focus, h.input) << "the input line keeps the focus when it exists";
-    }
-}
-
-// OK, Escape and another dialog close the help. OK and Escape give Escape back
-// to the quit button: the next Escape leaves the lobby.
-TEST(HelpScreen, OkEscapeOrAnotherDialogClose) {
-    enum How { kOk, kEscape, kChannel };
-    for (How how : {kOk, kEscape, kChannel}) {
-        SCOPED_TRACE(how);
-        standin::ResetAll();
-        Visit visit;
-        Help open, closed;
-        standin::Click(kHelpLabel);
-        Peek(&open);
-        if (how == kOk) standin::Click(kOkLabel);
-        if (how == kEscape) standin::Escape();
-        if (how == kChannel) standin::Click(kChannelLabel);
-        Peek(&closed);
-        if (how == kChannel) standin::Escape(); // closes the channel dialog
-        standin::Escape();
-        EXPECT_EQ(visit.Run(), 4u);
-        EXPECT_TRUE(open.open);
         EXPECT_FALSE(closed.open);
         EXPECT_EQ(closed.lines.size(), 0u);
-        EXPECT_EQ(closed.channelPressed, how == kChannel);
-        if (how != kChannel) {
+        EXPECT_EQ(closed.channelPressed, c.how == kChannel);
+        if (c.how != kChannel) { // the channel dialog has an OK button and a cancel role of its own
             EXPECT_EQ(closed.ok, nullptr);
             EXPECT_EQ(closed.cancel, closed.quit);
         }

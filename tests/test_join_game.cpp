@@ -1,6 +1,6 @@
 // The join game dialog: realm and chat-service lists, refreshes, the row click
 // and its details request, the name field, joining with and without a realm,
-// and hostile list replies.
+// list statuses and hostile list replies.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -60,6 +60,16 @@ std::string Selected() {
 void OpenDialog(int frames = 6) {
     standin::Click(kJoinLabel);
     standin::Frames(frames);
+}
+
+// Empties the name field, types the name and presses Enter.
+void EnterName(const std::string& name) {
+    standin::Enqueue([] {
+        SetFocus(NameField()->handle);
+        EditSetText(NameField()->handle, "");
+    });
+    standin::Type(name);
+    standin::Enter();
 }
 
 void ClickRow(int row) {
@@ -161,30 +171,9 @@ TEST(JoinRealmList, RefreshKeepsSelectionAndScrollWhileTheGameRemains) {
     visit.Quit();
 }
 
-TEST(JoinRealmList, ListStatusesRebuildOrCloseTheDialog) {
-    RealmVisit visit;
-    OpenDialog();
-    standin::Enqueue([] {
-        standin::PushListReply(pendingRequestId, 0, standin::GameListReplyBytes(Game(4, "Late"), 0));
-        standin::PushListReply(pendingRequestId, 0x33, {});
-        standin::PushListReply((uint16_t)(pendingRequestId + 100), 0, standin::GameListEndBytes(0));
-    });
-    standin::Frames(4);
-    standin::Check([] {
-        EXPECT_EQ(Rows(), Args({"Late|1"})) << "0x33 rebuilds; a reply for another request is dropped";
-        EXPECT_EQ(standin::LiveListReplies(), 0);
-        standin::PushListReply(pendingRequestId, 0x32, {});
-    });
-    standin::Frames(1);
-    standin::Check([] {
-        EXPECT_EQ(List(), nullptr);
-        EXPECT_EQ(lobbyState, kLobbyIdle);
-        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(11020));
-    });
-    visit.Quit();
-}
-
-TEST(JoinRealmList, HostileRepliesAreCutOrDropped) {
+// Replies are read within their bytes, those for another request dropped; the
+// status 0x33 shows what arrived so far, 0x32 closes the dialog.
+TEST(JoinRealmList, HostileRepliesAreCutOrDroppedAndStatusesRebuildOrClose) {
     RealmVisit visit;
     OpenDialog();
     standin::Enqueue([] {
@@ -203,7 +192,22 @@ TEST(JoinRealmList, HostileRepliesAreCutOrDropped) {
     standin::Check([] {
         EXPECT_EQ(Rows(), Args({std::string(15, 'N') + "|1"}));
         EXPECT_EQ(strlen(gameRecords[0].description), 31u);
-        EXPECT_EQ(standin::LiveListReplies(), 0);
+        standin::PushListReply(pendingRequestId, 0, standin::GameListReplyBytes(Game(4, "Late"), 0));
+        standin::PushListReply(pendingRequestId, 0x33, {});
+        standin::PushListReply((uint16_t)(pendingRequestId + 100), 0, standin::GameListEndBytes(0));
+    });
+    standin::Frames(4);
+    standin::Check([] {
+        EXPECT_EQ(Rows(), Args({std::string(15, 'N') + "|1", "Late|1"}))
+            << "0x33 rebuilds; a reply for another request is dropped";
+        EXPECT_EQ(standin::LiveListReplies(), 0) << "every reply is released";
+        standin::PushListReply(pendingRequestId, 0x32, {});
+    });
+    standin::Frames(1);
+    standin::Check([] {
+        EXPECT_EQ(List(), nullptr);
+        EXPECT_EQ(lobbyState, kLobbyIdle);
+        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(11020));
     });
     visit.Quit();
 }
@@ -266,41 +270,35 @@ TEST(JoinRowClick, SecondClickWithin500msJoins) {
     }
 }
 
-TEST(JoinRealm, TypedNameJoinsAndTheRealmStartsTheGame) {
+// A realm that is down stops the dialog; once it is back, the name field
+// admits game characters only and the typed name joins.
+TEST(JoinRealm, RealmDownStopsTheDialogAndATypedNameJoins) {
     RealmVisit visit;
     standin::SetJoinReply(0x42, 0x0100007f, "127.0.0.1:4000");
     standin::RealmAutoAnswer(-1, 0);
-    OpenDialog(1);
-    standin::Type("My Game");
-    standin::Tab();
-    standin::Type("secret");
-    standin::Enter();
-    EXPECT_EQ(visit.Run(), 1u);
-    auto joins = standin::RealmCallsNamed("RealmJoinGame");
-    ASSERT_EQ(joins.size(), 1u);
-    EXPECT_EQ(joins[0].args[0], "My Game");
-    EXPECT_EQ(joins[0].args[1], "secret");
-    uint32_t nextAction = visit.record.nextAction;
-    EXPECT_EQ(nextAction, 3u);
-    EXPECT_STREQ(visit.record.gameName, "My Game");
-    EXPECT_STREQ(visit.record.gameInfo, "127.0.0.1:4000");
-}
-
-TEST(JoinRealm, NamesAdmitGameCharactersOnlyAndRealmDownStopsTheDialog) {
-    RealmVisit visit;
-    OpenDialog(1);
-    standin::Type("A-b_c'd 9!?");
-    standin::Check([] { EXPECT_EQ(standin::Utf8(NameField()->editText), "A-b_c'd 9"); });
-    standin::Escape();
     standin::Enqueue([] { standin::SetRealmConnected(false); });
     OpenDialog(1);
     standin::Check([] {
         EXPECT_EQ(List(), nullptr);
         EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5139));
         EXPECT_EQ(lobbyState, kLobbyIdle);
+        standin::SetRealmConnected(true);
     });
-    standin::Enqueue([] { standin::SetRealmConnected(true); });
-    visit.Quit();
+    OpenDialog(1);
+    standin::Type("A-b_c'd 9!?");
+    standin::Check([] { EXPECT_EQ(standin::Utf8(NameField()->editText), "A-b_c'd 9"); });
+    standin::Tab();
+    standin::Type("secret");
+    standin::Enter();
+    EXPECT_EQ(visit.Run(), 1u);
+    auto joins = standin::RealmCallsNamed("RealmJoinGame");
+    ASSERT_EQ(joins.size(), 1u);
+    EXPECT_EQ(joins[0].args[0], "A-b_c'd 9");
+    EXPECT_EQ(joins[0].args[1], "secret");
+    uint32_t nextAction = visit.record.nextAction;
+    EXPECT_EQ(nextAction, 3u);
+    EXPECT_STREQ(visit.record.gameName, "A-b_c'd 9");
+    EXPECT_STREQ(visit.record.gameInfo, "127.0.0.1:4000");
 }
 
 // ---- without a realm: the chat service's games ---------------------------------------
@@ -368,25 +366,16 @@ TEST(JoinServiceList, UnlistedNamesAreAskedOfTheService) {
     Visit visit;
     visit.record.characterFlags = Progress(0);
     OpenDialog(1);
-    standin::Type("Nobody");
-    standin::Enter();
+    EnterName("Nobody");
     standin::Check([] {
         EXPECT_EQ(PopupText(), Text(5137));
         EXPECT_NE(List(), nullptr);
         standin::AddServiceGame({"HARD", 1, "5"});
         standin::AddServiceGame({"DUEL", 1, "1"});
-        SetFocus(NameField()->handle);
-        EditSetText(NameField()->handle, "");
     });
-    standin::Type("hard");
-    standin::Enter();
+    EnterName("hard");
     standin::Check([] { EXPECT_EQ(PopupText(), Text(5137)) << "the digit rule holds for a lookup too"; });
-    standin::Enqueue([] {
-        SetFocus(NameField()->handle);
-        EditSetText(NameField()->handle, "");
-    });
-    standin::Type("duel");
-    standin::Enter();
+    EnterName("duel");
     standin::Check([] {
         EXPECT_NE(List(), nullptr) << "another name: nothing happens";
         EXPECT_EQ(lobbyState, kLobbyGameListOpen);

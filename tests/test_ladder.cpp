@@ -214,51 +214,32 @@ TEST(LadderView, TabsRefillTheirOwnListAndTheShownTabChangesNothing) {
 }
 
 TEST(LadderView, RepliesAreReadWithinTheirBytesAndShownWithAll64Bits) {
-    const std::vector<uint8_t> nia = Entry(100, 0x0a0001, "Nia");
+    using Bytes = std::vector<uint8_t>;
+    const Bytes nia = Entry(100, 0x0a0001, "Nia"), cut(nia.begin(), nia.end() - 1);
+    const Bytes two = Join({nia, nia}), three = Join({nia, nia, nia});
+    const Bytes full = Join({Entry(5, 0x020000, "ABCD", 4), Entry(6, 0x020000, "EF", 4)});
+    const Bytes big = Join(
+        {Entry(1ull << 32, 0, "A"), Entry(0xffffffffull, 0, "B"), Entry(~0ull, 0, "C"), Entry(1, 0, "")});
+    const Texts bigRows = {"1|A|hnt|0|4,294,967,296", "2|B|hnt|0|4,294,967,295",
+                           "3|C|hnt|0|18,446,744,073,709,551,615", "4||hnt|0|1"};
     const std::string niaRow = "Nia|spb|10|100";
+    constexpr int kMax = 0x7fffffff;
     struct Case {
         const char* what;
         int firstRow, count, nameSize;
-        std::vector<uint8_t> bytes;
+        Bytes bytes;
         Texts rows; // from firstRow on
     } const cases[] = {
-        {"a page shorter than its count",
-         0,
-         16,
-         16,
-         Join({nia, nia}),
-         {"1|" + niaRow, "2|" + niaRow, kUnloaded}},
-        {"a last entry cut short",
-         0,
-         3,
-         16,
-         Join({nia, std::vector<uint8_t>(nia.begin(), nia.end() - 1)}),
-         {"1|" + niaRow, kUnloaded}},
-        {"a name filling its field",
-         0,
-         2,
-         4,
-         Join({Entry(5, 0x020000, "ABCD", 4), Entry(6, 0x020000, "EF", 4)}),
-         {"1|ABCD|hnt|2|5", "2|EF|hnt|2|6"}},
+        {"a page shorter than its count", 0, 16, 16, two, {"1|" + niaRow, "2|" + niaRow, kUnloaded}},
+        {"a last entry cut short", 0, 3, 16, Join({nia, cut}), {"1|" + niaRow, kUnloaded}},
+        {"a name filling its field", 0, 2, 4, full, {"1|ABCD|hnt|2|5", "2|EF|hnt|2|6"}},
         {"a class outside the table", 0, 1, 16, Entry(7, 0x030f09, "Zed"), {"1|Zed||3|7"}},
         {"a negative count", 0, -1, 16, nia, {kUnloaded}},
         {"a negative name size", 0, 1, -12, nia, {kUnloaded}},
-        {"a name size larger than the reply", 0, 1, 0x7fffffff, nia, {kUnloaded}},
+        {"a name size larger than the reply", 0, 1, kMax, nia, {kUnloaded}},
         {"a negative first row", -1, 1, 16, nia, {kUnloaded}},
-        {"a count past the last row",
-         998,
-         0x7fffffff,
-         16,
-         Join({nia, nia, nia}),
-         {"999|" + niaRow, "1000|" + niaRow}},
-        {"experience past 2^32",
-         0,
-         4,
-         16,
-         Join({Entry(1ull << 32, 0, "A"), Entry(0xffffffffull, 0, "B"), Entry(~0ull, 0, "C"),
-               Entry(1, 0, "")}),
-         {"1|A|hnt|0|4,294,967,296", "2|B|hnt|0|4,294,967,295", "3|C|hnt|0|18,446,744,073,709,551,615",
-          "4||hnt|0|1"}},
+        {"a count past the last row", 998, kMax, 16, three, {"999|" + niaRow, "1000|" + niaRow}},
+        {"experience past 2^32", 0, 4, 16, big, bigRows},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
