@@ -156,17 +156,6 @@ TEST(ScenarioLines, EveryKeywordIsReachable) {
         EXPECT_FALSE(firstWords.count(word)) << word;
 }
 
-TEST(ScenarioLines, FindsTwoWordKeywordsAndLeavesTheArguments) {
-    qvhost::LineReader reader("realm reply last 3   # answered", qvhost::Where{"t", 1});
-    const qvhost::LineKind* kind = qvhost::FindLineKind(reader);
-    ASSERT_NE(kind, nullptr);
-    EXPECT_STREQ(kind->keyword, "realm reply");
-    EXPECT_EQ(kind->use, qvhost::kStep);
-    EXPECT_EQ(reader.Word("id"), "last");
-    qvhost::LineReader blank("   # only a comment", qvhost::Where{"t", 2});
-    EXPECT_EQ(qvhost::FindLineKind(blank), nullptr);
-}
-
 void Parse(const std::string& text) {
     qvhost::LineReader reader(text, qvhost::Where{"bad.scn", 7});
     qvhost::FindLineKind(reader)->parse(reader);
