@@ -215,10 +215,7 @@ namespace {
 
 QvControl MakeControl(int kind, int x, int y, int w, int h, const ScrollPlacement* scroll = nullptr,
                       QvImage* image = nullptr) {
-    static ControlDescriptor descs[16];
-    static int used = 0;
-    ControlDescriptor& d = descs[used++ % 16];
-    d = ControlDescriptor{};
+    ControlDescriptor d{};
     d.kind = kind;
     d.x = x;
     d.y = y;
