@@ -11,7 +11,9 @@
 #include <SDL_image.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "../host/render/Render.h"
 #include "support/LobbyTest.h"
@@ -29,37 +31,39 @@ struct Picture {
     uint32_t At(int x, int y) const {
         return ((const uint32_t*)((const uint8_t*)s->pixels + y * s->pitch))[x] & 0xffffff;
     }
+    template <class F> static void Each(render::Rect r, F f) {
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x)
+                f(x, y);
+    }
     // Pixels of r that have exactly that colour.
     int Count(render::Rect r, uint32_t rgb) const {
         int n = 0;
-        for (int y = r.y; y < r.y + r.h; ++y)
-            for (int x = r.x; x < r.x + r.w; ++x)
-                n += At(x, y) == rgb;
+        Each(r, [&](int x, int y) { n += At(x, y) == rgb; });
         return n;
     }
     // Leftmost and rightmost column of r holding that colour (-1, -1 when none).
     std::pair<int, int> Span(render::Rect r, uint32_t rgb) const {
         int lo = -1, hi = -1;
-        for (int y = r.y; y < r.y + r.h; ++y)
-            for (int x = r.x; x < r.x + r.w; ++x)
-                if (At(x, y) == rgb) {
-                    if (lo < 0 || x < lo) lo = x;
-                    hi = std::max(hi, x);
-                }
+        Each(r, [&](int x, int y) {
+            if (At(x, y) != rgb) return;
+            if (lo < 0 || x < lo) lo = x;
+            hi = std::max(hi, x);
+        });
         return {lo, hi};
     }
     int Differences(const Picture& other, render::Rect r) const {
         int n = 0;
-        for (int y = r.y; y < r.y + r.h; ++y)
-            for (int x = r.x; x < r.x + r.w; ++x)
-                n += At(x, y) != other.At(x, y);
+        Each(r, [&](int x, int y) { n += At(x, y) != other.At(x, y); });
         return n;
     }
 };
 
+// Each test starts from an empty screen model, also when the file runs in one process.
 class Render : public ::testing::Test {
   protected:
     void SetUp() override {
+        standin::ResetAll();
         std::string error;
         ASSERT_TRUE(render::Init(render::Options{}, &error)) << error;
     }
@@ -105,35 +109,52 @@ TEST_F(Render, PictureFileHasTheScreensSize) {
     EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
 }
 
-TEST_F(Render, YNamesTheBottomEdge) {
+TEST_F(Render, ButtonsStandOutLookDifferentInEachStateAndAreGoneWhenHidden) {
     DefaultLobby([] {
-        render::Rect pane = render::ControlRect(*ChatPane());
-        EXPECT_EQ(pane.y, 410 - 298);
-        EXPECT_EQ(pane.y + pane.h, 410);
-        render::Rect input = render::ControlRect(*Input());
-        EXPECT_TRUE(input.Contains(28, 449));
-        EXPECT_FALSE(input.Contains(28, 450));
-        EXPECT_TRUE(input.Contains(28, 418));
-    });
-}
-
-TEST_F(Render, EveryShownButtonStandsOutFromTheBackground) {
-    DefaultLobby([] {
-        Picture p;
+        Picture plain;
         int buttons = 0;
         for (standin::Control* c : render::DrawOrder()) {
             if (c->desc.kind != kButton) continue;
             ++buttons;
             render::Rect r = render::ControlRect(*c);
-            int same = p.Count(r, render::BackgroundColour());
+            int same = plain.Count(r, render::BackgroundColour());
             EXPECT_LT(same, r.w * r.h / 10)
                 << "button #" << c->serial << " at " << c->desc.x << "," << c->desc.y;
         }
         EXPECT_GE(buttons, 11);
+        standin::Control* quit = standin::FindByTextId(kQuitLabel);
+        ASSERT_NE(quit, nullptr);
+        ASSERT_TRUE(quit->enabled);
+        render::Rect r = render::ControlRect(*quit);
+        render::Rect around{r.x - 2, r.y - 2, r.w + 4, r.h + 4};
+        struct Case {
+            const char* name;
+            std::function<void(standin::Control*, bool)> set;
+        } const cases[] = {
+            {"disabled", [](standin::Control* c, bool on) { c->enabled = !on; }},
+            {"pressed", [](standin::Control* c, bool on) { c->pressed = on; }},
+            {"lit", [](standin::Control* c, bool on) { c->buttonFrame = on ? 2 : 0; }},
+        };
+        std::optional<Picture> states[3];
+        for (int i = 0; i < 3; ++i) {
+            cases[i].set(quit, true);
+            states[i].emplace();
+            cases[i].set(quit, false);
+            EXPECT_GT(states[i]->Differences(plain, around), r.w * r.h / 20) << cases[i].name;
+            for (int j = 0; j < i; ++j)
+                EXPECT_GT(states[i]->Differences(*states[j], around), 20)
+                    << cases[i].name << " " << cases[j].name;
+        }
+        EXPECT_EQ(Picture().Differences(plain, around), 0); // back as it was
+        ShowControl(quit->handle, 0);
+        Picture hidden;
+        EXPECT_EQ(render::ControlAt(733, 480), nullptr);
+        ShowControl(quit->handle, 1);
+        EXPECT_GT(hidden.Count(r, render::BackgroundColour()), r.w * r.h * 9 / 10);
     });
 }
 
-TEST_F(Render, PaneLinesAreDrawnInTheirColours) {
+TEST_F(Render, PaneLinesAreDrawnInTheirColoursAndColourCodesSwitchItUnseen) {
     DefaultLobby([] {
         Picture p;
         // 0 channel joined (5), 1 Mira's talk (4 then 0), 2 Oskar's talk (3/3),
@@ -145,52 +166,13 @@ TEST_F(Render, PaneLinesAreDrawnInTheirColours) {
         EXPECT_EQ(p.Count(PaneLine(3), render::Palette(5)), 0);
         EXPECT_GT(p.Count(PaneLine(4), render::Palette(5)), 20);
         EXPECT_EQ(p.Count(PaneLine(5), render::Palette(0)), 0); // nothing below the last line
-    });
-}
-
-TEST_F(Render, ColourCodesSwitchColourMidLineAndAreNotDrawn) {
-    DefaultLobby([] {
-        Picture p;
+        // "<Mira> " in blue, then the message in white; a colour code drawn as
+        // text would put white (the line's colour 0) before the blue.
         auto prefix = p.Span(PaneLine(1), render::Palette(4));
         auto message = p.Span(PaneLine(1), render::Palette(0));
         ASSERT_GE(prefix.first, 0);
         ASSERT_GE(message.first, 0);
-        // "<Mira> " in blue, then the message in white; a colour code drawn as
-        // text would put white (the line's colour 0) before the blue.
         EXPECT_LT(prefix.second, message.first);
-    });
-}
-
-TEST_F(Render, ButtonStatesLookDifferent) {
-    DefaultLobby([] {
-        standin::Control* quit = standin::FindByTextId(kQuitLabel);
-        ASSERT_NE(quit, nullptr);
-        ASSERT_TRUE(quit->enabled);
-        render::Rect r = render::ControlRect(*quit);
-        render::Rect around{r.x - 2, r.y - 2, r.w + 4, r.h + 4};
-        Picture plain;
-        struct Case {
-            const char* name;
-            std::function<void(standin::Control*, bool)> set;
-        } const cases[] = {
-            {"disabled", [](standin::Control* c, bool on) { c->enabled = !on; }},
-            {"pressed", [](standin::Control* c, bool on) { c->pressed = on; }},
-            {"lit", [](standin::Control* c, bool on) { c->buttonFrame = on ? 2 : 0; }},
-        };
-        std::vector<Picture*> states;
-        for (const Case& k : cases) {
-            k.set(quit, true);
-            states.push_back(new Picture);
-            k.set(quit, false);
-            EXPECT_GT(states.back()->Differences(plain, around), r.w * r.h / 20) << k.name;
-        }
-        for (size_t i = 0; i < states.size(); ++i)
-            for (size_t j = i + 1; j < states.size(); ++j)
-                EXPECT_GT(states[i]->Differences(*states[j], around), 20)
-                    << cases[i].name << " " << cases[j].name;
-        for (Picture* s : states)
-            delete s;
-        EXPECT_EQ(Picture().Differences(plain, around), 0); // back as it was
     });
 }
 
@@ -208,10 +190,18 @@ TEST_F(Render, FiguresStandInTheirCellsAndTheSelectionHasAnAura) {
     });
 }
 
-TEST_F(Render, PointerFindsTheControlThatTakesInput) {
+// y names a control's bottom edge; the pointer finds the topmost shown control
+// that takes input.
+TEST_F(Render, ControlsStandAboveTheirYAndThePointerFindsThoseTakingInput) {
     DefaultLobby([] {
-        standin::Control* quit = standin::FindByTextId(kQuitLabel);
-        EXPECT_EQ(render::ControlAt(733, 480), quit);
+        render::Rect pane = render::ControlRect(*ChatPane());
+        EXPECT_EQ(pane.y, 410 - 298);
+        EXPECT_EQ(pane.y + pane.h, 410);
+        render::Rect input = render::ControlRect(*Input());
+        EXPECT_TRUE(input.Contains(28, 449));
+        EXPECT_FALSE(input.Contains(28, 450));
+        EXPECT_TRUE(input.Contains(28, 418));
+        EXPECT_EQ(render::ControlAt(733, 480), standin::FindByTextId(kQuitLabel));
         EXPECT_EQ(render::ControlAt(40, 440), Input());
         EXPECT_EQ(render::ControlAt(70, 550), standin::FindAt(kClickArea, 40, 591)); // the first figure cell
         EXPECT_EQ(render::ControlAt(5, 5), nullptr);
@@ -220,43 +210,25 @@ TEST_F(Render, PointerFindsTheControlThatTakesInput) {
     });
 }
 
-TEST_F(Render, HiddenControlsAreNotDrawn) {
-    DefaultLobby([] {
-        standin::Control* quit = standin::FindByTextId(kQuitLabel);
-        render::Rect r = render::ControlRect(*quit);
-        ShowControl(quit->handle, 0);
-        Picture p;
-        EXPECT_EQ(render::ControlAt(733, 480), nullptr);
-        ShowControl(quit->handle, 1);
-        EXPECT_GT(p.Count(r, render::BackgroundColour()), r.w * r.h * 9 / 10);
-    });
-}
-
 // ---- controls made directly, as a dialog the lobby adds would make them -------------------------
 namespace {
 
-QvControl MakeControl(int kind, int x, int y, int w, int h, const ScrollPlacement* scroll = nullptr) {
-    static ControlDescriptor descs[16];
-    static int used = 0;
-    ControlDescriptor& d = descs[used++ % 16];
-    d = ControlDescriptor{};
+QvControl MakeControl(int kind, int x, int y, int w, int h, const ScrollPlacement* scroll = nullptr,
+                      QvImage* image = nullptr) {
+    ControlDescriptor d{};
     d.kind = kind;
     d.x = x;
     d.y = y;
     d.width = w;
     d.height = h;
     d.extra.scroll = scroll;
+    d.image = image;
     return CreateControl(&d);
 }
 
-std::vector<uint16_t> Wide(const std::u16string& s) {
-    std::vector<uint16_t> out(s.begin(), s.end());
-    out.push_back(0);
-    return out;
-}
-
 void AddLine(QvControl list, const std::u16string& text, int colour) {
-    std::vector<uint16_t> w = Wide(text);
+    std::vector<uint16_t> w(text.begin(), text.end());
+    w.push_back(0);
     TextListAddLine(list, reinterpret_cast<const Unicode*>(w.data()), colour, 0, 1);
 }
 
@@ -264,16 +236,22 @@ constexpr uint32_t kSelectedRow = 0x46508c, kSelection = 0x3c5aa0;
 
 } // namespace
 
-TEST_F(Render, ListRowsShowTheSelectionFromTheScrollPosition) {
-    standin::ResetAll();
+TEST_F(Render, ListRowsShowTheSelectionFromTheScrollPositionAndCellsTheirColumns) {
     QvControl list = MakeControl(kTextList, 100, 300, 200, 150); // rows 150..299
     ListSetRowCount(list, 10);                                   // 15 pixels a row
     for (const char* name : {"alpha", "beta", "gamma", "delta", "epsilon"})
         ListAddRow(list, name);
     ListSetSelection(list, 2);
+    QvControl cells = MakeControl(kTextList, 400, 300, 200, 150);
+    ListSetColumns(cells, 2);
+    ListSetCellText(cells, "left", 0, 0);
+    ListSetCellText(cells, "right", 0, 1);
     Picture p;
     EXPECT_GT(p.Count({100, 150 + 2 * 15, 200, 15}, kSelectedRow), 1000);
     EXPECT_EQ(p.Count({100, 150 + 1 * 15, 200, 15}, kSelectedRow), 0);
+    // Text in both halves of the first row of cells.
+    EXPECT_GT(p.Count({400, 150, 100, 15}, render::Palette(0)), 5);
+    EXPECT_GT(p.Count({500, 150, 100, 15}, render::Palette(0)), 5);
     ListScrollTo(list, 1);
     Picture scrolled;
     EXPECT_GT(scrolled.Count({100, 150 + 1 * 15, 200, 15}, kSelectedRow), 1000);
@@ -283,20 +261,7 @@ TEST_F(Render, ListRowsShowTheSelectionFromTheScrollPosition) {
     EXPECT_EQ(render::ListRowAt(*standin::Find(list), 140), -1);          // above the list
 }
 
-TEST_F(Render, CellsStandInTheirColumns) {
-    standin::ResetAll();
-    QvControl list = MakeControl(kTextList, 100, 300, 200, 150);
-    ListSetColumns(list, 2);
-    ListSetCellText(list, "left", 0, 0);
-    ListSetCellText(list, "right", 0, 1);
-    Picture p;
-    // Text in both halves of the first row.
-    EXPECT_GT(p.Count({100, 150, 100, 15}, render::Palette(0)), 5);
-    EXPECT_GT(p.Count({200, 150, 100, 15}, render::Palette(0)), 5);
-}
-
 TEST_F(Render, EditBoxShowsCaretOnlyWithFocusAndTheSelection) {
-    standin::ResetAll();
     QvControl edit = MakeControl(kEditBox, 100, 200, 200, 24); // rows 176..199
     EditSetText(edit, "hello");
     render::Rect r{100, 176, 200, 24};
@@ -311,7 +276,6 @@ TEST_F(Render, EditBoxShowsCaretOnlyWithFocusAndTheSelection) {
 }
 
 TEST_F(Render, MarkersWithAnUnknownCharacterOrAtTheEnd) {
-    standin::ResetAll();
     std::u16string marker = standin::StringText(3994);
     ASSERT_FALSE(marker.empty());
     QvControl list = MakeControl(kTextList, 100, 300, 300, 150);
@@ -327,7 +291,6 @@ TEST_F(Render, MarkersWithAnUnknownCharacterOrAtTheEnd) {
 }
 
 TEST_F(Render, TextBoxesWithoutScrollBarWrapLongLines) {
-    standin::ResetAll();
     ScrollPlacement bar{305, 300, 150};
     QvControl box = MakeControl(kTextList, 100, 300, 200, 150);
     QvControl pane = MakeControl(kTextList, 400, 300, 200, 150, &bar);
@@ -341,9 +304,7 @@ TEST_F(Render, TextBoxesWithoutScrollBarWrapLongLines) {
 }
 
 TEST_F(Render, OverlayOutlinesClickableAreasOnlyWhenAsked) {
-    standin::ResetAll();
-    QvControl area = MakeControl(kClickArea, 100, 300, 200, 100);
-    (void)area;
+    MakeControl(kClickArea, 100, 300, 200, 100);
     Picture plain;
     EXPECT_EQ(plain.Count({100, 200, 200, 100}, render::BackgroundColour()), 200 * 100);
     render::Options o;
@@ -355,25 +316,17 @@ TEST_F(Render, OverlayOutlinesClickableAreasOnlyWhenAsked) {
 }
 
 TEST_F(Render, ArtFolderPicturesReplaceTheFrames) {
-    standin::ResetAll();
-    std::string dir = ::testing::TempDir();
+    // A folder of this process's own: test programs of other builds may run at the same time.
+    std::string dir = ::testing::TempDir() + "render_art_" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
     SDL_Surface* art = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_ARGB8888);
     SDL_FillRect(art, nullptr, SDL_MapRGB(art->format, 0x12, 0x9a, 0x34));
     ASSERT_EQ(IMG_SavePNG(art, (dir + "/panelart.png").c_str()), 0);
     SDL_FreeSurface(art);
     static QvImage image = LoadImage("DATA\\GLOBAL\\UI\\BIGMENU\\panelart", 0);
     static QvImage missing = LoadImage("DATA\\GLOBAL\\UI\\BIGMENU\\notthere", 0);
-    ControlDescriptor d{};
-    d.kind = kImageControl;
-    d.x = 100;
-    d.y = 300;
-    d.width = 100;
-    d.height = 100;
-    d.image = &image;
-    CreateControl(&d);
-    d.x = 300;
-    d.image = &missing;
-    CreateControl(&d);
+    MakeControl(kImageControl, 100, 300, 100, 100, nullptr, &image);
+    MakeControl(kImageControl, 300, 300, 100, 100, nullptr, &missing);
     Picture framed;
     EXPECT_EQ(framed.Count({100, 200, 100, 100}, 0x129a34), 0);
     render::Options o;
@@ -383,5 +336,5 @@ TEST_F(Render, ArtFolderPicturesReplaceTheFrames) {
     Picture drawn;
     EXPECT_EQ(drawn.Count({100, 200, 100, 100}, 0x129a34), 100 * 100);
     EXPECT_EQ(drawn.Differences(framed, {300, 200, 100, 100}), 0); // no art: still the labelled frame
-    std::remove((dir + "/panelart.png").c_str());
+    std::filesystem::remove_all(dir);
 }

@@ -156,17 +156,6 @@ TEST(ScenarioLines, EveryKeywordIsReachable) {
         EXPECT_FALSE(firstWords.count(word)) << word;
 }
 
-TEST(ScenarioLines, FindsTwoWordKeywordsAndLeavesTheArguments) {
-    qvhost::LineReader reader("realm reply last 3   # answered", qvhost::Where{"t", 1});
-    const qvhost::LineKind* kind = qvhost::FindLineKind(reader);
-    ASSERT_NE(kind, nullptr);
-    EXPECT_STREQ(kind->keyword, "realm reply");
-    EXPECT_EQ(kind->use, qvhost::kStep);
-    EXPECT_EQ(reader.Word("id"), "last");
-    qvhost::LineReader blank("   # only a comment", qvhost::Where{"t", 2});
-    EXPECT_EQ(qvhost::FindLineKind(blank), nullptr);
-}
-
 void Parse(const std::string& text) {
     qvhost::LineReader reader(text, qvhost::Where{"bad.scn", 7});
     qvhost::FindLineKind(reader)->parse(reader);
@@ -197,13 +186,9 @@ TEST(ScenarioLinesDeathTest, MalformedLinesEndTheProgramWithTheirPlace) {
 }
 
 // ---- whole scenarios ------------------------------------------------------------------------------
-struct Outcome {
-    int code;
-    std::string output;
-};
-
-// Runs the scenario text in this process against the module's own table.
-Outcome RunText(const std::string& text) {
+// Runs the scenario text in this process against the module's own table, checks
+// the exit code and that the output holds each text; returns the output.
+std::string ExpectRun(const std::string& text, int code, std::initializer_list<std::string> says = {}) {
     // One file per test process: ctest runs the tests of this program side by side.
     std::string path = testing::TempDir() + "scenario_lines_test_" + std::to_string(getpid()) + ".scn";
     {
@@ -213,10 +198,13 @@ Outcome RunText(const std::string& text) {
     qvhost::Options options;
     options.scenarioPath = path;
     testing::internal::CaptureStdout();
-    int code = qvhost::RunScenario(options, QueryInterface());
+    int result = qvhost::RunScenario(options, QueryInterface());
     std::string output = testing::internal::GetCapturedStdout();
     std::remove(path.c_str());
-    return {code, output};
+    EXPECT_EQ(result, code) << output;
+    for (const std::string& said : says)
+        EXPECT_NE(output.find(said), std::string::npos) << "should say: " << said << "\n" << output;
+    return output;
 }
 
 const char kThreeUsers[] = "event 7 0 - Lobby\n"
@@ -225,129 +213,97 @@ const char kThreeUsers[] = "event 7 0 - Lobby\n"
                            "event 1 0x08 *Oskar TAHC\n";
 
 TEST(ScenarioRun, CallExpectationsSeeToolkitAndSoundCalls) {
-    Outcome ok = RunText(std::string(kThreeUsers) +
-                         "expect toolkitcalls 3 SetFigureParam 571\n"
-                         "expect toolkitcall TextListAddLine \"Lobby (3)\" 3 0 0\n"
-                         "expect notoolkitcall TextListAddLine \"Lobby (3)\" 3 0 1\n"
-                         "click 5316\n"
-                         "expect toolkitcalls 52 LoadImage * 0\n"
-                         "expect toolkitcall CreateHotSpot 40 591 60 100 0 callback 0 0 4 0 0\n"
-                         "expect soundcalls 1 SoundSetClickEnabled 1\n"
-                         "expect nosoundcall SoundSetClickEnabled 0\n");
-    EXPECT_EQ(ok.code, 0) << ok.output;
-
-    Outcome bad = RunText("click 5316\n"
-                          "expect toolkitcalls 51 LoadImage\n"
-                          "expect nosoundcall SoundEnd\n"
-                          "expect toolkitcall FrontEndSetMode 2\n");
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(bad.output.find(":2: expected 51 toolkit calls LoadImage, found 52; the LoadImage calls were:"),
-              std::string::npos)
-        << bad.output;
-    EXPECT_NE(bad.output.find("... 40 more"), std::string::npos) << "long lists are cut short";
-    EXPECT_NE(bad.output.find(":3: expected no sound call SoundEnd, found SoundEnd()"), std::string::npos)
-        << bad.output;
-    EXPECT_NE(bad.output.find(":4: expected a toolkit call FrontEndSetMode \"2\"; the FrontEndSetMode calls "
-                              "were:\n    FrontEndSetMode(\"1\")"),
-              std::string::npos)
-        << bad.output;
+    ExpectRun(std::string(kThreeUsers) +
+                  "expect toolkitcalls 3 SetFigureParam 571\n"
+                  "expect toolkitcall TextListAddLine \"Lobby (3)\" 3 0 0\n"
+                  "expect notoolkitcall TextListAddLine \"Lobby (3)\" 3 0 1\n"
+                  "click 5316\n"
+                  "expect toolkitcalls 52 LoadImage * 0\n"
+                  "expect toolkitcall CreateHotSpot 40 591 60 100 0 callback 0 0 4 0 0\n"
+                  "expect soundcalls 1 SoundSetClickEnabled 1\n"
+                  "expect nosoundcall SoundSetClickEnabled 0\n",
+              0);
+    ExpectRun("click 5316\n"
+              "expect toolkitcalls 51 LoadImage\n"
+              "expect nosoundcall SoundEnd\n"
+              "expect toolkitcall FrontEndSetMode 2\n",
+              1,
+              {":2: expected 51 toolkit calls LoadImage, found 52; the LoadImage calls were:",
+               "... 40 more", // long lists are cut short
+               ":3: expected no sound call SoundEnd, found SoundEnd()",
+               ":4: expected a toolkit call FrontEndSetMode \"2\"; the FrontEndSetMode calls were:\n"
+               "    FrontEndSetMode(\"1\")"});
 }
 
 TEST(ScenarioRun, OrderHoldsAcrossLibrariesOnlyInTheOrderMade) {
-    Outcome ok =
-        RunText("click 5316\n"
-                "expect order FrontEndBegin GetStringTableHandle(1) \\\n"
-                "    LoadImage(DATA\\\\GLOBAL\\\\UI\\\\FrontEnd\\\\PopUpLargest2) \\\n"
-                "    LoadImage(DATA\\\\GLOBAL\\\\UncompOverlays\\\\SelectAura) SetAuraImages \\\n"
-                "    SoundBegin EnterChat LeaveChat SoundEnd ReleaseFrontEndResources FrontEndEnd\n");
-    EXPECT_EQ(ok.code, 0) << ok.output;
-
-    Outcome bad = RunText("click 5316\n"
-                          "expect order FrontEndBegin LeaveChat EnterChat\n"
-                          "expect order SoundEnd(1) FrontEndEnd\n");
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(
-        bad.output.find(":2: expected the calls in order FrontEndBegin LeaveChat EnterChat; after call #"),
-        std::string::npos)
-        << bad.output;
-    EXPECT_NE(bad.output.find("(LeaveChat) there was no EnterChat; the EnterChat calls were:\n    #"),
-              std::string::npos)
-        << bad.output;
-    EXPECT_NE(
-        bad.output.find(":3: expected the calls in order SoundEnd(1) FrontEndEnd; among the calls there "
-                        "was no SoundEnd(1)"),
-        std::string::npos)
-        << bad.output;
+    ExpectRun("click 5316\n"
+              "expect order FrontEndBegin GetStringTableHandle(1) \\\n"
+              "    LoadImage(DATA\\\\GLOBAL\\\\UI\\\\FrontEnd\\\\PopUpLargest2) \\\n"
+              "    LoadImage(DATA\\\\GLOBAL\\\\UncompOverlays\\\\SelectAura) SetAuraImages \\\n"
+              "    SoundBegin EnterChat LeaveChat SoundEnd ReleaseFrontEndResources FrontEndEnd\n",
+              0);
+    ExpectRun("click 5316\n"
+              "expect order FrontEndBegin LeaveChat EnterChat\n"
+              "expect order SoundEnd(1) FrontEndEnd\n",
+              1,
+              {":2: expected the calls in order FrontEndBegin LeaveChat EnterChat; after call #",
+               "(LeaveChat) there was no EnterChat; the EnterChat calls were:\n    #",
+               ":3: expected the calls in order SoundEnd(1) FrontEndEnd; among the calls there was no "
+               "SoundEnd(1)"});
 }
 
 TEST(ScenarioRun, RecordExpectationBeforeTheLastStepReadsTheRecordThen) {
-    Outcome ok = RunText("event 7 0 - Lobby\n"
-                         "expect record channelName Lobby\n"
-                         "event 7 0 - Trade\n"
-                         "expect record channelName Trade\n"
-                         "click 5316\n"
-                         "expect record channelName Trade\n");
-    EXPECT_EQ(ok.code, 0) << ok.output;
-    Outcome bad = RunText("event 7 0 - Lobby\n"
-                          "expect record channelName Trade\n"
-                          "event 7 0 - Trade\n"
-                          "click 5316\n");
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(bad.output.find(":2: record channelName: expected \"Trade\", found \"Lobby\""),
-              std::string::npos)
-        << bad.output;
+    ExpectRun("event 7 0 - Lobby\n"
+              "expect record channelName Lobby\n"
+              "event 7 0 - Trade\n"
+              "expect record channelName Trade\n"
+              "click 5316\n"
+              "expect record channelName Trade\n",
+              0);
+    ExpectRun("event 7 0 - Lobby\n"
+              "expect record channelName Trade\n"
+              "event 7 0 - Trade\n"
+              "click 5316\n",
+              1, {":2: record channelName: expected \"Trade\", found \"Lobby\""});
 }
 
-TEST(ScenarioRun, CaretKeysAndSelectionEditAtTheCaret) {
-    Outcome ok = RunText(std::string(kThreeUsers) + "type hello world\n"
-                                                    "key home\n"
-                                                    "key right\n"
-                                                    "key right\n"
-                                                    "type X\n"
-                                                    "expect input heXllo world\n"
-                                                    "key left\n"
-                                                    "key left\n"
-                                                    "key left\n" // stops at the start
-                                                    "type <\n"
-                                                    "key end\n"
-                                                    "type >\n"
-                                                    "expect input <heXllo world>\n"
-                                                    "select 1 7\n"
-                                                    "type Y\n"
-                                                    "expect input <Y world>\n"
-                                                    "select 99 2\n" // clamped, either order
-                                                    "type Z\n"
-                                                    "expect input <YZ\n"
-                                                    "clickat 9 160 591\n" // select Mira (Oskar stands first)
-                                                    "key home\n"
-                                                    "ctrln\n"
-                                                    "expect input Mira<YZ\n"
-                                                    "click 5316\n");
-    EXPECT_EQ(ok.code, 0) << ok.output;
-}
-
-TEST(ScenarioRun, KeysWithoutAFocusedBoxFail) {
-    Outcome bad = RunText("record channelName \"\"\n" // the character layout has no input line
-                          "frames 1\n"
-                          "key end\n"
-                          "select 0 1\n"
-                          "click 5316\n");
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(bad.output.find(":3: no edit box has the focus for the key"), std::string::npos) << bad.output;
-    EXPECT_NE(bad.output.find(":4: no edit box has the focus to select in"), std::string::npos) << bad.output;
+TEST(ScenarioRun, KeysAndSelectionEditAtTheCaretOfTheFocusedBoxOnly) {
+    ExpectRun(std::string(kThreeUsers) + "type hello world\n"
+                                         "key home\n"
+                                         "key right\n"
+                                         "key right\n"
+                                         "type X\n"
+                                         "expect input heXllo world\n"
+                                         "key left\n"
+                                         "key left\n"
+                                         "key left\n"
+                                         "key left\n" // stops at the start
+                                         "type <\n"
+                                         "key end\n"
+                                         "type >\n"
+                                         "expect input <heXllo world>\n"
+                                         "select 99 2\n" // clamped, either order
+                                         "type Y\n"
+                                         "expect input <hY\n"
+                                         "click 5316\n",
+              0);
+    ExpectRun("record channelName \"\"\n" // the character layout has no input line
+              "frames 1\n"
+              "key end\n"
+              "select 0 1\n"
+              "click 5316\n",
+              1, {":3: no edit box has the focus for the key", ":4: no edit box has the focus to select in"});
 }
 
 TEST(ScenarioRun, ALineContinuesAfterABlankAndABackslash) {
-    Outcome ok = RunText("event 7 0 \\\n"
-                         "  - Lobby\n"
-                         "expect pane 5 You have joined \\\n"
-                         "channel: Lobby\n"
-                         "click 5316\n"
-                         "expect log no such line\n");
-    EXPECT_EQ(ok.code, 1);
-    EXPECT_NE(ok.output.find(":6: expected the log line"), std::string::npos)
-        << "line numbers stay the file's";
-    EXPECT_EQ(ok.output.find(":3:"), std::string::npos) << ok.output;
+    std::string output = ExpectRun("event 7 0 \\\n"
+                                   "  - Lobby\n"
+                                   "expect pane 5 You have joined \\\n"
+                                   "channel: Lobby\n"
+                                   "click 5316\n"
+                                   "expect log no such line\n",
+                                   1, {":6: expected the log line"}); // line numbers stay the file's
+    EXPECT_EQ(output.find(":3:"), std::string::npos) << output;
 }
 
 // ---- the printed screen ---------------------------------------------------------------------------
