@@ -21,6 +21,9 @@ CROWD ?= 40
 PICTURES := build/pictures
 FUZZ := build/linux-i686-fuzz
 FUZZ_SECONDS ?= 60
+# The fuzz programs built (fuzz_seeds writes seeds, it is no target), listed by
+# the shell when a recipe runs, after build-fuzz.
+FUZZ_TARGETS = $$(cd $(FUZZ) && ls fuzz_* | sed 's/^fuzz_//' | grep -vx seeds)
 
 .PHONY: fuzz fuzz-corpus build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist format tsan
 
@@ -61,16 +64,16 @@ bench-count: setup build-linux
 # $(FUZZ)/fuzz-work/<target>/crashes and fails the run. What a run adds to a
 # target's corpus stays in $(FUZZ)/fuzz-work/<target>/corpus.
 fuzz: setup build-fuzz
-	@for p in $(FUZZ)/fuzz_*; do t=$${p##*/fuzz_}; [ "$$t" = seeds ] || echo $$t; done | \
+	@echo $(FUZZ_TARGETS) | tr ' ' '\n' | \
 	  xargs -P $(JOBS) -I{} nice sh tests/fuzz/run_fuzz.sh $(FUZZ)/fuzz_{} {} tests/fuzz $(FUZZ_SECONDS) $(FUZZ)/fuzz-work
 
 # Keeps what the last `make fuzz` found: each target's grown corpus is merged
 # into tests/fuzz/corpus/<target>, taking only inputs that reach new edges (hit
 # counts are left out, so the committed corpus stays small).
 fuzz-corpus: build-fuzz
-	@for p in $(FUZZ)/fuzz_*; do t=$${p##*/fuzz_}; [ -d $(FUZZ)/fuzz-work/$$t/corpus ] || continue; \
+	@for t in $(FUZZ_TARGETS); do [ -d $(FUZZ)/fuzz-work/$$t/corpus ] || continue; \
 	  log=$(FUZZ)/fuzz-work/$$t/merge.log; \
-	  ASAN_OPTIONS=detect_leaks=0 $$p -merge=1 -use_counters=0 -detect_leaks=0 -max_len=4096 tests/fuzz/corpus/$$t \
+	  ASAN_OPTIONS=detect_leaks=0 $(FUZZ)/fuzz_$$t -merge=1 -use_counters=0 -detect_leaks=0 -max_len=4096 tests/fuzz/corpus/$$t \
 	    $(FUZZ)/fuzz-work/$$t/corpus >$$log 2>&1 || { cat $$log; exit 1; }; \
 	  echo "$$t: $$(grep -o 'MERGE-OUTER: [0-9]* new files.*' $$log)"; done
 

@@ -7,6 +7,7 @@
 // SetRegistryPath names another. Writes replace the file through a temporary
 // file, so a reader never sees half of it. UseMemoryRegistry keeps the lines in
 // memory instead, until the next reset: no file is read or written.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -100,9 +101,8 @@ void StoreValue(const std::string& prefix, const std::string& entry) {
     }
     if (!replaced && !entry.empty()) lines.push_back(entry);
     if (inMemory) {
-        memoryLines.clear();
-        for (std::string& line : lines)
-            if (!line.empty()) memoryLines.push_back(std::move(line));
+        lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
+        memoryLines = std::move(lines);
         return;
     }
 

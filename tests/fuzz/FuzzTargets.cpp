@@ -148,12 +148,26 @@ std::vector<uint8_t> NameAndText(const std::string& name, const std::vector<uint
     return body;
 }
 
+// A player's join event: the product tag, realm and character, 13 appearance
+// bytes, the class byte, 12 colour bytes, then tail.
+void PushPlayerJoin(const std::string& user, const char* character, char classByte, const std::string& tail) {
+    std::string description = std::string("PXvQWest,") + character + "," + std::string(13, '\x03') +
+                              classByte + std::string(12, '\x04') + tail;
+    PushRecord(EventRecord(1, 0, 0,
+                           NameAndText(user, std::vector<uint8_t>(description.begin(), description.end()))));
+}
+
 std::string UserName(int i) {
     return i == 7 ? "Arin*Tester" : "C" + std::to_string(i) + "*A" + std::to_string(i);
 }
 
 void ClickSlot(int slot) {
     standin::Enqueue([slot] { standin::ClickControl(standin::Find(lobbySlots[slot])); });
+}
+void ClickGameRow(int row) {
+    standin::Enqueue([row] {
+        if (standin::Control* list = standin::Find(gameList)) standin::ClickListRow(list, row);
+    });
 }
 void ClickCell(int cell, bool right) {
     standin::Enqueue([cell, right] {
@@ -332,13 +346,9 @@ void GameBlock(const uint8_t* data, size_t size) {
             standin::Click(kJoinLabel);
             standin::Frames(1);
             break;
-        case 1: {
-            int row = in.U8() % 12;
-            standin::Enqueue([row] {
-                if (standin::Control* list = standin::Find(gameList)) standin::ClickListRow(list, row);
-            });
+        case 1:
+            ClickGameRow(in.U8() % 12);
             break;
-        }
         case 2:
             TypeInto(&joinNameField, in.Text(20));
             break;
@@ -451,13 +461,9 @@ void GameLists(const uint8_t* data, size_t size) {
             continue;
         }
         switch (op % 5) {
-        case 0: {
-            int row = in.U8() % 24;
-            standin::Enqueue([row] {
-                if (standin::Control* list = standin::Find(gameList)) standin::ClickListRow(list, row);
-            });
+        case 0:
+            ClickGameRow(in.U8() % 24);
             break;
-        }
         case 1:
             standin::Wait(1000);
             break;
@@ -486,14 +492,9 @@ void LadderReplies(const uint8_t* data, size_t size) {
     Visit visit;
     if (head & 4) {
         // The position lookup from a player's profile.
-        std::string description = "PXvQWest,Mira,";
-        description += std::string(13, '\x03');
-        description += (char)(in.U8() % 8 + 1);
-        description += std::string(12, '\x04');
-        description += (char)in.U8();
-        description += (char)in.U8();
-        std::vector<uint8_t> text(description.begin(), description.end());
-        PushRecord(EventRecord(1, 0, 0, NameAndText("Mira*Kestrel", text)));
+        char classByte = (char)(in.U8() % 8 + 1);
+        std::string tail{(char)in.U8(), (char)in.U8()}; // a braced list reads in order
+        PushPlayerJoin("Mira*Kestrel", "Mira", classByte, tail);
         ClickCell(0, true);
         standin::ClickAt(kButton, 552, 433);
     } else {
@@ -566,10 +567,7 @@ void Profile(const uint8_t* data, size_t size) {
         value = in.Chunk(head & 0x20 ? 400 : 60);
     standin::SetProfileWriteResult(head & 0x40 ? 0 : 1);
     std::string user = head & 4 ? "Arin*Tester" : "Mira*Kestrel";
-    std::string description =
-        "PXvQWest,Arin," + std::string(13, '\x03') + "\x02" + std::string(12, '\x04') + "\x24";
-    PushRecord(EventRecord(1, 0, 0,
-                           NameAndText(user, std::vector<uint8_t>(description.begin(), description.end()))));
+    PushPlayerJoin(user, "Arin", '\x02', "\x24");
     ClickCell(0, true);
     for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
         switch (in.U8() % 6) {
