@@ -43,11 +43,18 @@ std::atomic<bool> stop{false};
 uint32_t randomState = 1;
 int nameSerial = 0;
 
-const char* const kSyllables[] = {"ka", "ri", "mo", "ve", "ta", "lin", "dor", "sa", "el", "th",
-                                  "ar", "na", "zu", "bel", "or", "wyn", "ia", "gar", "es", "qu"};
-const char* const kTalk[] = {"anyone up for a crypt run?", "hi all", "lol", "selling a spare shield",
-                             "which act is the best for levelling?", "brb", "gg everyone",
-                             "need two more for the tower", "good morning lobby", "that boss took forever"};
+const char* const kSyllables[] = {"ka", "ri", "mo", "ve",  "ta", "lin", "dor", "sa",  "el", "th",
+                                  "ar", "na", "zu", "bel", "or", "wyn", "ia",  "gar", "es", "qu"};
+const char* const kTalk[] = {"anyone up for a crypt run?",
+                             "hi all",
+                             "lol",
+                             "selling a spare shield",
+                             "which act is the best for levelling?",
+                             "brb",
+                             "gg everyone",
+                             "need two more for the tower",
+                             "good morning lobby",
+                             "that boss took forever"};
 
 uint32_t Random() {
     randomState ^= randomState << 13;
@@ -85,7 +92,8 @@ int Dial() {
     addrinfo hints{}, *found = nullptr;
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
-    if (getaddrinfo(options.host.c_str(), std::to_string(options.port).c_str(), &hints, &found) != 0) return -1;
+    if (getaddrinfo(options.host.c_str(), std::to_string(options.port).c_str(), &hints, &found) != 0)
+        return -1;
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd >= 0 && connect(fd, found->ai_addr, found->ai_addrlen) != 0) {
         close(fd);
@@ -140,7 +148,8 @@ void Handle(Client& c, const char* line, uint64_t now) {
     if (command == "JOIN" && Lower(nick) == Lower(c.nick) && !c.inChannel) {
         c.inChannel = true;
         c.nextTalk = now + Below((uint32_t)options.talkPeriodMs + 1);
-        if (options.lifetimeMs > 0) c.leaveAt = now + options.lifetimeMs / 2 + Below((uint32_t)options.lifetimeMs);
+        if (options.lifetimeMs > 0)
+            c.leaveAt = now + options.lifetimeMs / 2 + Below((uint32_t)options.lifetimeMs);
         SendLine(c, "PRIVMSG #" + options.channel + " :" + c.description);
         std::lock_guard<std::mutex> lock(countsMutex);
         ++counts.joined;

@@ -15,12 +15,12 @@ struct CrowdOptions {
     std::string host = "127.0.0.1";
     int port = 6667;
     std::string channel = "Lobby";
-    int clients = 50;         // at most kCrowdMax
-    int joinSpacingMs = 20;   // between two clients' connections
-    int talkPeriodMs = 2000;  // each client talks once per period, on average
-    int lifetimeMs = 0;       // 0: stays; else leaves after about that long and another joins
-    int talkForMs = 0;        // talk stops that long after the start (0: never)
-    int runForMs = 3600000;   // the crowd quits after this long in any case
+    int clients = 50;        // at most kCrowdMax
+    int joinSpacingMs = 20;  // between two clients' connections
+    int talkPeriodMs = 2000; // each client talks once per period, on average
+    int lifetimeMs = 0;      // 0: stays; else leaves after about that long and another joins
+    int talkForMs = 0;       // talk stops that long after the start (0: never)
+    int runForMs = 3600000;  // the crowd quits after this long in any case
     uint32_t seed = 1;
 };
 // Every line a client says ends in " (<nick>-<serial>)": what a test counts.

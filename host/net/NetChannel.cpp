@@ -218,7 +218,8 @@ void OnText(const std::string& nick, const char* target, const char* text, bool 
     std::string word, rest;
     bool tagged = Tagged(text, &word, &rest);
     bool toChannel = InChatChannel(target), toMe = IsSelf(target);
-    if (tagged && word == "QVGAME" && IsChannel(target, s.options.gamesChannel)) return OnGameMessage(nick, rest);
+    if (tagged && word == "QVGAME" && IsChannel(target, s.options.gamesChannel))
+        return OnGameMessage(nick, rest);
     if (tagged && word == "QVGAME" && toMe) return OnGameMessage(nick, rest);
     if (tagged && word == "QVPROFILE" && toMe) return OnProfileTag(nick, rest, notice);
     if (!toChannel && !toMe) return;
@@ -299,7 +300,11 @@ void SendText(const std::string& target, const std::string& text, bool action) {
         size_t length = Utf8Cut(text.c_str() + at, text.size() - at, kSendTextMax);
         if (length == 0 && at < text.size()) length = text.size() - at; // not UTF-8: cut anywhere
         std::string piece = text.substr(at, length);
-        Send("PRIVMSG " + target + " :" + (action ? "\x01" "ACTION " + piece + "\x01" : piece));
+        Send("PRIVMSG " + target + " :" +
+             (action ? "\x01"
+                       "ACTION " +
+                           piece + "\x01"
+                     : piece));
         at += length;
     } while (at < text.size());
 }
@@ -345,9 +350,10 @@ void SquelchOff(const std::string& rest) {
     Squelch(rest, false);
 }
 const Command kCommands[] = {
-    {"w", Whisper},          {"whisper", Whisper},     {"m", Whisper},       {"msg", Whisper},
-    {"me", Emote},           {"emote", Emote},         {"squelch", SquelchOn}, {"ignore", SquelchOn},
-    {"unsquelch", SquelchOff}, {"unignore", SquelchOff}, {"join", Join},       {"j", Join},
+    {"w", Whisper},           {"whisper", Whisper},  {"m", Whisper},
+    {"msg", Whisper},         {"me", Emote},         {"emote", Emote},
+    {"squelch", SquelchOn},   {"ignore", SquelchOn}, {"unsquelch", SquelchOff},
+    {"unignore", SquelchOff}, {"join", Join},        {"j", Join},
     {"channel", Join},
 };
 static_assert(sizeof kCommands / sizeof kCommands[0] == 13, "one row per command word");

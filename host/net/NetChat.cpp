@@ -225,15 +225,15 @@ struct LineKind {
     void (*handle)(const Message& m, const std::string& nick);
 };
 const LineKind kLineKinds[] = {
-    {"PING", OnPing},         {"PONG", OnPongLine},           {"001", OnWelcome},
-    {"433", OnNickInUse},     {"JOIN", OnJoinLine},           {"PART", OnPart},
-    {"QUIT", OnQuit},         {"KICK", OnKick},               {"NICK", OnNick},
-    {"MODE", OnModeLine},     {"353", OnNamesLine},           {"PRIVMSG", OnPrivmsg},
-    {"NOTICE", OnNotice},     {"375", OnMotdStart},           {"372", OnMotdLine},
-    {"321", OnListStart},     {"322", OnListEntry},           {"323", OnListEnd},
-    {"401", OnNoSuchNickLine}, {"471", OnChannelFull},        {"403", OnChannelRefused},
-    {"473", OnChannelRefused}, {"474", OnChannelRefused},     {"475", OnChannelRefused},
-    {"476", OnChannelRefused}, {"477", OnChannelRefused},     {"479", OnChannelRefused},
+    {"PING", OnPing},          {"PONG", OnPongLine},      {"001", OnWelcome},
+    {"433", OnNickInUse},      {"JOIN", OnJoinLine},      {"PART", OnPart},
+    {"QUIT", OnQuit},          {"KICK", OnKick},          {"NICK", OnNick},
+    {"MODE", OnModeLine},      {"353", OnNamesLine},      {"PRIVMSG", OnPrivmsg},
+    {"NOTICE", OnNotice},      {"375", OnMotdStart},      {"372", OnMotdLine},
+    {"321", OnListStart},      {"322", OnListEntry},      {"323", OnListEnd},
+    {"401", OnNoSuchNickLine}, {"471", OnChannelFull},    {"403", OnChannelRefused},
+    {"473", OnChannelRefused}, {"474", OnChannelRefused}, {"475", OnChannelRefused},
+    {"476", OnChannelRefused}, {"477", OnChannelRefused}, {"479", OnChannelRefused},
     {"ERROR", OnErrorLine},
 };
 static_assert(sizeof kLineKinds / sizeof kLineKinds[0] == 28, "one row per line kind");

@@ -49,11 +49,11 @@ struct Options {
     int port = 6667;
     std::string nick = "Arin";
     Character character;
-    std::string homeChannel = "Lobby";       // JoinChannel with an empty name
-    std::string gamesChannel = "QvGames";    // where open-mode games are announced
-    int connectTimeoutMs = 5000;             // connecting and registering
-    int pingTimeoutMs = 60000;               // silence before the connection counts as lost
-    int holdJoinMs = 1000;                   // how long a join waits for the user's description
+    std::string homeChannel = "Lobby";    // JoinChannel with an empty name
+    std::string gamesChannel = "QvGames"; // where open-mode games are announced
+    int connectTimeoutMs = 5000;          // connecting and registering
+    int pingTimeoutMs = 60000;            // silence before the connection counts as lost
+    int holdJoinMs = 1000;                // how long a join waits for the user's description
 };
 
 // Connects and registers; false with *error when the server cannot be reached
@@ -66,9 +66,9 @@ bool Connected();
 std::string Nick(); // as the server accepted it
 
 // Observation for hosts and tests.
-std::thread::id ConnectionThread();   // the thread that reads the connection
+std::thread::id ConnectionThread();     // the thread that reads the connection
 std::vector<std::string> GameJoiners(); // players who reported joining one of our games
-int DroppedLines();                   // overlong lines discarded
+int DroppedLines();                     // overlong lines discarded
 // Waits until test() holds or ms pass (checked every 10 ms); its result.
 bool WaitUntil(const std::function<bool()>& test, int ms);
 

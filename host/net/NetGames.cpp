@@ -29,7 +29,8 @@ namespace {
 
 constexpr size_t kGameNameMax = 15, kStatTextMax = 40, kGamesMax = 1000;
 constexpr uint64_t kProfileWaitMs = 3000;
-constexpr size_t kProfileSizes[3] = {QV_PROFILE_SEX_SIZE, QV_PROFILE_LOCATION_SIZE, QV_PROFILE_DESCRIPTION_SIZE};
+constexpr size_t kProfileSizes[3] = {QV_PROFILE_SEX_SIZE, QV_PROFILE_LOCATION_SIZE,
+                                     QV_PROFILE_DESCRIPTION_SIZE};
 
 std::string PasswordHash(const char* password) {
     if (!password || !*password) return "-";
@@ -79,7 +80,8 @@ Game* FindGame(const std::string& name) {
 void RemoveGamesOf(const std::string& creator, const std::string& name) {
     auto& games = S().games;
     for (size_t i = 0; i < games.size();)
-        if (Lower(games[i].creator) == Lower(creator) && (name.empty() || Lower(games[i].name) == Lower(name)))
+        if (Lower(games[i].creator) == Lower(creator) &&
+            (name.empty() || Lower(games[i].name) == Lower(name)))
             games.erase(games.begin() + (long)i);
         else
             ++i;
@@ -89,7 +91,8 @@ void TakeAdd(const std::string& creator, std::istringstream& words) {
     std::string nameHex, hash, addressHex, flagsText, statHex;
     words >> nameHex >> hash >> addressHex >> flagsText >> statHex;
     Game g;
-    if (!HexText(nameHex, kGameNameMax, &g.name) || g.name.empty() || !HexText(statHex, kStatTextMax, &g.statText))
+    if (!HexText(nameHex, kGameNameMax, &g.name) || g.name.empty() ||
+        !HexText(statHex, kStatTextMax, &g.statText))
         return;
     if (hash.size() > 8 || addressHex.size() != 8) return;
     g.passwordHash = hash;
@@ -126,8 +129,8 @@ void OnGameMessage(const std::string& nick, const std::string& rest) {
     if (kind == "DEL") return RemoveGamesOf(nick, name);
     std::string creator;
     words >> creator;
-    if (kind == "JOINED" && s.hasOwnGame && Lower(creator) == Lower(s.nick) && Lower(name) == Lower(s.ownGame.name) &&
-        s.joiners.size() < 100)
+    if (kind == "JOINED" && s.hasOwnGame && Lower(creator) == Lower(s.nick) &&
+        Lower(name) == Lower(s.ownGame.name) && s.joiners.size() < 100)
         s.joiners.push_back(nick.substr(0, 30));
 }
 
@@ -140,7 +143,8 @@ void OnGamesMember(const std::string& nick, bool joined) {
         return;
     }
     if (s.online.size() < 100000) s.online.insert(Lower(nick));
-    if (s.hasOwnGame && s.announceDone && s.announceOutcome) Send("NOTICE " + nick + " :" + AddMessage(s.ownGame));
+    if (s.hasOwnGame && s.announceDone && s.announceOutcome)
+        Send("NOTICE " + nick + " :" + AddMessage(s.ownGame));
 }
 
 void OnPong(const char* token) {
@@ -173,7 +177,8 @@ int AnnounceGameSlot(const char* name, const char* password, const char* text, u
         return 0;
     }
     if (s.hasOwnGame) Announce("\x01QVGAME DEL " + TextHex(s.ownGame.name) + "\x01");
-    s.ownGame = Game{gameName, PasswordHash(password), Bounded(text, kStatTextMax), s.nick, s.localAddress, flags};
+    s.ownGame =
+        Game{gameName, PasswordHash(password), Bounded(text, kStatTextMax), s.nick, s.localAddress, flags};
     s.hasOwnGame = true;
     s.joiners.clear();
     Announce(AddMessage(s.ownGame));
@@ -202,7 +207,8 @@ const void* GameListQuerySlot(const char* name, const char* password, uint32_t v
     uint32_t count = 0;
     for (const Game& g : s.games) {
         if ((g.flags & mask) != value) continue;
-        if (wanted.empty() ? g.passwordHash != "-" : (Lower(g.name) != Lower(wanted) || g.passwordHash != hash))
+        if (wanted.empty() ? g.passwordHash != "-"
+                           : (Lower(g.name) != Lower(wanted) || g.passwordHash != hash))
             continue;
         AppendGame(block, g);
         ++count;
@@ -225,8 +231,8 @@ int GameJoinedSlot(const char* name, const char*) {
 void OnProfileTag(const std::string& nick, const std::string& rest, bool notice) {
     State& s = S();
     if (!notice) {
-        Send("NOTICE " + nick + " :\x01QVPROFILE " + TextHex(s.profile[0]) + " " + TextHex(s.profile[1]) + " " +
-             TextHex(s.profile[2]) + "\x01");
+        Send("NOTICE " + nick + " :\x01QVPROFILE " + TextHex(s.profile[0]) + " " + TextHex(s.profile[1]) +
+             " " + TextHex(s.profile[2]) + "\x01");
         return;
     }
     if (Lower(nick) != s.profileFrom || s.answered) return;

@@ -24,7 +24,7 @@
 
 namespace net::internal {
 
-constexpr size_t kUserNameMax = 49;    // the module keeps 50 bytes with the terminator
+constexpr size_t kUserNameMax = 49;     // the module keeps 50 bytes with the terminator
 constexpr size_t kDescriptionMax = 200; // a description's bytes
 constexpr size_t kSendTextMax = 400;    // a sent text's bytes: the relayed line stays within 512
 constexpr size_t kEventQueueMax = 100000;
@@ -65,7 +65,7 @@ struct State {
 
     // The chat channel.
     bool inChat = false;
-    std::string channel;          // joined, without '#'; "" none
+    std::string channel;               // joined, without '#'; "" none
     std::map<std::string, User> users; // of the chat channel, by lower-case nick
     uint32_t ownFlags = 0;
     std::set<std::string> online; // lower-case nicks of the games channel's members
@@ -125,8 +125,8 @@ void OnMode(const Message& m);
 void OnText(const std::string& nick, const char* target, const char* text, bool notice);
 void OnJoinRefused(const char* channel, uint32_t event);
 void OnNoSuchNick(const char* nick);
-void ShowHeldUsers(uint64_t now);   // the joins whose description has not come in time
-void ConnectionLost();             // the alert and the end of waits
+void ShowHeldUsers(uint64_t now); // the joins whose description has not come in time
+void ConnectionLost();            // the alert and the end of waits
 int SendChatLineSlot(const char* text);
 int JoinChannelSlot(const char* name, int flag, int zero);
 void JoinChannelNamed(const std::string& name);
