@@ -3,8 +3,12 @@
 // change channels and play an open-mode game together; a server that dies
 // mid-visit, none at all, the dated messages from the connection's thread,
 // and the server's lines cut and bounded.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <thread>
@@ -268,6 +272,97 @@ TEST(NetChat, DatedMessagesComeFromTheConnectionsThread) {
     EXPECT_EQ(datedThread, net::ConnectionThread());
     EXPECT_EQ(clearThread, net::ConnectionThread());
     EXPECT_NE(datedThread, std::this_thread::get_id());
+    net::Disconnect();
+    EXPECT_EQ(standin::LiveBlocks(), 0);
+}
+
+// A server of the test's own that sends hostile lines: overlong nicks, texts,
+// channel names and descriptions, a line cut in two, a line past 512 bytes.
+struct HostileServer {
+    int listener = -1, port = 0;
+    std::thread thread;
+    HostileServer() {
+        listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(listener, 1);
+        getsockname(listener, reinterpret_cast<sockaddr*>(&a), &length);
+        port = ntohs(a.sin_port);
+        thread = std::thread([this] { Serve(); });
+    }
+    ~HostileServer() {
+        thread.join();
+        close(listener);
+    }
+    static void Put(int fd, const std::string& text) {
+        if (send(fd, text.data(), text.size(), MSG_NOSIGNAL) < 0) perror("send");
+    }
+    void Serve() {
+        int fd = accept(listener, nullptr, nullptr);
+        std::string got;
+        char bytes[1024];
+        auto await = [&](const char* what) {
+            while (got.find(what) == std::string::npos) {
+                ssize_t n = recv(fd, bytes, sizeof bytes, 0);
+                if (n <= 0) return false;
+                got.append(bytes, (size_t)n);
+            }
+            return true;
+        };
+        if (await("USER ")) Put(fd, ":srv 001 Arin :hi\r\n");
+        if (await("JOIN #Lobby")) {
+            std::string longNick(200, 'N'), longText(280, 't');
+            Put(fd, ":Arin!a@h JOIN :#Lobby\r\n");
+            Put(fd, ":srv 353 Arin = #Lobby :Arin @" + longNick + " Mira\r\n");
+            Put(fd, ":Mira!m@h PRIVMSG #Lobby :\x01QVDESC zz\x01\r\n");                            // not hex
+            Put(fd, ":Mira!m@h PRIVMSG #Lobby :\x01QVDESC " + std::string(600, 'a') + "\x01\r\n"); // past 512
+            Put(fd, ":Mira!m@h PRIVMSG #Lobby :\x01QVDESC " +
+                        net::HexOf("PXvQ" + std::string(150, 'R') + "," + std::string(40, 'C') + ",\x01") +
+                        "\x01\r\n");
+            Put(fd, ":" + longNick + "!x@h PRIVMSG #Lobby :" + longText + "\r\n");
+            Put(fd, ":Mira!m@h PRIVMSG #Lobby :first half ");
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            Put(fd, "and the second\r\n:Mira!m@h PRIVMSG #Lobby :\x01QVGAME ADD 00 - 1 2 3\x01\r\n");
+            Put(fd, ":srv 322 Arin #" + std::string(200, 'L') + " 1 :\r\n:srv 323 Arin :end\r\n");
+            Put(fd, ":Mira!m@h PRIVMSG #Lobby :done\r\n");
+        }
+        await("QUIT");
+        close(fd);
+    }
+};
+
+TEST(NetChat, HostileLinesAreCutAndBoundedAndTheVisitGoesOn) {
+    HostileServer server;
+    standin::ResetAll();
+    net::Options arin = Player(server.port, "Arin", "Thalia", 1);
+    Script s;
+    std::vector<std::string> pane;
+    s.Then(
+        "the last line", [] { return PaneHas("done"); },
+        [&] {
+            pane = lobbytest::PaneLines();
+            Click(kQuitLabel);
+        });
+    LaunchRecord record{};
+    uint32_t result = 0;
+    EXPECT_EQ(Visit(arin, "Lobby", s, &result, &record), "");
+    EXPECT_EQ(result, 4u);
+    bool longLine = false, joined = false;
+    for (const std::string& line : pane) {
+        joined |= line.find("first half and the second") != std::string::npos;
+        // The overlong speaker's name is cut to 49 bytes and the text to what the record holds.
+        if (line.find(std::string(40, 'N')) != std::string::npos) {
+            longLine = true;
+            EXPECT_EQ(line.find(std::string(49, 'N')), std::string::npos) << line;
+            EXPECT_NE(line.find(std::string(100, 't')), std::string::npos) << line;
+        }
+    }
+    EXPECT_TRUE(joined) << "a line that came in two pieces";
+    EXPECT_TRUE(longLine);
+    EXPECT_EQ(net::DroppedLines(), 1);
     net::Disconnect();
     EXPECT_EQ(standin::LiveBlocks(), 0);
 }
