@@ -174,6 +174,7 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
 
     standin::ResetAll();
     standin::FillLaunchRecord(&record);
+    if (!PrepareNetVisit(options, &record)) return 2;
     struct AfterVisit {
         Where where;
         Run check;
@@ -218,6 +219,7 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         if (!error.empty()) Fail(Where{options.scenarioPath, (int)lines.size()}, error);
     }
     EndScreenOutput();
+    EndNetVisit(options, &record, result);
 
     if (stepsRun < (int)steps.size())
         Fail(steps[stepsRun], "the visit ended before this line ran (" +

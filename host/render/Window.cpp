@@ -8,6 +8,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "../standin/Live.h"
 #include "Render.h"
@@ -180,8 +182,10 @@ bool OpenWindow(const WindowOptions& opts, std::string* error) {
         return false;
     }
     shownOnce = false;
-    window = SDL_CreateWindow("QvMulti (starting)", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              kScreenWidth, kScreenHeight, SDL_WINDOW_SHOWN);
+    // QV_WINDOW_POS="x,y" places the window (two players' windows side by side).
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    if (const char* at = getenv("QV_WINDOW_POS")) sscanf(at, "%d,%d", &x, &y);
+    window = SDL_CreateWindow("QvMulti (starting)", x, y, kScreenWidth, kScreenHeight, SDL_WINDOW_SHOWN);
     canvas = SDL_CreateRGBSurfaceWithFormat(0, kScreenWidth, kScreenHeight, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!window || !canvas) {
         *error = std::string("cannot open a window: ") + SDL_GetError();
