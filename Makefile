@@ -40,14 +40,15 @@ test: setup build-linux build-asan build-windows tsan
 # One or more pictures per scenario: <scenario>-end.png after its last step,
 # <scenario>-<line>.png at its show lines and NAME.png at its picture lines.
 # The default scenario's "picture lobby" is the README's docs/lobby.png; the
-# default, channel and character pictures are kept in docs/pictures.
+# default, channel, character, game details and ladder pictures are kept in
+# docs/pictures.
 pictures: setup build-linux
 	rm -rf $(PICTURES) && mkdir -p $(PICTURES) docs/pictures
 	for s in host/scenarios/*.scn; do \
 	  $(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --png $(PICTURES) $$s >/dev/null || exit 1; done
 	cp $(PICTURES)/lobby.png docs/lobby.png
 	cp $(PICTURES)/lobby.png docs/pictures/default.png
-	cp $(PICTURES)/channel.png $(PICTURES)/character.png docs/pictures/
+	cp $(PICTURES)/channel.png $(PICTURES)/character.png $(PICTURES)/details.png $(PICTURES)/ladder.png docs/pictures/
 
 window: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --window --crowd $(CROWD)

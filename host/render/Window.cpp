@@ -175,10 +175,41 @@ void Frame() {
 
 } // namespace
 
+// True when the video driver SDL settled on shows nothing: without a display
+// SDL falls back to drawing off screen, and the lobby would run unseen until
+// killed. A driver asked for by name (SDL_VIDEODRIVER) is taken as it is.
+static bool DriverShowsNothing() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || SDL_getenv("SDL_VIDEODRIVER")) return false;
+    return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+}
+
+static bool Set(const char* name) {
+    const char* value = SDL_getenv(name);
+    return value && *value;
+}
+
+static std::string NoDisplay() {
+    std::string why = Set("DISPLAY") ? std::string("DISPLAY ") + SDL_getenv("DISPLAY") + " cannot be opened"
+                                     : std::string("DISPLAY is not set");
+    return "cannot open a window: no display to show it on (" + why +
+           "); --window needs an X or Wayland display, --png writes pictures without one";
+}
+
 bool OpenWindow(const WindowOptions& opts, std::string* error) {
     options = opts;
+    // Nothing to try without a display named (SDL would only add its own noise).
+    if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY") && !Set("SDL_VIDEODRIVER")) {
+        *error = NoDisplay();
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         *error = std::string("cannot open a window: ") + SDL_GetError();
+        return false;
+    }
+    if (DriverShowsNothing()) {
+        *error = NoDisplay();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     shownOnce = false;

@@ -62,7 +62,7 @@ struct Control {
     int buttonFrame = 0;
     std::u16string label;        // from the descriptor's textId, or SetControlText
     std::vector<TextLine> lines; // text boxes and text lists
-    int scrollTop = 0;           // ListScrollTo
+    int scrollTop = 0;           // first line or row shown (ListScrollTo; follows new lines at the end)
     int visibleCount = 0;        // lines a list shows at once
     // edit boxes
     std::u16string editText;
@@ -75,6 +75,7 @@ struct Control {
     // lists
     std::vector<ListRow> rows;
     int selection = -1, rowCount = 0, columns = 0;
+    std::vector<int> columnX, columnWidth; // ListSetColumnX / ListSetColumnWidth by column; -1 unset
     // timers
     int timerPeriod = 0;
     bool timerEnabled = false;
