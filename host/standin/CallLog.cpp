@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Internal.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 namespace {
@@ -55,3 +56,14 @@ void ResetCallLog() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+// Entries point into the libraries' own logs, which are restored alongside.
+namespace standin::saved {
+Part SaveCallLog() {
+    return std::make_shared<std::vector<Entry>>(allCalls);
+}
+void RestoreCallLog(const Part& part) {
+    allCalls = *static_cast<const std::vector<Entry>*>(part.get());
+}
+} // namespace standin::saved

@@ -31,6 +31,7 @@
 #include "../../Src/platform/Pellick.h"
 #include "Internal.h"
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 using standin::Call;
@@ -576,3 +577,93 @@ void ResetChat() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+
+namespace {
+struct ChatPart {
+    std::vector<Call> calls;
+    bool connected;
+    int dropAfter;
+    std::string ownName;
+    std::string channelList;
+    std::vector<uint8_t> logonBlock;
+    bool logonPresent;
+    std::vector<uint8_t> gameBlock;
+    bool gamePresent, queueDone;
+    uint32_t queueOutcome;
+    int queueWaitPolls, announceResult;
+    std::string profile[3];
+    bool profileReady;
+    int profileWriteResult;
+    std::map<uint32_t, std::vector<char>> adInfo;
+    std::deque<std::vector<uint8_t>> adData;
+    DatedMessageHandler dated;
+    ClearMessagesHandler clear;
+};
+} // namespace
+
+Part SaveChat() {
+    ChatState& s = S();
+    // A queued event holds blocks that only the module frees.
+    if (!s.events.empty()) abort();
+    auto p = std::make_shared<ChatPart>();
+    p->calls = s.calls;
+    p->connected = s.connected;
+    p->dropAfter = s.dropAfter;
+    p->ownName = s.ownName;
+    p->channelList.assign(reinterpret_cast<const char*>(s.channelList.data()), s.channelList.size());
+    p->logonBlock = s.logonBlock;
+    p->logonPresent = s.logonPresent;
+    p->gameBlock = s.gameBlock;
+    p->gamePresent = s.gamePresent;
+    p->queueDone = s.queueDone;
+    p->queueOutcome = s.queueOutcome;
+    p->queueWaitPolls = s.queueWaitPolls;
+    p->announceResult = s.announceResult;
+    for (int i = 0; i < 3; ++i)
+        p->profile[i] = s.profile[i];
+    p->profileReady = s.profileReady;
+    p->profileWriteResult = s.profileWriteResult;
+    p->adInfo = s.adInfo;
+    p->adData = s.adData;
+    std::lock_guard<std::mutex> lock(s.handlerMutex);
+    p->dated = s.dated;
+    p->clear = s.clear;
+    return p;
+}
+
+void RestoreChat(const Part& part) {
+    const ChatPart& p = Copied<ChatPart>(part);
+    ChatState& s = S();
+    for (QueuedEvent& e : s.events)
+        FreeOwnedBlocks(e);
+    s.events.clear();
+    s.calls = p.calls;
+    s.connected = p.connected;
+    s.dropAfter = p.dropAfter;
+    s.ownName = p.ownName;
+    if (s.channelList.size() != p.channelList.size() ||
+        memcmp(s.channelList.data(), p.channelList.data(), p.channelList.size()) != 0)
+        s.channelList.Hold(p.channelList.data(), p.channelList.size());
+    s.logonBlock = p.logonBlock;
+    s.logonPresent = p.logonPresent;
+    s.gameBlock = p.gameBlock;
+    s.gamePresent = p.gamePresent;
+    s.queueDone = p.queueDone;
+    s.queueOutcome = p.queueOutcome;
+    s.queueWaitPolls = p.queueWaitPolls;
+    s.announceResult = p.announceResult;
+    for (int i = 0; i < 3; ++i)
+        s.profile[i] = p.profile[i];
+    s.profileReady = p.profileReady;
+    s.profileWriteResult = p.profileWriteResult;
+    s.adInfo = p.adInfo;
+    s.adData = p.adData;
+    std::lock_guard<std::mutex> lock(s.handlerMutex);
+    s.dated = p.dated;
+    s.clear = p.clear;
+}
+
+} // namespace standin::saved

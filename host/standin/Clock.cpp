@@ -18,6 +18,7 @@
 // State: the clock value.
 #include <atomic>
 
+#include "Saved.h"
 #include "StandIn.h"
 
 #ifndef _WIN32
@@ -106,3 +107,13 @@ extern "C" int __clock_gettime64(clockid_t id, Timespec64* ts) noexcept {
 }
 
 #endif
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+Part SaveClock() {
+    return Copy(Now());
+}
+void RestoreClock(const Part& part) {
+    SetNow(Copied<uint32_t>(part));
+}
+} // namespace standin::saved

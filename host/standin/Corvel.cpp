@@ -17,6 +17,7 @@
 
 #include "../../Src/platform/Corvel.h"
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 #if defined(_WIN32)
@@ -169,3 +170,23 @@ void ResetCorvel() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+namespace {
+struct RegistryPart {
+    std::string registryPath;
+    bool inMemory;
+    std::vector<std::string> memoryLines;
+};
+} // namespace
+Part SaveRegistry() {
+    return Copy(RegistryPart{registryPath, inMemory, memoryLines});
+}
+void RestoreRegistry(const Part& part) {
+    const RegistryPart& p = Copied<RegistryPart>(part);
+    registryPath = p.registryPath;
+    inMemory = p.inMemory;
+    memoryLines = p.memoryLines;
+}
+} // namespace standin::saved

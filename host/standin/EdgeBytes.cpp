@@ -73,6 +73,7 @@ const uint8_t* EdgeBytes::Hold(const void* bytes, size_t size) {
     if (!block) abort(); // the stand-in cannot go on without its memory
     blockSize = mapped;
     start = (uint8_t*)block + (mapped - page - size);
+    held = size;
     if (size) memcpy(start, bytes, size);
     return start;
 }
@@ -82,6 +83,7 @@ void EdgeBytes::Release() {
     block = nullptr;
     blockSize = 0;
     start = nullptr;
+    held = 0;
 }
 
 } // namespace standin::internal

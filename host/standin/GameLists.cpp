@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 namespace {
@@ -171,3 +172,13 @@ void ResetGameLists() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+Part SaveGameLists() {
+    return Copy(G());
+}
+void RestoreGameLists(const Part& part) {
+    G() = Copied<GameListState>(part);
+}
+} // namespace standin::saved

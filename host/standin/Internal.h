@@ -47,12 +47,14 @@ class EdgeBytes {
     // Copies size bytes (none is fine); returns the copy, valid until the next Hold or Release.
     const uint8_t* Hold(const void* bytes, size_t size);
     const uint8_t* data() const { return start; } // null before the first Hold
+    size_t size() const { return held; }
     void Release();
 
   private:
     void* block = nullptr;
     size_t blockSize = 0;
     uint8_t* start = nullptr;
+    size_t held = 0;
 };
 
 } // namespace standin::internal

@@ -17,6 +17,7 @@
 
 #include "../../Src/platform/QvZendriClient.h"
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 namespace {
@@ -165,3 +166,13 @@ void ResetLadder() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+Part SaveLadder() {
+    return Copy(L());
+}
+void RestoreLadder(const Part& part) {
+    L() = Copied<LadderState>(part);
+}
+} // namespace standin::saved

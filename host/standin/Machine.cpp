@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 #ifndef _WIN32
@@ -137,3 +138,13 @@ void ResetMachine() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+Part SaveMachine() {
+    return Copy(M());
+}
+void RestoreMachine(const Part& part) {
+    M() = Copied<MachineState>(part);
+}
+} // namespace standin::saved

@@ -16,6 +16,7 @@
 
 #include "../../Src/platform/Pellick.h"
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 namespace {
@@ -179,3 +180,23 @@ void ResetPellick() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+namespace {
+struct UtilityPart {
+    std::vector<std::string> logLines;
+    int fullContent;
+};
+} // namespace
+Part SaveUtility() {
+    std::lock_guard<std::mutex> lock(State().mutex);
+    return Copy(UtilityPart{State().logLines, State().fullContent});
+}
+void RestoreUtility(const Part& part) {
+    const UtilityPart& p = Copied<UtilityPart>(part);
+    std::lock_guard<std::mutex> lock(State().mutex);
+    State().logLines = p.logLines;
+    State().fullContent = p.fullContent;
+}
+} // namespace standin::saved

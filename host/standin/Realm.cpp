@@ -28,6 +28,7 @@
 #include "../../Src/platform/QvZendriClient.h"
 #include "Internal.h"
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 #if defined(_WIN32)
@@ -434,3 +435,32 @@ void ResetRealm() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+namespace {
+struct RealmPart {
+    RealmState state;
+    bool logonSignalled;
+};
+bool LogonSignalled() {
+#if defined(_WIN32)
+    return WaitForSingleObject(LogonHandle(), 0) == WAIT_OBJECT_0;
+#else
+    uint64_t value = 0;
+    if (read(LogonHandle(), &value, sizeof value) <= 0 || value == 0) return false;
+    if (write(LogonHandle(), &value, sizeof value) < 0) perror("eventfd");
+    return true;
+#endif
+}
+} // namespace
+Part SaveRealm() {
+    return Copy(RealmPart{R(), LogonSignalled()});
+}
+void RestoreRealm(const Part& part) {
+    const RealmPart& p = Copied<RealmPart>(part);
+    R() = p.state;
+    ResetLogon();
+    if (p.logonSignalled) SignalLogon();
+}
+} // namespace standin::saved

@@ -10,6 +10,7 @@
 // State: the scripted queue (armed until a create request takes it) and the
 // request it holds.
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 namespace {
@@ -76,3 +77,13 @@ void ResetRealmQueue() {
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+Part SaveRealmQueue() {
+    return Copy(model);
+}
+void RestoreRealmQueue(const Part& part) {
+    model = Copied<QueueModel>(part);
+}
+} // namespace standin::saved

@@ -35,6 +35,7 @@
 
 #include "Internal.h"
 #include "Live.h"
+#include "Saved.h"
 #include "StandIn.h"
 #include "Toolkit.h"
 
@@ -46,6 +47,7 @@ using standin::toolkit::Record;
 
 struct Loop {
     bool ended = false;
+    FrameCallback frame = nullptr;
 };
 
 std::vector<Loop*> loops; // innermost last
@@ -55,6 +57,9 @@ uint64_t framesRun = 0;
 bool timedOut = false;
 bool unwinding = false; // a timeout is ending every running loop
 bool scriptFailed = false;
+// Loops of a program that hosts a visit (Saved.h), and a loop to start at its action step.
+size_t loopFloor = 0;
+bool startAtAction = false;
 standin::internal::ServicesHook servicesHook = nullptr; // the services' per-frame work
 standin::FrameHook frameHook;                           // a window's per-frame work (Live.h)
 
@@ -184,9 +189,14 @@ std::string Place(int kind, int x, int y) {
     return "kind " + std::to_string(kind) + " at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
 }
 
+// Running loops above the hosting program's.
+size_t LoopsAbove() {
+    return loops.size() > loopFloor ? loops.size() - loopFloor : 0;
+}
+
 void EndAllLoops() {
-    for (Loop* l : loops)
-        l->ended = true;
+    for (size_t i = loopFloor; i < loops.size(); ++i)
+        loops[i]->ended = true;
 }
 
 struct LoopScope {
@@ -194,7 +204,7 @@ struct LoopScope {
     explicit LoopScope(Loop* l) : loop(l) { loops.push_back(l); }
     ~LoopScope() {
         loops.pop_back();
-        if (loops.empty()) unwinding = false;
+        if (loops.size() <= loopFloor) unwinding = false;
     }
 };
 
@@ -219,21 +229,27 @@ void ResetScript() {
 
 // ---- screen loop (QvWin) --------------------------------------------------------------------
 void RunScreenLoop(FrameCallback frame) {
-    if (loops.size() >= kMaxLoopDepth) {
+    if (LoopsAbove() >= kMaxLoopDepth) {
         ScriptFailure("screen loops nested more than " + std::to_string(kMaxLoopDepth) +
                       " deep; loop not run");
         return;
     }
     Loop loop;
     loop.ended = unwinding;
+    loop.frame = frame;
     LoopScope scope(&loop);
+    bool atAction = startAtAction;
+    startAtAction = false;
     while (!loop.ended) {
-        if (servicesHook) servicesHook();
-        if (frame) frame(0);
-        ++framesRun;
-        if (loop.ended) break;
-        standin::toolkit::RunDueTimers();
-        if (loop.ended) break;
+        if (!atAction) {
+            if (servicesHook) servicesHook();
+            if (frame) frame(0);
+            ++framesRun;
+            if (loop.ended) break;
+            standin::toolkit::RunDueTimers();
+            if (loop.ended) break;
+        }
+        atAction = false;
         if (!actions.empty()) {
             standin::Action action = std::move(actions.front());
             actions.pop_front();
@@ -270,7 +286,7 @@ bool LoopTimedOut() {
     return timedOut;
 }
 int LoopDepth() {
-    return (int)loops.size();
+    return (int)LoopsAbove();
 }
 uint64_t FramesRun() {
     return framesRun;
@@ -284,7 +300,7 @@ void SetFrameHook(FrameHook hook) {
 }
 
 void EndAllScreenLoops() {
-    if (loops.empty()) return;
+    if (loops.size() <= loopFloor) return;
     unwinding = true;
     EndAllLoops();
 }
@@ -429,3 +445,52 @@ void Check(Action check) {
 }
 
 } // namespace standin
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+
+namespace {
+struct ScriptPart {
+    std::deque<standin::Action> actions;
+    int idleFrames;
+    uint64_t framesRun;
+    bool timedOut, scriptFailed;
+};
+} // namespace
+
+Part SaveScript() {
+    return std::make_shared<ScriptPart>(ScriptPart{actions, idleFrames, framesRun, timedOut, scriptFailed});
+}
+void RestoreScript(const Part& part) {
+    const ScriptPart& p = *static_cast<const ScriptPart*>(part.get());
+    actions = p.actions;
+    idleFrames = p.idleFrames;
+    framesRun = p.framesRun;
+    timedOut = p.timedOut;
+    scriptFailed = p.scriptFailed;
+    unwinding = false;
+}
+
+std::deque<Action> TakeActions() {
+    std::deque<Action> taken;
+    taken.swap(actions);
+    return taken;
+}
+void PutActions(std::deque<Action> queue) {
+    actions = std::move(queue);
+}
+void SetLoopFloor(int depth) {
+    loopFloor = depth > 0 ? (size_t)depth : 0;
+}
+void ForgetLoopsAbove(int depth) {
+    if (depth >= 0 && loops.size() > (size_t)depth) loops.resize((size_t)depth);
+    if (loops.size() <= loopFloor) unwinding = false;
+}
+void StartNextLoopAtAction() {
+    startAtAction = true;
+}
+FrameCallback InnermostLoopFrame() {
+    return loops.empty() ? nullptr : loops.back()->frame;
+}
+
+} // namespace standin::saved

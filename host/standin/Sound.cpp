@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Internal.h"
+#include "Saved.h"
 #include "StandIn.h"
 #include "Toolkit.h"
 
@@ -49,3 +50,13 @@ void SoundSetClickEnabled(int enabled) {
 void SoundEnd() {
     Note("SoundEnd");
 }
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+Part SaveSound() {
+    return std::make_shared<std::vector<standin::Call>>(soundCalls);
+}
+void RestoreSound(const Part& part) {
+    soundCalls = *static_cast<const std::vector<standin::Call>*>(part.get());
+}
+} // namespace standin::saved

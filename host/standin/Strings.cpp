@@ -10,6 +10,7 @@
 
 #include "../../Src/platform/QvLang.h"
 #include "Services.h"
+#include "Saved.h"
 #include "StandIn.h"
 
 namespace {
@@ -176,3 +177,24 @@ std::vector<Call> CallsNamed(const std::vector<Call>& calls, const std::string& 
 }
 
 } // namespace standin::internal
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+namespace {
+struct StringsPart {
+    bool loadFails, loaded;
+    int languageNumber;
+    std::map<int, std::u16string> replaced;
+};
+} // namespace
+Part SaveStrings() {
+    return Copy(StringsPart{loadFails, loaded, languageNumber, replaced});
+}
+void RestoreStrings(const Part& part) {
+    const StringsPart& p = Copied<StringsPart>(part);
+    loadFails = p.loadFails;
+    loaded = p.loaded;
+    languageNumber = p.languageNumber;
+    replaced = p.replaced;
+}
+} // namespace standin::saved

@@ -38,6 +38,7 @@
 #include <unordered_map>
 
 #include "Internal.h"
+#include "Saved.h"
 #include "StandIn.h"
 #include "Toolkit.h"
 
@@ -811,3 +812,85 @@ int MouseInRect(const ScreenRect* rect) {
     return pointerX >= rect->left && pointerX < rect->right && pointerY >= rect->top &&
            pointerY < rect->bottom;
 }
+
+// ---- saved state (Saved.h) ----------------------------------------------------------------
+namespace standin::saved {
+
+namespace {
+struct ToolkitPart {
+    uintptr_t nextControlValue, nextImageValue, nextFigureValue;
+    int nextSerial;
+    std::map<uintptr_t, Record> controls;
+    QvControl focus, cancelControl;
+    std::map<uintptr_t, std::string> imagePaths;
+    std::set<uintptr_t> liveImages;
+    std::vector<std::string> imageLoads;
+    QvImage background, cursor, squelchAura, selectAura;
+    int pointerX, pointerY;
+    std::unordered_map<uintptr_t, Figure> figures;
+    int figureFailures, figureFrameCount;
+    std::vector<Call> toolkitCalls;
+    int stringTableToken, lineOrder;
+};
+} // namespace
+
+Part SaveToolkit() {
+    auto p = std::make_shared<ToolkitPart>();
+    p->nextControlValue = nextControlValue;
+    p->nextImageValue = nextImageValue;
+    p->nextFigureValue = nextFigureValue;
+    p->nextSerial = nextSerial;
+    for (auto& [value, rec] : controls)
+        p->controls.emplace(value, *rec);
+    p->focus = focus;
+    p->cancelControl = cancelControl;
+    p->imagePaths = imagePaths;
+    p->liveImages = liveImages;
+    p->imageLoads = imageLoads;
+    p->background = background;
+    p->cursor = cursor;
+    p->squelchAura = squelchAura;
+    p->selectAura = selectAura;
+    p->pointerX = pointerX;
+    p->pointerY = pointerY;
+    for (auto& [value, figure] : figures)
+        p->figures.emplace(value, *figure);
+    p->figureFailures = figureFailures;
+    p->figureFrameCount = figureFrameCount;
+    p->toolkitCalls = toolkitCalls;
+    p->stringTableToken = stringTableToken;
+    p->lineOrder = lineOrder;
+    return p;
+}
+
+void RestoreToolkit(const Part& part) {
+    const ToolkitPart& p = *static_cast<const ToolkitPart*>(part.get());
+    nextControlValue = p.nextControlValue;
+    nextImageValue = p.nextImageValue;
+    nextFigureValue = p.nextFigureValue;
+    nextSerial = p.nextSerial;
+    controls.clear();
+    for (auto& [value, rec] : p.controls)
+        controls.emplace(value, std::make_unique<Record>(rec));
+    focus = p.focus;
+    cancelControl = p.cancelControl;
+    imagePaths = p.imagePaths;
+    liveImages = p.liveImages;
+    imageLoads = p.imageLoads;
+    background = p.background;
+    cursor = p.cursor;
+    squelchAura = p.squelchAura;
+    selectAura = p.selectAura;
+    pointerX = p.pointerX;
+    pointerY = p.pointerY;
+    figures.clear();
+    for (auto& [value, figure] : p.figures)
+        figures.emplace(value, std::make_unique<Figure>(figure));
+    figureFailures = p.figureFailures;
+    figureFrameCount = p.figureFrameCount;
+    toolkitCalls = p.toolkitCalls;
+    stringTableToken = p.stringTableToken;
+    lineOrder = p.lineOrder;
+}
+
+} // namespace standin::saved

@@ -1,8 +1,9 @@
 // The fuzz targets. Each one reads the fuzzer's bytes as a short program of
 // steps (service input, clicks, time passing), scripts them on the stand-in and
-// runs one visit; the visit is ended with Escape, which closes the open dialog
-// and then quits. Every input starts from ResetAll and a clock moved on by an
-// hour, so the module's timers fire alike on the first frame of every run.
+// hands them to the visit runner. A whole visit is ended with Escape, which
+// closes the open dialog and then quits. Every input starts from ResetAll and a
+// clock moved on by an hour, so the module's timers fire alike on the first
+// frame of every run.
 //
 // Texts the service hands over as zero-terminated strings keep their
 // terminator; records the service fills byte for byte (the chat event record,
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "../../Src/core/Lobby.h"
 #include "../../Src/games/CreateGame.h"
 #include "../../Src/games/JoinGame.h"
+#include "../../host/standin/Saved.h"
 #include "../../host/standin/StandIn.h"
 
 namespace fuzz {
@@ -67,47 +70,26 @@ struct Reader {
 };
 
 // ---- the visit -----------------------------------------------------------------------
-struct Visit {
-    LaunchRecord record;
+struct Visit : VisitSetup {
     explicit Visit(const char* channel = "Lobby", const char* realm = "") {
-        standin::ResetAll();
-        standin::AdvanceTime(3600000);
-        // The remembered create-game settings start empty every visit.
-        standin::UseMemoryRegistry();
+        // What an earlier visit left queued is not this input's.
+        standin::saved::TakeActions();
         standin::FillLaunchRecord(&record);
         memset(record.channelName, 0, sizeof record.channelName);
         strncpy(record.channelName, channel, sizeof record.channelName - 1);
         memset(record.realmName, 0, sizeof record.realmName);
         strncpy(record.realmName, realm, sizeof record.realmName - 1);
     }
-    // Escape closes what is open, then the quit button; as long as a screen
-    // loop runs (dialogs and waits may nest) the pair is repeated, up to count
-    // times; a visit that still does not end is ended by the loop's idle limit.
-    static void EndSteps(int count) {
-        standin::Enqueue([count] {
-            if (standin::LoopDepth() == 0) return;
-            standin::PressEscape();
-            if (count > 0)
-                standin::Enqueue([count] {
-                    if (standin::LoopDepth() == 0) return;
-                    if (standin::Control* quit = standin::FindByTextId(kQuitLabel))
-                        standin::ClickControl(quit);
-                    EndSteps(count - 1);
-                });
-        });
+    void Before(const std::string& what, std::function<void()> set) {
+        key += what + ";";
+        before.push_back(std::move(set));
     }
+    void Also(std::function<void()> set) { also.push_back(std::move(set)); }
     void Run() {
-        EndSteps(kEndSteps);
-        standin::RunVisit(QueryInterface(), &record);
-        if (standin::LoopTimedOut() && getenv("QV_FUZZ_DEBUG"))
-            fprintf(stderr, "visit ended by the idle limit\n");
-        // The fuzzers run without the leak checker (it would scan the heap after
-        // every input that finds something new); what the module can leak is a
-        // block the service handed it, and the stand-in counts those.
-        if (standin::LiveBlocks() != 0) {
-            fprintf(stderr, "the visit left %d of the service's blocks unfreed\n", standin::LiveBlocks());
-            abort();
-        }
+        if (visitRunner)
+            visitRunner(*this);
+        else
+            RunWholeVisit(*this);
     }
 };
 
@@ -226,7 +208,10 @@ void ChatEvents(const uint8_t* data, size_t size) {
         standin::Enter();
     }
     // The service may drop the connection at any frame, whatever is open.
-    if (head & 4) standin::DropChatAfter(in.U8() * 2);
+    if (head & 4) {
+        int calls = in.U8() * 2;
+        visit.Before("drop after " + std::to_string(calls), [calls] { standin::DropChatAfter(calls); });
+    }
     for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
         uint8_t op = in.U8();
         if (op < 0xe0) {
@@ -338,8 +323,10 @@ void GameBlock(const uint8_t* data, size_t size) {
     bool queueDone = head & 2;
     uint32_t outcome = in.U32();
     int polls = in.U8() % 4;
-    standin::SetQueueOutcome(queueDone, outcome);
-    standin::SetQueueWait(polls);
+    visit.Also([=] {
+        standin::SetQueueOutcome(queueDone, outcome);
+        standin::SetQueueWait(polls);
+    });
     for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
         switch (in.U8() % 7) {
         case 0:
@@ -380,7 +367,7 @@ void RealmReplies(const uint8_t* data, size_t size) {
     uint8_t head = in.U8();
     visit.record.characterFlags = (uint16_t)(head & 0x20);
     visit.record.characterRealmByte = head & 0x40;
-    standin::SetRealmConnected(true);
+    visit.Before("realm connected", [] { standin::SetRealmConnected(true); });
     for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
         switch (in.U8() % 8) {
         case 0:
@@ -442,7 +429,7 @@ void GameLists(const uint8_t* data, size_t size) {
     Visit visit("Lobby", "Zendri");
     visit.record.accountKind = 2;
     visit.record.characterFlags = in.U16();
-    standin::SetRealmConnected(true);
+    visit.Before("realm connected", [] { standin::SetRealmConnected(true); });
     standin::Click(kJoinLabel);
     standin::Frames(1);
     for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
@@ -565,7 +552,7 @@ void Profile(const uint8_t* data, size_t size) {
     profilePollsLeft = head & 3;
     for (std::vector<uint8_t>& value : profileValues)
         value = in.Chunk(head & 0x20 ? 400 : 60);
-    standin::SetProfileWriteResult(head & 0x40 ? 0 : 1);
+    visit.Also([head] { standin::SetProfileWriteResult(head & 0x40 ? 0 : 1); });
     std::string user = head & 4 ? "Arin*Tester" : "Mira*Kestrel";
     PushPlayerJoin(user, "Arin", '\x02', "\x24");
     ClickCell(0, true);
@@ -599,7 +586,7 @@ void Messages(const uint8_t* data, size_t size) {
     Reader in{data, size};
     uint8_t head = in.U8();
     Visit visit("", head & 1 ? "Zendri" : "");
-    standin::SetRealmConnected(head & 2);
+    if (head & 2) visit.Before("realm connected", [] { standin::SetRealmConnected(true); });
     for (int step = 0; step < kMaxSteps && !in.Empty(); ++step) {
         switch (in.U8() % 6) {
         case 0: {
@@ -634,6 +621,54 @@ void Messages(const uint8_t* data, size_t size) {
 }
 
 } // namespace
+
+VisitRunner visitRunner = nullptr;
+std::function<void()> afterInput;
+
+// Escape closes what is open, then the quit button; as long as a screen loop
+// runs (dialogs and waits may nest) the pair is repeated, up to count times; a
+// visit that still does not end is ended by the loop's idle limit.
+void EndSteps(int count) {
+    standin::Enqueue([count] {
+        if (standin::LoopDepth() == 0) return;
+        standin::PressEscape();
+        if (count > 0)
+            standin::Enqueue([count] {
+                if (standin::LoopDepth() == 0) return;
+                if (standin::Control* quit = standin::FindByTextId(kQuitLabel)) standin::ClickControl(quit);
+                EndSteps(count - 1);
+            });
+    });
+}
+
+// The fuzzers run without the leak checker (it would scan the heap after every
+// input that finds something new); what the module can leak is a block of the
+// utility library's, and the stand-in counts those.
+void CheckBlocks(int expected, const char* when) {
+    int live = standin::LiveBlocks();
+    if (live == expected) return;
+    fprintf(stderr, "%s left %d of the service's blocks unfreed\n", when, live - expected);
+    abort();
+}
+
+void RunWholeVisit(VisitSetup& setup) {
+    std::deque<standin::Action> script = standin::saved::TakeActions();
+    standin::ResetAll();
+    standin::AdvanceTime(3600000);
+    // The remembered create-game settings start empty every visit.
+    standin::UseMemoryRegistry();
+    for (auto& set : setup.before)
+        set();
+    for (auto& set : setup.also)
+        set();
+    standin::saved::PutActions(std::move(script));
+    if (afterInput) standin::Enqueue(afterInput);
+    EndSteps(kEndSteps);
+    standin::RunVisit(QueryInterface(), &setup.record);
+    if (standin::LoopTimedOut() && getenv("QV_FUZZ_DEBUG"))
+        fprintf(stderr, "visit ended by the idle limit\n");
+    CheckBlocks(0, "the visit");
+}
 
 const Target kTargets[] = {
     {"chat_events", ChatEvents},
