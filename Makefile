@@ -21,6 +21,8 @@ CROWD ?= 40
 PICTURES := build/pictures
 FUZZ := build/linux-i686-fuzz
 FUZZ_SECONDS ?= 60
+# 1: every fuzz input runs in a fresh visit of its own rather than in the open visit.
+FUZZ_FRESH ?= 0
 # The fuzz programs built (fuzz_seeds writes seeds, it is no target), listed by
 # the shell when a recipe runs, after build-fuzz.
 FUZZ_TARGETS = $$(cd $(FUZZ) && ls fuzz_* | sed 's/^fuzz_//' | grep -vx seeds)
@@ -68,13 +70,14 @@ live: setup build-linux
 bench-count: setup build-linux
 	$(LINUX)/bench_count
 
-# Every fuzz target for FUZZ_SECONDS, JOBS targets at a time at low priority:
+# Every fuzz target for FUZZ_SECONDS, JOBS targets at a time at low priority,
+# its inputs in one open visit (FUZZ_FRESH=1: each in a fresh visit):
 # executions, coverage and crashes per target; a crash input is kept in
 # $(FUZZ)/fuzz-work/<target>/crashes and fails the run. What a run adds to a
 # target's corpus stays in $(FUZZ)/fuzz-work/<target>/corpus.
 fuzz: setup build-fuzz
 	@echo $(FUZZ_TARGETS) | tr ' ' '\n' | \
-	  xargs -P $(JOBS) -I{} nice sh tests/fuzz/run_fuzz.sh $(FUZZ)/fuzz_{} {} tests/fuzz $(FUZZ_SECONDS) $(FUZZ)/fuzz-work
+	  FUZZ_FRESH=$(FUZZ_FRESH) xargs -P $(JOBS) -I{} nice sh tests/fuzz/run_fuzz.sh $(FUZZ)/fuzz_{} {} tests/fuzz $(FUZZ_SECONDS) $(FUZZ)/fuzz-work
 
 # Keeps what the last `make fuzz` found: each target's grown corpus is merged
 # into tests/fuzz/corpus/<target>, taking only inputs that reach new edges (hit

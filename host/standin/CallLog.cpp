@@ -22,6 +22,7 @@ struct Entry {
     size_t index;
 };
 std::vector<Entry> allCalls;
+uint64_t resetCount = 0; // resets and clearings (Saved.h)
 
 } // namespace
 
@@ -46,12 +47,14 @@ void LogCall(const char* library, const std::vector<Call>& log) {
 }
 
 void ForgetCalls(const char* library) {
+    ++resetCount;
     allCalls.erase(std::remove_if(allCalls.begin(), allCalls.end(),
                                   [library](const Entry& e) { return std::strcmp(e.library, library) == 0; }),
                    allCalls.end());
 }
 
 void ResetCallLog() {
+    ++resetCount;
     allCalls.clear();
 }
 
@@ -60,10 +63,17 @@ void ResetCallLog() {
 // ---- saved state (Saved.h) ----------------------------------------------------------------
 // Entries point into the libraries' own logs, which are restored alongside.
 namespace standin::saved {
+namespace {
+Grown grown;
+}
+uint64_t ResetCount() {
+    return resetCount;
+}
 Part SaveCallLog() {
-    return std::make_shared<std::vector<Entry>>(allCalls);
+    return Copy(allCalls);
 }
 void RestoreCallLog(const Part& part) {
-    allCalls = *static_cast<const std::vector<Entry>*>(part.get());
+    RestoreLog(allCalls, Copied<std::vector<Entry>>(part), grown.From(part));
+    grown.Mark(part);
 }
 } // namespace standin::saved

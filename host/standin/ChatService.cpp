@@ -602,6 +602,7 @@ struct ChatPart {
     DatedMessageHandler dated;
     ClearMessagesHandler clear;
 };
+Grown grown;
 } // namespace
 
 Part SaveChat() {
@@ -640,7 +641,8 @@ void RestoreChat(const Part& part) {
     for (QueuedEvent& e : s.events)
         FreeOwnedBlocks(e);
     s.events.clear();
-    s.calls = p.calls;
+    RestoreLog(s.calls, p.calls, grown.From(part));
+    grown.Mark(part);
     s.connected = p.connected;
     s.dropAfter = p.dropAfter;
     s.ownName = p.ownName;

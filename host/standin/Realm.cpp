@@ -440,9 +440,11 @@ void ResetRealm() {
 namespace standin::saved {
 namespace {
 struct RealmPart {
-    RealmState state;
+    RealmState state; // without its calls
+    std::vector<Call> calls;
     bool logonSignalled;
 };
+Grown grown;
 bool LogonSignalled() {
 #if defined(_WIN32)
     return WaitForSingleObject(LogonHandle(), 0) == WAIT_OBJECT_0;
@@ -455,11 +457,17 @@ bool LogonSignalled() {
 }
 } // namespace
 Part SaveRealm() {
-    return Copy(RealmPart{R(), LogonSignalled()});
+    RealmPart p{R(), R().calls, LogonSignalled()};
+    p.state.calls.clear();
+    return Copy(p);
 }
 void RestoreRealm(const Part& part) {
     const RealmPart& p = Copied<RealmPart>(part);
+    std::vector<Call> calls = std::move(R().calls);
+    RestoreLog(calls, p.calls, grown.From(part));
+    grown.Mark(part);
     R() = p.state;
+    R().calls = std::move(calls);
     ResetLogon();
     if (p.logonSignalled) SignalLogon();
 }

@@ -9,6 +9,7 @@
 // the program's to change) and the dated-message producer thread.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 
@@ -22,6 +23,31 @@ template <class T> Part Copy(const T& value) {
 }
 template <class T> const T& Copied(const Part& part) {
     return *static_cast<const T*>(part.get());
+}
+
+// Counts every reset and every clearing of a call log (CallLog.cpp).
+uint64_t ResetCount();
+// Whether a unit's state grew from a part: it was the part restored last, and
+// nothing was reset or cleared since. Call logs only grow then, so putting one
+// back is cutting it to its saved length.
+class Grown {
+  public:
+    bool From(const Part& part) const { return last == part.get() && resets == ResetCount(); }
+    void Mark(const Part& part) {
+        last = part.get();
+        resets = ResetCount();
+    }
+
+  private:
+    const void* last = nullptr;
+    uint64_t resets = 0;
+};
+// Puts a log back to its copy: cut when it grew from it, copied otherwise.
+template <class Log> void RestoreLog(Log& log, const Log& copy, bool grown) {
+    if (grown && log.size() >= copy.size())
+        log.resize(copy.size(), typename Log::value_type{});
+    else
+        log = copy;
 }
 
 // Controls, figures, images, focus, cancel control, background, cursor,

@@ -53,10 +53,14 @@ void SoundEnd() {
 
 // ---- saved state (Saved.h) ----------------------------------------------------------------
 namespace standin::saved {
+namespace {
+Grown grown;
+}
 Part SaveSound() {
-    return std::make_shared<std::vector<standin::Call>>(soundCalls);
+    return Copy(soundCalls);
 }
 void RestoreSound(const Part& part) {
-    soundCalls = *static_cast<const std::vector<standin::Call>*>(part.get());
+    RestoreLog(soundCalls, Copied<std::vector<standin::Call>>(part), grown.From(part));
+    grown.Mark(part);
 }
 } // namespace standin::saved

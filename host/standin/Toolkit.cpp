@@ -832,6 +832,7 @@ struct ToolkitPart {
     std::vector<Call> toolkitCalls;
     int stringTableToken, lineOrder;
 };
+Grown grown;
 } // namespace
 
 Part SaveToolkit() {
@@ -865,6 +866,8 @@ Part SaveToolkit() {
 
 void RestoreToolkit(const Part& part) {
     const ToolkitPart& p = *static_cast<const ToolkitPart*>(part.get());
+    bool fromPart = grown.From(part);
+    grown.Mark(part);
     nextControlValue = p.nextControlValue;
     nextImageValue = p.nextImageValue;
     nextFigureValue = p.nextFigureValue;
@@ -874,9 +877,13 @@ void RestoreToolkit(const Part& part) {
         controls.emplace(value, std::make_unique<Record>(rec));
     focus = p.focus;
     cancelControl = p.cancelControl;
-    imagePaths = p.imagePaths;
-    liveImages = p.liveImages;
-    imageLoads = p.imageLoads;
+    // Handles are never reused: no load since, and as many live, is no change.
+    if (!fromPart || imagePaths.size() != p.imagePaths.size() || liveImages.size() != p.liveImages.size() ||
+        imageLoads.size() != p.imageLoads.size()) {
+        imagePaths = p.imagePaths;
+        liveImages = p.liveImages;
+        imageLoads = p.imageLoads;
+    }
     background = p.background;
     cursor = p.cursor;
     squelchAura = p.squelchAura;
@@ -888,7 +895,7 @@ void RestoreToolkit(const Part& part) {
         figures.emplace(value, std::make_unique<Figure>(figure));
     figureFailures = p.figureFailures;
     figureFrameCount = p.figureFrameCount;
-    toolkitCalls = p.toolkitCalls;
+    RestoreLog(toolkitCalls, p.toolkitCalls, fromPart);
     stringTableToken = p.stringTableToken;
     lineOrder = p.lineOrder;
 }
