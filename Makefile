@@ -23,9 +23,10 @@ FUZZ := build/linux-i686-fuzz
 FUZZ_SECONDS ?= 60
 # 1: every fuzz input runs in a fresh visit of its own rather than in the open visit.
 FUZZ_FRESH ?= 0
-# The fuzz programs built (fuzz_seeds writes seeds, it is no target), listed by
+# The fuzz programs built (fuzz_seeds writes seeds, fuzz_reset_proof proves the
+# open visit's reset: neither is a target), listed by
 # the shell when a recipe runs, after build-fuzz.
-FUZZ_TARGETS = $$(cd $(FUZZ) && ls fuzz_* | sed 's/^fuzz_//' | grep -vx seeds)
+FUZZ_TARGETS = $$(cd $(FUZZ) && ls fuzz_* | sed 's/^fuzz_//' | grep -vx 'seeds\|reset_proof')
 
 .PHONY: live fuzz fuzz-corpus build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist format tsan
 

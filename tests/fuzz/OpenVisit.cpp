@@ -200,6 +200,9 @@ Start& MakeStart(VisitSetup& setup) {
         CheckBlocks(0, "the visit");
     }
     standin::saved::ForgetLoopsAbove(hostDepth);
+    if (getenv("QV_FUZZ_DEBUG"))
+        fprintf(stderr, "open visit: start %zu %s\n", starts.size() + 1,
+                s->copy.empty() ? "runs whole" : "copied at its first step");
     return *(starts[StartKey(setup)] = std::move(start));
 }
 
@@ -223,8 +226,9 @@ void RunOpen(VisitSetup& setup) {
     standin::saved::StartNextLoopAtAction();
     RunScreenLoop(LobbyFrame);
     if (getenv("QV_FUZZ_DEBUG"))
-        fprintf(stderr, "open visit: input ended with %d steps left, result %d, timed out %d\n",
-                standin::PendingActions(), (int)resultCode, (int)standin::LoopTimedOut());
+        fprintf(stderr, "open visit: input ended with %d steps left, result %d, timed out %d, %llu frames\n",
+                standin::PendingActions(), (int)resultCode, (int)standin::LoopTimedOut(),
+                (unsigned long long)standin::FramesRun());
     ReleaseModuleBlocks();
     CheckBlocks(0, "the input");
 }
