@@ -55,7 +55,8 @@ window: setup build-linux
 bench: bench-count
 	$(LINUX)/lobby_bench
 
-# Instructions per chat event at 10, 1000 and 10000 users, under callgrind.
+# Instructions per chat event at 10, 1000 and 10000 users and per dialog work at
+# 10, 100 and 1000 rows, under callgrind.
 bench-count: setup build-linux
 	$(LINUX)/bench_count
 
