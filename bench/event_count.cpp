@@ -9,7 +9,8 @@
 //   not counted), and the fill of a channel;
 // - dialogs at 10, 100 and 1000 rows (games, channels, ladder rows, users in
 //   the channel): every frame and callback of one piece of work, their sum,
-//   the largest of them, and the module's share per row.
+//   the largest of them, and the module's share per row: what it spends
+//   beyond the same work with no rows, divided by the rows.
 // Each child does its work a few times and keeps the last (CountChild.h).
 //
 // "bench_count --child N", "--fill N" and "--dialogs N" are one such run.
@@ -200,12 +201,12 @@ void PrintDialogTable() {
         {"join list", true},    {"refresh", true},     {"game info", false}, {"ladder view opened", false},
         {"ladder page", false}, {"full ladder", true}, {"class tab", false}, {"channel dialog", true},
         {"create", false},      {"profile", false},    {"help", false}};
-    std::map<std::string, Work> works[3];
+    std::map<std::string, Work> works[3], none = ByWork(RunUnderCallgrind("--dialogs", 0));
     for (int s = 0; s < 3; ++s)
         works[s] = ByWork(RunUnderCallgrind("--dialogs", sizes[s]));
     printf("\ninstructions per dialog work at 10, 100 and 1000 rows (games, channels, ladder rows, users), "
            "the last of %d:\nall its frames and callbacks (module + stand-in = together), the largest one, "
-           "and the module's share per row\n",
+           "and the module's share per row beyond the same work with no rows\n",
            bench::kDialogRepeats);
     printf("%-19s", "work");
     for (int size : sizes)
@@ -213,9 +214,13 @@ void PrintDialogTable() {
     printf("\n");
     for (const DialogRow& row : rows) {
         printf("%-19s", row.name);
+        std::string name = bench::Tagged(row.name, bench::kDialogRepeats - 1);
+        uint64_t base = none[name].sum.side[kModule];
         for (int s = 0; s < 3; ++s) {
-            const Work& w = works[s][bench::Tagged(row.name, bench::kDialogRepeats - 1)];
-            std::string perRow = row.perRow ? std::to_string(w.sum.side[kModule] / (uint64_t)sizes[s]) : "";
+            const Work& w = works[s][name];
+            uint64_t module = w.sum.side[kModule];
+            std::string perRow =
+                row.perRow ? std::to_string((module > base ? module - base : 0) / (uint64_t)sizes[s]) : "";
             printf(" %32s %9llu %7s", Cell(w.sum).c_str(), (unsigned long long)w.largest, perRow.c_str());
         }
         printf("\n");
