@@ -1,8 +1,8 @@
 // The join game dialog: the name and password fields, the game list from the
 // realm or the chat service with its refreshes, the row click that asks for a
 // game's details, and the join request. Owns the dialog's controls, the two
-// tables of listed games with their counters, the list's request time and the
-// last row click.
+// tables of listed games with their counters and the set of their ids, the
+// list's request time and the last row click.
 #include <cstring>
 
 #include "JoinGame.h"
@@ -12,6 +12,9 @@ GameListRecord gameRecords[kMaxGameRecords];  // filled from the sources
 GameListRecord shownRecords[kMaxGameRecords]; // snapshot behind the list's rows
 int32_t gameCount, shownCount;
 uint32_t listRequestTime;
+// The ids of the first gameCount records, one bit per 16-bit id: a realm reply
+// is checked against it at once, not against every game listed before it.
+static uint32_t listedIds[65536 / 32];
 static int32_t lastClickRow; // the last single click in the list
 static uint32_t lastClickTime;
 
@@ -62,6 +65,28 @@ static QvControl* const kJoinControls[] = {
     &joinCancelButton, &joinNameField, &joinPasswordField, &gameList,          &gameInfoBox,
 };
 static_assert(sizeof kJoinControls / sizeof kJoinControls[0] == 11, "eleven dialog controls");
+
+// ---- the game records ----------------------------------------------------------------
+static int IsListed(uint16_t id) {
+    return (int)(listedIds[id >> 5] >> (id & 31) & 1u);
+}
+
+// The next record of gameRecords, zeroed, under the given id.
+static GameListRecord* AppendRecord(uint16_t id) {
+    GameListRecord* record = &gameRecords[gameCount++];
+    memset(record, 0, sizeof *record);
+    record->id = id;
+    listedIds[id >> 5] |= 1u << (id & 31);
+    return record;
+}
+
+// Empties gameRecords; clearing only the ids of its records keeps the
+// cost to the games that were listed.
+static void ClearGameRecords() {
+    for (int i = 0; i < gameCount; ++i)
+        listedIds[gameRecords[i].id >> 5] &= ~(1u << (gameRecords[i].id & 31));
+    gameCount = 0;
+}
 
 // ---- fields -------------------------------------------------------------------------
 // 8-bit text of an edit box (empty when nothing is typed).
@@ -154,7 +179,8 @@ int OpenJoinGameDialog(uint32_t) {
         return 1;
     }
     BuildJoinGameDialog();
-    shownCount = gameCount = 0;
+    shownCount = 0;
+    ClearGameRecords();
     uint32_t now = OsTickCount();
     if (now - listRequestTime >= kListRequestGapMs) {
         listRequestTime = now;
@@ -243,11 +269,9 @@ static int PassesDigitRule(const char* statText) {
 }
 
 static void AddServiceGame(const ServiceGame* game) {
-    GameListRecord* record = &gameRecords[gameCount++];
-    memset(record, 0, sizeof *record);
+    GameListRecord* record = AppendRecord(1);
     TextCopy(record->name, sizeof record->name, game->name);
     TextCopy(record->description, sizeof record->description, game->statText[0] ? game->statText + 1 : "");
-    record->id = 1;
     record->address = game->address;
 }
 
@@ -264,7 +288,7 @@ static void ReadServiceGames(const void* block) {
 // ---- list requests and replies --------------------------------------------------------------------
 void RequestGameList() {
     lobbyState = kLobbyGameListOpen;
-    gameCount = 0;
+    ClearGameRecords();
     if (launch->accountKind == kAccountKindRealmList) {
         GameListFilter filter;
         memset(&filter, 0, sizeof filter);
@@ -292,11 +316,8 @@ static int CopyReply(void* dst, uint32_t fixedSize, const uint8_t* reply, uint32
 void AddGameListEntry(const uint8_t* reply, uint32_t size) {
     GameListReply game;
     if (gameCount >= kMaxGameRecords || !CopyReply(&game, sizeof game, reply, size)) return;
-    for (int i = 0; i < gameCount; ++i)
-        if (gameRecords[i].id == game.gameId) return;
-    GameListRecord* record = &gameRecords[gameCount++];
-    memset(record, 0, sizeof *record);
-    record->id = game.gameId;
+    if (IsListed(game.gameId)) return;
+    GameListRecord* record = AppendRecord(game.gameId);
     record->players = game.players;
     TextCopyN(record->name, sizeof record->name, game.name, sizeof game.name);
     TextCopyN(record->description, sizeof record->description, game.description, sizeof game.description);
@@ -326,9 +347,16 @@ void RouteListReply(uint16_t requestId, const uint8_t* reply, uint32_t size) {
 }
 
 // ---- the list ------------------------------------------------------------------------------------
-static void ShowPlayerCount(int row, int players) {
+// The count in decimal, built here: formatting through the string library
+// would cost more than the rest of the row.
+static void ShowPlayerCount(int row, uint16_t players) {
     Unicode text[8];
-    Unicode::sprintf(text, 8, "%d", players);
+    int digits = 0;
+    for (uint32_t rest = players; digits == 0 || rest > 0; rest /= 10)
+        ++digits;
+    text[digits].ch = 0;
+    for (uint32_t rest = players; digits > 0; rest /= 10)
+        text[--digits].ch = (uint16_t)('0' + rest % 10);
     ListSetCellText2(gameList, text, row, 1);
 }
 
