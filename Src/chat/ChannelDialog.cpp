@@ -19,10 +19,10 @@ static int32_t channelClickRow = -2;
 static uint32_t channelClickTime;
 
 enum {
-    kNameMaxLength = 32,   // characters the field takes
-    kNameTestLength = 30,  // characters that decide whether OK is enabled
-    kNameSize = 256,       // 8-bit names: 255 characters and the terminator
-    kMaxListedNames = 512, // the service's run is cut after this many names
+    kNameMaxLength = 32,     // characters the field takes
+    kNameTestLength = 30,    // characters that decide whether OK is enabled
+    kNameSize = 256,         // 8-bit names: 255 characters and the terminator
+    kMaxListedNames = 10000, // the run is cut after this many names, far more than a service offers
     kTitleText = 5261,
     kFirstLabelText = 5262,
     kSecondLabelText = 5263,
