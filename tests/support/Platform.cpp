@@ -84,10 +84,14 @@ static long ProcessId() {
     return (long)GetCurrentProcessId();
 }
 
-// GetTempPath reads TMP first, then TEMP: both name the folder.
+// GetTempPath reads TMP first, then TEMP: both name the folder, in the
+// process's environment and in the C library's copy of it (which the test
+// framework's TempDir reads).
 static void UseTempFolder(const std::string& dir) {
-    SetEnvironmentVariableA("TMP", dir.c_str());
-    SetEnvironmentVariableA("TEMP", dir.c_str());
+    for (const char* name : {"TMP", "TEMP"}) {
+        SetEnvironmentVariableA(name, dir.c_str());
+        _putenv((std::string(name) + "=" + dir).c_str());
+    }
 }
 
 #else
