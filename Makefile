@@ -111,7 +111,7 @@ build-windows:
 wine-test: build-windows
 	$(WINE_RUN) --start
 	cd $(WIN) && ctest --output-on-failure --timeout 300 -j$(JOBS) && \
-	  timeout 600 $(WINE_RUN) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO); \
+	  timeout 600 $(WINE_RUN) qvhost.exe --own-temp --module QvMulti.dll --print ../../$(SCENARIO); \
 	  rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 wine-visit: build-windows

@@ -156,11 +156,17 @@ int IsDoubleClick(int row, int32_t* lastRow, uint32_t* lastTime) {
     return 0;
 }
 
+// Opening the join dialog takes lobbyState and the pending request id, so a
+// create or join still waiting for the realm would never see its answer.
+void ApplyJoinLock() {
+    if (GameButtonsLocked()) return;
+    int waiting = lobbyState == kLobbyJoinPending || CreateRequestWaiting();
+    EnableControl(lobbySlots[kSlotJoinGame], !waiting);
+}
+
 void EnableGameAndLadderButtons() {
-    if (!GameButtonsLocked()) {
-        EnableControl(lobbySlots[kSlotCreateGame], 1);
-        EnableControl(lobbySlots[kSlotJoinGame], 1);
-    }
+    if (!GameButtonsLocked()) EnableControl(lobbySlots[kSlotCreateGame], 1);
+    ApplyJoinLock();
     EnableControl(lobbySlots[kSlotLadder], ladderDisabled == 0);
 }
 

@@ -169,8 +169,9 @@ static void BuildJoinGameDialog() {
 }
 
 // The join-game button. The list is asked for at most every 5 s when the
-// dialog opens; the open request also restarts the 15 s refresh, so a reopened
-// dialog does not ask twice at once.
+// dialog opens. The 15 s refresh keeps its own time: when it is due, the first
+// frame asks again, and the replies to the opening request are dropped as
+// stale.
 int OpenJoinGameDialog(uint32_t) {
     LeaveDialog();
     lobbyState = kLobbyGameListOpen;
@@ -184,7 +185,6 @@ int OpenJoinGameDialog(uint32_t) {
     uint32_t now = OsTickCount();
     if (now - listRequestTime >= kListRequestGapMs) {
         listRequestTime = now;
-        gameListTickAt = now;
         RequestGameList();
     }
     SetFocus(joinNameField);
@@ -258,14 +258,15 @@ static void ServiceCategory(uint32_t* value, uint32_t* mask) {
 }
 
 // The difficulty digit the game's statText starts with is within reach of the
-// character: k = progress / 5 + 1 above "0", or above "3" for ladder characters.
-// A text that does not start with a digit names no difficulty and fails.
+// character: its code is at most k = progress / 5 + 1 above "0", or from "3" to
+// k above it for ladder characters. The code is taken as 0..255, so a first
+// byte above 0x7F is out of reach; any code below "0" (an empty statText's
+// terminator included) passes the plain rule.
 static int PassesDigitRule(const char* statText) {
-    char digit = statText[0];
-    if (digit < '0' || digit > '9') return 0;
+    int code = (unsigned char)statText[0];
     int reach = CharacterProgress() / 5 + 1;
-    if (launch->characterFlags & kFlagLadderCharacter) return digit >= '3' && digit - '3' <= reach;
-    return digit - '0' <= reach;
+    if (launch->characterFlags & kFlagLadderCharacter) return code >= '3' && code - '3' <= reach;
+    return code - '0' <= reach;
 }
 
 static void AddServiceGame(const ServiceGame* game) {
@@ -275,11 +276,15 @@ static void AddServiceGame(const ServiceGame* game) {
     record->address = game->address;
 }
 
+// The count is the service's word for how far the block goes: at most 1000
+// entries are read, listed or not, and the first entry that is not whole ends
+// the block.
 static void ReadServiceGames(const void* block) {
     uint32_t count = BlockCount(block);
+    if (count > kMaxGameRecords) count = kMaxGameRecords;
     const uint8_t* cursor = static_cast<const uint8_t*>(block) + sizeof count;
     ServiceGame game;
-    for (uint32_t i = 0; i < count && gameCount < kMaxGameRecords; ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         if (!TakeServiceGame(&cursor, &game)) return;
         if (PassesDigitRule(game.statText)) AddServiceGame(&game);
     }
@@ -443,6 +448,7 @@ int StartJoinRequest(const char* name, const char* password, uint16_t gameWord, 
         RealmJoinGame(name, password, id);
         pendingRequestId = id;
         if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
+        ApplyJoinLock();
         return 1;
     }
     if (launch->realmName[0]) {

@@ -22,6 +22,12 @@ const LobbyInterface* LoadModule(const std::string& path, std::string* error);
 // The module's file name next to the program (argv[0]).
 std::string DefaultModulePath(const char* argv0);
 
+// ---- the temporary folder (TempFolder.cpp) ----------------------------------------
+// Gives the program a temporary folder of its own (TMPDIR; TMP and TEMP on
+// Windows), removed with everything in it when the program ends. False with
+// *error set when it cannot be made.
+bool UseOwnTempFolder(std::string* error);
+
 // ---- scenario text (ScenarioText.cpp) -------------------------------------------
 struct Token {
     std::string text;
