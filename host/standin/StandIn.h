@@ -187,6 +187,9 @@ bool ScriptFailed();
 void SetStringsLoadFails(bool fails);
 bool StringsLoaded();
 std::u16string StringText(int id); // from the stand-in's English table
+std::vector<int> StringIds();      // every id of the table, ascending
+// The ids GetString was asked for since the reset that the table lacks, ascending.
+std::vector<int> UnknownStringIds();
 std::string Utf8(const std::u16string& s);
 std::string Utf8(const Unicode* s);
 std::u16string Utf16(const std::string& utf8);

@@ -3,8 +3,10 @@
 //
 // GetString answers from the table whether or not LoadModuleStrings has run, so
 // a text looked up outside a visit is still readable; StringsLoaded() tells
-// whether the module loaded it. Unknown ids give an empty text.
+// whether the module loaded it. Unknown ids give an empty text and are kept,
+// so that a run can tell that the table lacks a text the module shows.
 #include <map>
+#include <set>
 #include <string>
 
 #include "../../Src/platform/QvLang.h"
@@ -16,6 +18,7 @@ namespace {
 bool loadFails = false;
 bool loaded = false;
 int languageNumber = 0;
+std::set<int> unknownIds; // asked for since the reset, not in the table
 
 struct Entry {
     int id;
@@ -40,7 +43,10 @@ const std::map<int, std::u16string>& Table() {
 const Unicode* GetString(int id) {
     static const uint16_t empty[1] = {0};
     auto it = Table().find(id);
-    if (it == Table().end()) return reinterpret_cast<const Unicode*>(empty);
+    if (it == Table().end()) {
+        unknownIds.insert(id);
+        return reinterpret_cast<const Unicode*>(empty);
+    }
     return reinterpret_cast<const Unicode*>(it->second.c_str());
 }
 
@@ -69,6 +75,17 @@ void SetStringsLoadFails(bool fails) {
 }
 bool StringsLoaded() {
     return loaded;
+}
+
+std::vector<int> UnknownStringIds() {
+    return std::vector<int>(unknownIds.begin(), unknownIds.end());
+}
+
+std::vector<int> StringIds() {
+    std::vector<int> ids;
+    for (const auto& entry : Table())
+        ids.push_back(entry.first);
+    return ids;
 }
 
 std::u16string StringText(int id) {
@@ -136,6 +153,7 @@ void ResetStrings() {
     loadFails = false;
     loaded = false;
     languageNumber = 0;
+    unknownIds.clear();
 }
 
 std::string Hex(const void* bytes, uint32_t size) {
