@@ -90,9 +90,10 @@ static void FillService(void) {
 static void ReportLoadError(const char* what, const char* path) {
     DWORD code = GetLastError();
     char text[512] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0, text,
-                                  sizeof text, NULL);
-    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) text[--length] = 0;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0,
+                                  text, sizeof text, NULL);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = 0;
     fprintf(stderr, "%s %s: %s (error %lu)\n", what, path, length > 0 ? text : "no reason given",
             (unsigned long)code);
 }
