@@ -26,14 +26,14 @@ FUZZ_SECONDS ?= 60
 # the shell when a recipe runs, after build-fuzz.
 FUZZ_TARGETS = $$(cd $(FUZZ) && ls fuzz_* | sed 's/^fuzz_//' | grep -vx seeds)
 
-.PHONY: fuzz fuzz-corpus build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist dist-check format tsan
+.PHONY: live fuzz fuzz-corpus build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist dist-check format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
 
 test: setup build-linux build-asan build-windows tsan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
-	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports|Import|Include|MinimalHost)'
+	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports|Import|Include|MinimalHost|net\.)'
 	$(MAKE) wine-test
 	$(MAKE) dist-check
 	$(MAKE) build-fuzz
@@ -42,20 +42,29 @@ test: setup build-linux build-asan build-windows tsan
 # One or more pictures per scenario: <scenario>-end.png after its last step,
 # <scenario>-<line>.png at its show lines and NAME.png at its picture lines.
 # The default scenario's "picture lobby" is the README's docs/lobby.png; the
-# default, channel and character pictures are kept in docs/pictures.
+# default, channel, character, game details and ladder pictures are kept in
+# docs/pictures.
 pictures: setup build-linux
 	rm -rf $(PICTURES) && mkdir -p $(PICTURES) docs/pictures
 	for s in host/scenarios/*.scn; do \
 	  $(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --png $(PICTURES) $$s >/dev/null || exit 1; done
 	cp $(PICTURES)/lobby.png docs/lobby.png
 	cp $(PICTURES)/lobby.png docs/pictures/default.png
-	cp $(PICTURES)/channel.png $(PICTURES)/character.png docs/pictures/
+	cp $(PICTURES)/channel.png $(PICTURES)/character.png $(PICTURES)/details.png $(PICTURES)/ladder.png docs/pictures/
 
 window: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --window --crowd $(CROWD)
 
 bench: bench-count
 	$(LINUX)/lobby_bench
+
+# Two players on one machine: a chat server of its own on 127.0.0.1 (its
+# configuration in $(LINUX)/live) and two lobby windows, Arin and Mira;
+# CROWD=N adds N scripted clients of the server (at most 500).
+LIVE_CROWD = $(if $(filter command line,$(origin CROWD)),$(CROWD),0)
+live: setup build-linux
+	$(LINUX)/qvlive --qvhost $(LINUX)/qvhost --module $(LINUX)/libQvMulti.so \
+	  --characters host/net/characters --dir $(CURDIR)/$(LINUX)/live --crowd $(LIVE_CROWD)
 
 # Instructions per chat event at 10, 1000 and 10000 users, under callgrind.
 bench-count: setup build-linux

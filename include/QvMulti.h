@@ -411,11 +411,12 @@ QV_STATIC_ASSERT(offsetof(GameInfoReply, playerLevel) == 108, "info reply layout
 QV_STATIC_ASSERT(offsetof(GameInfoReply, playerName) == 140, "info reply layout");
 QV_STATIC_ASSERT(sizeof(GameInfoReply) == 396, "info reply layout");
 
-/* One entry of a ladder reply, handed to the ladder handler with the entry
- * count, the name size and the reply's size in bytes: this head, then the
- * character name in nameSize bytes (zero-terminated when shorter). Entries
- * follow one another without gaps; the module reads only whole entries within
- * the size. */
+/* One entry of a ladder reply: this head, then the character name in nameSize
+ * bytes (zero-terminated when shorter). The realm client calls the ladder
+ * handler with (firstRow, count, nameSize, type, entries), the count entries
+ * following one another without gaps, count * (12 + nameSize) bytes in all.
+ * The module refuses a count above the ladder's rows or a nameSize above 256
+ * without reading the entries. */
 #pragma pack(push, 1)
 typedef struct LadderEntryHead {
     uint32_t experienceLow;

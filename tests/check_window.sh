@@ -1,11 +1,20 @@
 #!/bin/sh
 # The lobby in a window, used as a person would: under a virtual X server,
 # xdotool types a line into the input line, presses Enter and clicks Quit. The
-# line must reach the chat service and the visit end with result 4.
+# line must reach the chat service and the visit end with result 4. First,
+# without any display, --window must fail at once as a usage error (exit 2).
 #   check_window.sh QVHOST MODULE
 # Exit 77 (skipped) only where no X server can be started.
 qvhost=$1
 module=$2
+nodisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 \
+  "$qvhost" --module "$module" --window --crowd 0 2>&1)
+status=$?
+if [ "$status" -ne 2 ] || ! echo "$nodisplay" | grep -q 'no display to show it on (DISPLAY is not set)'; then
+  echo "FAILED: --window without a display exited with $status (124: it ran unseen until stopped)"
+  echo "$nodisplay"
+  exit 1
+fi
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
   echo "SKIPPED: Xvfb or xdotool is not installed (tools/setup.sh installs them)"
   exit 77

@@ -107,6 +107,34 @@ TEST(ChannelDialog, ListsHomeCurrentAndTheServiceNames) {
     }
 }
 
+// The service's run carries no size and is handed over ending at an unreadable
+// page: each name is read within 256 bytes, and a name that does not end there
+// is listed cut to 255 characters and ends the run.
+TEST(ChannelDialog, ServiceNamesAreReadWithinTheirBound) {
+    const std::string x(300, 'x'), y(255, 'y'), z(256, 'z');
+    using namespace std::string_literals;
+    struct Case {
+        const char* what;
+        std::string run;
+        Lines rows;
+    } const cases[] = {
+        {"a run without its end", "Trade\0"s + x, {"Lobby", "Trade", x.substr(0, 255)}},
+        {"a name of 255 characters", y + "\0Help\0\0"s, {"Lobby", y, "Help"}},
+        {"a name past 255 characters", z + "\0Help\0\0"s, {"Lobby", z.substr(0, 255)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        standin::SetChannelListBytes(c.run);
+        Visit visit;
+        Dialog d;
+        standin::Click(kChannelLabel);
+        Peek(&d);
+        visit.Quit();
+        EXPECT_EQ(d.rows, c.rows);
+    }
+}
+
 // An empty field disables OK and Enter; typing enables it and drops the list's choice.
 TEST(ChannelDialog, EmptyNameDisablesOkAndTypingClearsTheSelection) {
     Fresh();

@@ -143,6 +143,17 @@ TEST(LadderView, EachKindShowsItsTitleTabsHeadersAndAnUnloadedList) {
     }
 }
 
+TEST(LadderView, TheOverallTabShowsItsWholeLabel) {
+    const std::string label = "Gesamtwertung aller Klassen";
+    standin::SetStringText(5326, label);
+    Visit visit;
+    std::string shown;
+    OpenKind(kStandardExtLabel);
+    standin::Check([&] { shown = standin::Utf8(standin::FindAt(kTextList, kTabXs[0], 157)->label); });
+    visit.Quit();
+    EXPECT_EQ(shown, label);
+}
+
 TEST(LadderView, PagesAreAskedForOncePerPageAndAtMostOnceASecond) {
     Visit visit;
     Texts first, atOneSecond, afterScroll, afterIdle;
@@ -213,10 +224,12 @@ TEST(LadderView, TabsRefillTheirOwnListAndTheShownTabChangesNothing) {
     EXPECT_EQ(backToOverall.Row(999), kUnloaded);
 }
 
-TEST(LadderView, RepliesAreReadWithinTheirBytesAndShownWithAll64Bits) {
+// The realm client hands count entries whole (the stand-in pads the bytes given
+// here with zeros and ends them at an unreadable page); a reply claiming more
+// than the ladder holds, or a name field past 256 bytes, is not read at all.
+TEST(LadderView, RepliesAreReadWithinTheirEntriesAndShownWithAll64Bits) {
     using Bytes = std::vector<uint8_t>;
-    const Bytes nia = Entry(100, 0x0a0001, "Nia"), cut(nia.begin(), nia.end() - 1);
-    const Bytes two = Join({nia, nia}), three = Join({nia, nia, nia});
+    const Bytes nia = Entry(100, 0x0a0001, "Nia"), two = Join({nia, nia});
     const Bytes full = Join({Entry(5, 0x020000, "ABCD", 4), Entry(6, 0x020000, "EF", 4)});
     const Bytes big = Join(
         {Entry(1ull << 32, 0, "A"), Entry(0xffffffffull, 0, "B"), Entry(~0ull, 0, "C"), Entry(1, 0, "")});
@@ -230,15 +243,17 @@ TEST(LadderView, RepliesAreReadWithinTheirBytesAndShownWithAll64Bits) {
         Bytes bytes;
         Texts rows; // from firstRow on
     } const cases[] = {
-        {"a page shorter than its count", 0, 16, 16, two, {"1|" + niaRow, "2|" + niaRow, kUnloaded}},
-        {"a last entry cut short", 0, 3, 16, Join({nia, cut}), {"1|" + niaRow, kUnloaded}},
         {"a name filling its field", 0, 2, 4, full, {"1|ABCD|hnt|2|5", "2|EF|hnt|2|6"}},
         {"a class outside the table", 0, 1, 16, Entry(7, 0x030f09, "Zed"), {"1|Zed||3|7"}},
         {"a negative count", 0, -1, 16, nia, {kUnloaded}},
         {"a negative name size", 0, 1, -12, nia, {kUnloaded}},
-        {"a name size larger than the reply", 0, 1, kMax, nia, {kUnloaded}},
+        {"a name size past any name", 0, 1, kMax, nia, {kUnloaded}},
+        {"a name size just past the bound", 0, 1, 257, Entry(3, 0, "Ash", 257), {kUnloaded}},
+        {"a name size at the bound", 0, 1, 256, Entry(3, 0, "Ash", 256), {"1|Ash|hnt|0|3"}},
         {"a negative first row", -1, 1, 16, nia, {kUnloaded}},
-        {"a count past the last row", 998, kMax, 16, three, {"999|" + niaRow, "1000|" + niaRow}},
+        {"rows past the last one dropped", 998, 16, 16, two, {"999|" + niaRow, "1000|" + niaRow}},
+        {"more entries than the ladder's rows", 0, 1001, 16, two, {kUnloaded, kUnloaded}},
+        {"a count past any ladder", 998, kMax, 16, two, {kUnloaded, kUnloaded}},
         {"experience past 2^32", 0, 4, 16, big, bigRows},
     };
     for (const Case& c : cases) {

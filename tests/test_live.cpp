@@ -206,7 +206,45 @@ TEST(Crowd, TalksAtASteadyRate) {
     visit.Quit();
 }
 
-TEST(Crowd, TheRealmListsGamesAndCloseTheList) {
+// A right click on a crowd user's figure shows the profile the crowd answers
+// once the lobby has asked for it (the wait message comes first).
+TEST(Crowd, AnswersTheProfileOfTheUserClicked) {
+    CrowdVisit visit(4);
+    standin::Frames(8);
+    int cellX = -1;
+    standin::Check([&cellX] {
+        for (standin::Figure* f : standin::Figures())
+            if (standin::Utf8(f->labels[0]) != "*Tester" && f->x >= 0) cellX = 40 + (f->x - 40) / 60 * 60;
+        ASSERT_GE(cellX, 40);
+    });
+    standin::Enqueue([&cellX] { standin::RightClickControl(standin::FindAt(kClickArea, cellX, 591)); });
+    standin::Frames(5);
+    standin::Check([] {
+        standin::Control* description = standin::FindAt(kTextList, 432, 387);
+        ASSERT_NE(description, nullptr) << "no profile panel";
+        ASSERT_FALSE(description->rows.empty());
+        EXPECT_FALSE(description->rows[0].text.empty());
+        EXPECT_FALSE(Showing(kPleaseWait));
+    });
+    visit.Quit();
+}
+
+namespace {
+std::vector<std::string> ladderNames;
+void KeepLadderNames(int, int count, int nameSize, int, const void* entries, uint32_t size) {
+    const uint8_t* at = static_cast<const uint8_t*>(entries);
+    uint32_t entry = (uint32_t)(sizeof(LadderEntryHead) + nameSize);
+    for (int i = 0; i < count && (i + 1) * entry <= size; ++i) {
+        const char* name = (const char*)at + i * entry + sizeof(LadderEntryHead);
+        ladderNames.push_back(std::string(name, strnlen(name, (size_t)nameSize)));
+    }
+}
+void IgnoreLadderOther(const void*) {}
+} // namespace
+
+// The realm lists the crowd's games, closes the list, answers each game's
+// details with its players, and serves the ladders with the player on them.
+TEST(Crowd, TheRealmListsGamesWithTheirDetailsAndServesTheLadder) {
     standin::ResetAll();
     standin::CrowdOptions o;
     standin::StartCrowd(o);
@@ -234,5 +272,25 @@ TEST(Crowd, TheRealmListsGamesAndCloseTheList) {
     EXPECT_TRUE(closed);
     ASSERT_EQ(names.size(), 4u);
     EXPECT_EQ(names[0], "crypt run");
+    for (uint16_t g = 0; g < names.size(); ++g) {
+        RealmRequestGameInfo(names[g].c_str(), (uint16_t)(20 + g));
+        ASSERT_EQ(RealmNextListReply(&record, &size), 20 + g) << names[g];
+        ASSERT_EQ(size, sizeof(GameInfoReply));
+        GameInfoReply info;
+        memcpy(&info, record, sizeof info);
+        EXPECT_GE(info.playerCount, 1u);
+        EXPECT_LE(info.playerCount, info.maxPlayers);
+        EXPECT_NE(info.playerName[0][0], 0) << names[g];
+        EXPECT_LT(info.playerClass[0], 7);
+        RealmReleaseReply();
+    }
+    ladderNames.clear();
+    RealmSetLadderHandlers(KeepLadderNames, IgnoreLadderOther);
+    RealmRequestLadderPosition("Arin", 0, 0);
+    RealmRequestLadderPage(0, 16);
+    standin::AdvanceTime(1000);
+    RealmPump();
+    ASSERT_EQ(ladderNames.size(), 32u); // the player's page, then the page asked for
+    EXPECT_EQ(ladderNames[41 % 16], "Arin");
     standin::StopCrowd();
 }

@@ -1,8 +1,9 @@
 // The OS layer under the module, tried for real on each build: the tick count
 // the module reads, temporary files, the chat-text lock against a second
 // thread (the dated-message tests load it with a producer thread) and long
-// dates; on Windows also the machine registry, the web-page handler and dated
-// messages in the user's own language and code page.
+// dates; on Linux also the collection of started programs; on Windows the
+// machine registry, the web-page handler and dated messages in the user's own
+// language and code page.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,6 +19,15 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
 #endif
 
 using namespace lobbytest;
@@ -118,6 +128,64 @@ TEST(OsLayer, LongDateOfALocalTimeStaysInItsBuffer) {
     EXPECT_EQ(standin::Utf8(small), "Monday,") << "cut to 7 characters and the terminator";
     EXPECT_EQ(small[8].ch, 0xAAAA) << "written past the buffer";
 }
+
+#if !defined(_WIN32)
+
+// ---- started programs ----------------------------------------------------------------------
+
+namespace {
+
+// This process's children as /proc lists them: pid and state ('Z': ended, not collected).
+std::vector<std::pair<pid_t, char>> Children() {
+    std::vector<std::pair<pid_t, char>> children;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream in(entry.path() / "stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        size_t end = stat.rfind(')'); // the command may hold blanks and brackets
+        char state = 0;
+        long parent = 0;
+        if (end != std::string::npos && sscanf(stat.c_str() + end + 1, " %c %ld", &state, &parent) == 2 &&
+            parent == getpid())
+            children.push_back({(pid_t)std::stol(name), state});
+    }
+    return children;
+}
+
+} // namespace
+
+// Many web-page handlers may run at once; each start collects every one that has
+// ended, however many were started, and only those.
+TEST(OsLayerPosix, EveryStartedProgramIsCollectedOnceEnded) {
+    standin::SetProcessStartsReal(true);
+    constexpr size_t kRunning = 40;
+    for (size_t i = 0; i < kRunning; ++i)
+        ASSERT_EQ(OsStartProcess("sleep", "60"), 1);
+    std::vector<std::pair<pid_t, char>> running = Children();
+    ASSERT_EQ(running.size(), kRunning);
+    for (const auto& [pid, state] : running)
+        kill(pid, SIGKILL);
+    size_t ended = 0;
+    for (int wait = 0; wait < 1000 && ended < kRunning; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ended = 0;
+        for (const auto& [pid, state] : Children())
+            ended += state == 'Z';
+    }
+    ASSERT_EQ(ended, kRunning);
+
+    ASSERT_EQ(OsStartProcess("sleep", "60"), 1);
+    std::vector<std::pair<pid_t, char>> left = Children();
+    for (const auto& [pid, state] : left) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    ASSERT_EQ(left.size(), 1u) << "ended programs left uncollected";
+    EXPECT_NE(left[0].second, 'Z') << "only the program just started is left";
+}
+
+#endif
 
 #if defined(_WIN32)
 

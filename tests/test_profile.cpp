@@ -264,20 +264,25 @@ std::string LadderOutcome() {
            std::to_string(row.colour) + " next colour " + std::to_string(list->rows.at(38).colour);
 }
 
-std::string LookUp(uint16_t status, bool placed, bool late) {
+// How the lookup is answered: at once; after more than a second; or by hand,
+// a reply for a row past the ladder first.
+enum Answer { kAtOnce, kLate, kStrayFirst };
+
+std::string LookUp(uint16_t status, bool placed, Answer answer) {
     if (placed) standin::PlaceOnLadder("Mira", 37);
-    standin::SetLadderAnswers(late ? -1 : 0);
+    standin::SetLadderAnswers(answer == kAtOnce ? 0 : -1);
     Visit visit;
     std::string outcome, lookup;
     AddUser("Mira*Kestrel", status);
     RightClickCell(0);
     standin::Frames(1);
     standin::ClickAt(kButton, 552, 433);
-    if (late) { // no answer within a second: the timer asks for page 0 first
+    if (answer == kLate) { // no answer within a second: the timer asks for page 0 first
         standin::Wait(1100);
         standin::Frames(1);
-        standin::Check([] { standin::PushLadderPage(0, 32, 16); });
     }
+    if (answer == kStrayFirst) standin::Check([] { standin::PushLadderEntries(1000, 1, 16, 0, {}); });
+    if (answer != kAtOnce) standin::Check([] { standin::PushLadderPage(0, 32, 16); });
     standin::Frames(2);
     standin::Check([&] { outcome = LadderOutcome(); });
     visit.Quit();
@@ -293,23 +298,27 @@ std::string LookUp(uint16_t status, bool placed, bool late) {
 TEST(Profile, TheLadderButtonLooksTheCharacterUpOnTheLadderItsFlagsChoose) {
     struct Case {
         uint16_t status;
-        bool placed, late;
+        bool placed;
+        Answer answer;
         std::string outcome;
     } const cases[] = {
-        {0x0000, true, false, "Mira 0 0; Ironclad Ladder top 32 row Guardian Mira colour 0 next colour 4"},
-        {0x0004, true, false, "Mira 1 0; Standard Ladder top 32 row Slayer Mira colour 0 next colour 4"},
-        {0x0020, true, false,
+        {0x0000, true, kAtOnce, "Mira 0 0; Ironclad Ladder top 32 row Guardian Mira colour 0 next colour 4"},
+        {0x0004, true, kAtOnce, "Mira 1 0; Standard Ladder top 32 row Slayer Mira colour 0 next colour 4"},
+        {0x0020, true, kAtOnce,
          "Mira 0 1; Ironclad Ladder (extended) top 32 row Guardian Mira colour 0 next colour 4"},
-        {0x0024, true, false,
+        {0x0024, true, kAtOnce,
          "Mira 1 1; Standard Ladder (extended) top 32 row Slayer Mira colour 0 next colour 4"},
-        {0x0004, false, false, "Mira 1 0; Player 'Mira' is not on the ladder."},
+        {0x0004, false, kAtOnce, "Mira 1 0; Player 'Mira' is not on the ladder."},
         // A late lookup reply fills its rows (its type still matches) without scrolling.
-        {0x0004, true, true,
+        {0x0004, true, kLate,
          "Mira 1 0; page 0@0; Standard Ladder top 0 row Slayer Mira colour 0 next colour 4"},
+        // A reply for a row outside the ladder neither scrolls nor ends the wait.
+        {0x0004, true, kStrayFirst,
+         "Mira 1 0; Standard Ladder top 32 row Slayer Mira colour 0 next colour 4"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.outcome);
         standin::ResetAll();
-        EXPECT_EQ(LookUp(c.status, c.placed, c.late), c.outcome);
+        EXPECT_EQ(LookUp(c.status, c.placed, c.answer), c.outcome);
     }
 }

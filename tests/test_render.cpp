@@ -52,6 +52,17 @@ struct Picture {
         });
         return {lo, hi};
     }
+    // Leftmost and rightmost column of r holding a light pixel (text in any light colour).
+    std::pair<int, int> LightSpan(render::Rect r) const {
+        int lo = -1, hi = -1;
+        Each(r, [&](int x, int y) {
+            uint32_t p = At(x, y);
+            if ((p >> 16 & 0xff) < 0x90 || (p >> 8 & 0xff) < 0x90 || (p & 0xff) < 0x90) return;
+            if (lo < 0 || x < lo) lo = x;
+            hi = std::max(hi, x);
+        });
+        return {lo, hi};
+    }
     int Differences(const Picture& other, render::Rect r) const {
         int n = 0;
         Each(r, [&](int x, int y) { n += At(x, y) != other.At(x, y); });
@@ -290,7 +301,8 @@ TEST_F(Render, MarkersWithAnUnknownCharacterOrAtTheEnd) {
     EXPECT_GT(tail.second, plain.second + 4);
 }
 
-TEST_F(Render, TextBoxesWithoutScrollBarWrapLongLines) {
+// Long lines wrap in every box without columns, scrolling ones included (the help text).
+TEST_F(Render, LongLinesWrapInBoxesAndPanesAlike) {
     ScrollPlacement bar{305, 300, 150};
     QvControl box = MakeControl(kTextList, 100, 300, 200, 150);
     QvControl pane = MakeControl(kTextList, 400, 300, 200, 150, &bar);
@@ -299,8 +311,124 @@ TEST_F(Render, TextBoxesWithoutScrollBarWrapLongLines) {
     AddLine(pane, longLine, 0);
     Picture p;
     EXPECT_GT(p.Count({100, 166, 200, 15}, render::Palette(0)), 10); // second screen line
-    EXPECT_EQ(p.Count({400, 166, 200, 15}, render::Palette(0)), 0);  // one line, cut at the edge
-    EXPECT_NE(p.At(310, 200), render::BackgroundColour());           // the pane's scroll bar
+    EXPECT_GT(p.Count({400, 166, 200, 15}, render::Palette(0)), 10);
+    EXPECT_NE(p.At(310, 200), render::BackgroundColour()); // the pane's scroll bar
+}
+
+// A full pane shows its newest line at the bottom, a wrapped one too; scrolled
+// back it stays where it was put while lines arrive.
+TEST_F(Render, TheChatPaneFollowsItsNewestLineUnlessScrolledBack) {
+    Visit visit;
+    Push(7, 0, "", "Lobby");
+    Push(1, 0, "Mira*Kestrel", "TAHC");
+    for (int i = 0; i < 30; ++i)
+        Push(5, 0, "Mira*Kestrel", "line " + std::to_string(i));
+    Push(4, 0, "Mira*Kestrel", std::string(40, 'w') + " and the end of a long whisper that wraps");
+    standin::Frames(2);
+    standin::Check([] {
+        standin::Control* pane = ChatPane();
+        ASSERT_EQ(pane->lines.size(), 32u);
+        EXPECT_EQ(pane->scrollTop, 32 - pane->visibleCount);
+        Picture p;
+        EXPECT_GT(p.Count(PaneLine(18), render::Palette(2)), 20); // the whisper's last piece
+        EXPECT_EQ(p.Count(PaneLine(0), render::Palette(5)), 0);   // the join line is above
+        ListScrollTo(pane->handle, 0);
+    });
+    Push(4, 0, "Mira*Kestrel", "psst");
+    standin::Frames(2);
+    standin::Check([] {
+        EXPECT_EQ(ChatPane()->scrollTop, 0);
+        Picture p;
+        EXPECT_GT(p.Count(PaneLine(0), render::Palette(5)), 20);
+        EXPECT_EQ(p.Count(PaneLine(18), render::Palette(2)), 0);
+    });
+    EXPECT_EQ(visit.Quit(), 4u);
+}
+
+// Lines added to a box that holds rows show among them, in the order added
+// (a game's players with their class lines).
+TEST_F(Render, LinesAndRowsOfOneBoxShowInTheOrderAdded) {
+    QvControl box = MakeControl(kTextList, 100, 300, 150, 150); // 10 entries of 15 pixels
+    ListAddRow(box, "Mirabelle Kestrel");
+    TextBoxAddLine(box, "Level 12 Huntress", 5);
+    ListAddRow(box, "Oskar the Warden");
+    Picture p;
+    EXPECT_GT(p.Count({100, 150, 150, 15}, render::Palette(0)), 10);
+    EXPECT_EQ(p.Count({100, 150, 150, 15}, render::Palette(5)), 0);
+    EXPECT_GT(p.Count({100, 165, 150, 15}, render::Palette(5)), 10);
+    EXPECT_GT(p.Count({100, 180, 150, 15}, render::Palette(0)), 10);
+    EXPECT_EQ(ListGetLineCount(box), 3);
+}
+
+// Cells stand in the columns the list was given: a column with a width holds
+// numbers and shows them whole (the ladder's experience), the others reach to
+// the next column (its names).
+TEST_F(Render, CellsFillTheColumnsTheListWasGiven) {
+    const int columnX[] = {0, 35, 165, 195, 220};
+    QvControl ladder = MakeControl(kTextList, 100, 300, 313, 208); // 16 rows of 13 pixels
+    ListSetRowCount(ladder, 16);
+    ListSetColumns(ladder, 5);
+    for (int column = 0; column < 5; ++column)
+        ListSetColumnX(ladder, column, columnX[column]);
+    for (int column : {0, 3, 4})
+        ListSetColumnWidth(ladder, column, 16);
+    ListAddRowWithData(ladder, "-", 2, 0, 0);
+    const char* cells[] = {"1", "Champion Kalavenn", "hnt", "99", "8,808,000,000"};
+    for (int column = 0; column < 5; ++column)
+        ListSetCellText(ladder, cells[column], 0, column);
+    // The same texts as lines of boxes of their own: how wide they are whole.
+    QvControl name = MakeControl(kTextList, 100, 400, 300, 30),
+              number = MakeControl(kTextList, 100, 450, 300, 30);
+    TextBoxAddLine(name, cells[1], 0);
+    TextBoxAddLine(number, cells[4], 0);
+    Picture p;
+    auto width = [&p](render::Rect r) {
+        auto span = p.LightSpan(r);
+        return span.second - span.first;
+    };
+    EXPECT_GT(width({100, 370, 300, 30}), 60);
+    EXPECT_NEAR(width({100 + 35, 92, 130, 13}), width({100, 370, 300, 30}), 1);
+    EXPECT_NEAR(width({100 + 220, 92, 93, 13}), width({100, 420, 300, 30}), 1);
+    // Numbers end at their column's right edge.
+    EXPECT_GE(p.LightSpan({100 + 220, 92, 93, 13}).second, 100 + 313 - 8);
+}
+
+// Flag 0x02 centres a box's text, flag 0x10 ends it at the box's x (a label
+// left of its field); logos are centred on their place and stay on the screen.
+TEST_F(Render, BoxFlagsAlignTheTextAndLogosStayOnTheScreen) {
+    auto label = [](int x, int y, int flags) {
+        ControlDescriptor d{};
+        d.kind = kTextList;
+        d.x = x;
+        d.y = y;
+        d.width = 200;
+        d.height = 22;
+        d.flags = flags;
+        QvControl c = CreateControl(&d);
+        TextBoxAddLine(c, "Create Game", 0);
+        return c;
+    };
+    label(496, 300, 0x02);
+    QvControl right = label(632, 350, 0x10);
+    Picture p;
+    auto centred = p.Span({400, 278, 400, 22}, render::Palette(0));
+    ASSERT_GE(centred.first, 0);
+    EXPECT_NEAR((centred.first + centred.second) / 2, 596, 3);
+    EXPECT_EQ(render::ControlRect(*standin::Find(right)).x, 632 - 200);
+    auto ended = p.Span({400, 328, 400, 22}, render::Palette(0));
+    EXPECT_LT(ended.second, 632);
+    EXPECT_GT(ended.second, 632 - 8);
+    DefaultLobby([] {
+        for (int x : {84, 726}) {
+            standin::Control* logo = standin::FindAt(kLogo, x, 52);
+            ASSERT_NE(logo, nullptr);
+            render::Rect r = render::ControlRect(*logo);
+            EXPECT_EQ(r.x + r.w / 2, x);
+            EXPECT_GE(r.x, 0);
+            EXPECT_LE(r.x + r.w, 800);
+            EXPECT_GE(r.y, 0);
+        }
+    });
 }
 
 TEST_F(Render, OverlayOutlinesClickableAreasOnlyWhenAsked) {

@@ -24,6 +24,8 @@ dpkg -s libsdl2-image-dev:i386 >/dev/null 2>&1 || need="$need libsdl2-image-dev:
 [ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ] || need="$need fonts-dejavu-core"
 command -v Xvfb >/dev/null || need="$need xvfb"
 command -v xdotool >/dev/null || need="$need xdotool"
+# The chat server of the network chat service's tests and `make live`.
+[ -x /usr/sbin/ngircd ] || need="$need ngircd"
 # The fuzz targets: clang with its 32-bit fuzzer and sanitizer runtimes.
 command -v clang++ >/dev/null || need="$need clang"
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-i386.a >/dev/null 2>&1 || need="$need libclang-rt-dev"

@@ -85,14 +85,17 @@ static void FillChannelList() {
     if (home[0]) ListAddRow(channelList, home);
     if (current[0] && strcmp(current, home) != 0) ListAddRow(channelList, current);
     if (!run) return;
-    // The run carries no size: each name is copied bounded, and the run is cut
-    // after kMaxListedNames names.
+    // The run carries no size, so no read may go looking for a terminator: each
+    // name is read within kNameSize bytes, and one that does not end there is
+    // listed cut and ends the run, as does the kMaxListedNames-th name. Nothing
+    // past kMaxListedNames * kNameSize bytes is ever read.
     char name[kNameSize];
-    for (int listed = 0; *run && listed < kMaxListedNames; ++listed) {
-        TextCopy(name, sizeof name, run);
-        run += strlen(run) + 1;
-        if (current[0] && strcmp(name, current) == 0) continue;
-        ListAddRow(channelList, name);
+    for (int listed = 0; listed < kMaxListedNames && *run; ++listed) {
+        int length = TextLengthWithin(run, kNameSize);
+        TextCopyN(name, sizeof name, run, length);
+        if (!current[0] || strcmp(name, current) != 0) ListAddRow(channelList, name);
+        if (length == kNameSize) break;
+        run += length + 1;
     }
 }
 

@@ -27,4 +27,4 @@ int LadderBaseFor(int flagA, int flagB);
 // timer ticks must find no list.
 void ForgetLadderList();
 // Realm reply handler (also reached by tests through the stand-in realm).
-void OnLadderEntries(int firstRow, int count, int nameSize, int type, const void* entries, uint32_t size);
+void OnLadderEntries(int firstRow, int count, int nameSize, int type, const void* entries);

@@ -41,6 +41,7 @@ enum {
     kClassCount = 7,
     kEntryHead = sizeof(LadderEntryHead), // experience (two halves) and flags before the name
     kCellText = 256,
+    kMaxNameSize = kCellText, // a wider name field than a cell's text holds no character's name
     kFatalBadLadderType = 6535,
     kStrRealmUnreachable = 5139,
     kStrMenuTitle = 5317,
@@ -190,11 +191,12 @@ static void CreateTabs() {
     for (int tab = 0; tab < TabsShown(); ++tab) {
         ladderTabs[tab] = AddLadderControl(&kTabDescs[tab]);
         SetButtonPressed(ladderTabs[tab], tab == 0);
+        if (tab == 0) {
+            AddTextControl(&kTabLabelDescs[tab], GetString(kStrOverallTab)); // whole, however long
+            continue;
+        }
         Unicode label[8];
-        if (tab == 0)
-            UnicodeCopy(label, 8, GetString(kStrOverallTab));
-        else
-            Unicode::toUnicode(label, kTabLabels[tab], 8);
+        Unicode::toUnicode(label, kTabLabels[tab], 8);
         AddTextControl(&kTabLabelDescs[tab], label);
     }
 }
@@ -401,25 +403,26 @@ static void ShowLadderEntry(int row, const uint8_t* entry, int nameSize) {
     ListSetCellText2(ladderList, shown, row, 4);
 }
 
-// The reply is untrusted: only the entries that lie whole within size bytes
-// are read, and only for rows below the limit.
-void OnLadderEntries(int firstRow, int count, int nameSize, int type, const void* entries, uint32_t size) {
+// The reply is untrusted. The realm client hands count entries of kEntryHead +
+// nameSize bytes each, so a page longer than the ladder, or with a name field
+// wider than any name, is refused before anything is read; a first row outside
+// the ladder neither scrolls the list nor moves the wanted page.
+void OnLadderEntries(int firstRow, int count, int nameSize, int type, const void* entries) {
     if (!ladderList) return;
     if (count == 0) {
         ShowNotOnLadder();
         return;
     }
     if (type != currentLadderType) return;
-    if (firstRow < 0 || count < 0 || nameSize < 0 || !entries) return;
+    if (!entries || count < 0 || count > ladderRowLimit || nameSize < 0 || nameSize > kMaxNameSize) return;
+    if (firstRow < 0 || firstRow >= ladderRowLimit) return;
     if (ladderTopRow == kTopUnset) {
         ListScrollTo(ladderList, firstRow);
         lastRequestedTop = ladderTopRow = firstRow;
     }
-    int64_t entrySize = (int64_t)kEntryHead + nameSize;
-    int64_t end = (int64_t)firstRow + count;
-    if (end > ladderRowLimit) end = ladderRowLimit;
-    if (end > firstRow + (int64_t)size / entrySize) end = firstRow + (int64_t)size / entrySize;
+    // Both at most ladderRowLimit, so neither the end nor the extent can overflow.
+    int end = firstRow + count < ladderRowLimit ? firstRow + count : ladderRowLimit;
     const uint8_t* entry = (const uint8_t*)entries;
-    for (int row = firstRow; row < end; ++row, entry += entrySize)
+    for (int row = firstRow; row < end; ++row, entry += kEntryHead + nameSize)
         ShowLadderEntry(row, entry, nameSize);
 }

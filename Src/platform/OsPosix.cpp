@@ -2,8 +2,9 @@
 //
 // The tick count is the boot-time clock in milliseconds, like the Windows tick
 // count. There is no registry: the host may keep one, else only the web-page
-// handler is answered (the desktop's opener). Started programs are remembered
-// until they have ended, so none is left behind as a zombie.
+// handler is answered (the desktop's opener). Started programs are remembered,
+// however many run at once, and every start first collects those that have
+// ended, so none is left behind as a zombie.
 #include "Os.h"
 
 #include <iconv.h>
@@ -88,21 +89,34 @@ int OsReadMachineString(const char* keyPath, const char* valueName, char* buf, i
     return 1;
 }
 
-enum { kMaxWords = 32, kMaxChildren = 16 };
-static pid_t startedChildren[kMaxChildren];
+enum { kMaxWords = 32, kFirstChildRoom = 16 };
+// Every program started and not collected yet. The table grows as needed, so a
+// handler that keeps running never crowds out the ones started after it. Only
+// these are waited for: the host may start programs of its own and collect
+// them itself, so waiting for any child would take their exit from it.
+static pid_t* startedChildren;
+static int startedCount, startedRoom;
 
-// Collects the programs started earlier that have ended.
+// Collects the programs started earlier that have ended (or that someone else
+// collected: waitpid then fails, and the pid is forgotten as well).
 static void ReapChildren() {
-    for (pid_t& pid : startedChildren)
-        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) != 0) pid = 0;
+    int kept = 0;
+    for (int i = 0; i < startedCount; ++i)
+        if (waitpid(startedChildren[i], nullptr, WNOHANG) == 0) startedChildren[kept++] = startedChildren[i];
+    startedCount = kept;
 }
 
-static void RememberChild(pid_t pid) {
-    for (pid_t& slot : startedChildren)
-        if (slot <= 0) {
-            slot = pid;
-            return;
-        }
+// 1 when the table has room for one more child; 0 when it cannot grow.
+static int MakeRoomForChild() {
+    if (startedCount < startedRoom) return 1;
+    int room = startedRoom ? startedRoom * 2 : kFirstChildRoom;
+    pid_t* grown = new (std::nothrow) pid_t[room];
+    if (!grown) return 0;
+    if (startedCount) memcpy(grown, startedChildren, sizeof(pid_t) * (size_t)startedCount);
+    delete[] startedChildren;
+    startedChildren = grown;
+    startedRoom = room;
+    return 1;
 }
 
 // Splits text into words at blanks, in place; a double-quoted stretch belongs
@@ -132,8 +146,11 @@ static int SplitWords(char* text, char** words, int maxWords) {
     return count;
 }
 
+// A program that could not be remembered would stay a zombie once it ends,
+// so none is started then.
 int OsStartProcess(const char* command, const char* argument) {
     ReapChildren();
+    if (!MakeRoomForChild()) return 0;
     char text[1024];
     int n = snprintf(text, sizeof text, "%s", command);
     if (n < 0 || n >= (int)sizeof text) return 0;
@@ -144,7 +161,7 @@ int OsStartProcess(const char* command, const char* argument) {
     argv[words + 1] = nullptr;
     pid_t pid = 0;
     if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ) != 0) return 0;
-    if (pid > 0) RememberChild(pid);
+    if (pid > 0) startedChildren[startedCount++] = pid;
     return 1;
 }
 

@@ -2,16 +2,15 @@
 //
 // Requests carry a 16-bit request id chosen by the lobby; replies are read back
 // by id. Record contents handed over by the client are untrusted and come with
-// their size.
+// their size (a ladder reply with its entry count and name size).
 #pragma once
 
 #include <cstdint>
 
 typedef void (*RealmMessageHandler)(int key, const char* text);
-// A ladder reply: count entries of 12 + nameSize bytes each for the rows from
-// firstRow on, in size bytes at entries (the client says how many it holds).
-typedef void (*LadderEntriesHandler)(int firstRow, int count, int nameSize, int type, const void* entries,
-                                     uint32_t size);
+// A ladder reply: count entries of 12 + nameSize bytes each, one after the
+// other at entries, for the rows from firstRow on.
+typedef void (*LadderEntriesHandler)(int firstRow, int count, int nameSize, int type, const void* entries);
 typedef void (*LadderOtherHandler)(const void* record);
 
 int RealmIsConnected();

@@ -3,6 +3,7 @@
 //
 //   qvhost [--module PATH] [--print [--calls]] [--png DIR] [--art DIR] [--overlay] SCENARIO.scn
 //   qvhost [--module PATH] [--print] --window [--crowd N] [--seed N] [--fps N] [--art DIR] [SCENARIO.scn]
+//   either of them with --irc HOST:PORT --nick NAME [--character FILE]: against a real chat server
 //
 // Exit code: 0 when every expectation held, 1 when one failed or the visit
 // never ended, 2 for a bad command line, scenario line or module.
@@ -34,6 +35,10 @@ static void Usage() {
         "                 scenario, none with one)\n"
         "  --seed N       the crowd's seed (default 1)\n"
         "  --fps N        window frames per second (default 60)\n"
+        "  --irc HOST:PORT  a real chat server instead of the scripted chat service (Linux)\n"
+        "  --nick NAME    with --irc: the player's nick, which is its account name\n"
+        "  --character FILE  with --irc: the player's character (name, realm, class, level,\n"
+        "                 status, lookA, lookB lines)\n"
         "%s",
         qvhost::RendererAvailable() ? ""
                                     : "  (this build has no renderer: --png, --art, --overlay and "
@@ -90,6 +95,13 @@ int main(int argc, char** argv) {
                 options.seed = (uint32_t)v;
             else
                 options.fps = (int)v;
+        } else if ((std::strcmp(argv[i], "--irc") == 0 || std::strcmp(argv[i], "--nick") == 0 ||
+                    std::strcmp(argv[i], "--character") == 0) &&
+                   i + 1 < argc) {
+            std::string* field = argv[i][2] == 'i'   ? &options.irc
+                                 : argv[i][2] == 'n' ? &options.nick
+                                                     : &options.characterFile;
+            *field = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             Usage();
             return 0;
@@ -100,7 +112,8 @@ int main(int argc, char** argv) {
             options.scenarioPath = argv[i];
         }
     }
-    if ((options.scenarioPath.empty() && !options.window) || (options.printCalls && !options.print)) {
+    if ((options.scenarioPath.empty() && !options.window) || (options.printCalls && !options.print) ||
+        (options.irc.empty() && (!options.nick.empty() || !options.characterFile.empty()))) {
         Usage();
         return 2;
     }

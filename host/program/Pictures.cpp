@@ -41,6 +41,7 @@ bool StartScreenOutput(const Options& options) {
     scenarioName = options.scenarioPath.empty() ? "window" : StemOf(options.scenarioPath);
     bool wantRenderer = !options.pngDir.empty() || options.window;
     int crowd = options.crowd >= 0 ? options.crowd : options.scenarioPath.empty() ? 40 : -1;
+    if (!options.irc.empty()) crowd = -1; // the chat server's own users are the crowd
 #if defined(QV_RENDER)
     if (wantRenderer) {
         render::Options ro;

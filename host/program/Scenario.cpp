@@ -197,6 +197,7 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     // the user's registry file. A registrypath line names a file instead.
     if (!options.scenarioPath.empty()) standin::UseMemoryRegistry();
     standin::FillLaunchRecord(&record);
+    if (!PrepareNetVisit(options, &record)) return 2;
     struct AfterVisit {
         Where where;
         Run check;
@@ -241,6 +242,7 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         if (!error.empty()) Fail(Where{options.scenarioPath, (int)lines.size()}, error);
     }
     EndScreenOutput();
+    EndNetVisit(options, &record, result);
 
     if (stepsRun < (int)steps.size())
         Fail(steps[stepsRun], "the visit ended before this line ran (" +

@@ -126,6 +126,10 @@ struct Options {
     int crowd = -1;       // --crowd: simulated users (-1: 40 without a scenario, none with one)
     uint32_t seed = 1;    // --seed: the crowd's seed
     int fps = 60;         // --fps: window frames per second
+    // A real chat server instead of the scripted chat service (NetVisit.cpp; Linux only).
+    std::string irc;           // --irc HOST:PORT
+    std::string nick;          // --nick: the player's nick, which is the account name
+    std::string characterFile; // --character: the player's character
 };
 // Reads and runs the scenario; returns the program's exit code.
 int RunScenario(const Options& options, const LobbyInterface* lobby);
@@ -136,6 +140,15 @@ const uint32_t* ScenarioResult();
 void EnqueueIdleSteps(const Where& where, int count);
 // Prints the screen now, headed by where it was asked for.
 void ShowScreen(const Where& where);
+
+// ---- the chat server (NetVisit.cpp) --------------------------------------------------
+// With --irc: connects the player and points the launch record at the network
+// chat service (a failed connection is reported and the visit fails as the
+// module says, with the service not connected); false for bad options.
+bool PrepareNetVisit(const Options& options, LaunchRecord* record);
+// After the visit: the creator of an open-mode game stays connected until a
+// player has joined it (at most two minutes), then the connection ends.
+void EndNetVisit(const Options& options, const LaunchRecord* record, uint32_t result);
 
 // ---- pictures and the window (Pictures.cpp) ------------------------------------------
 bool RendererAvailable();

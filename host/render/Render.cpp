@@ -5,10 +5,13 @@
 // dialog the lobby has not had before is drawn without changes here:
 //   edit box     dark field, text, the caret while focused, a whole-text selection
 //   image, logo  the picture: a framed area labelled with the image's stem (or the art)
-//   text list    lines in their colours, or rows with cells in columns, the
-//                selected row lit, from the scroll position; a scroll bar where
-//                the descriptor places one; style 10 centres the lines; only
-//                lists that scroll, take clicks or hold rows get a dark ground
+//   text list    lines in their colours and rows with cells in their columns,
+//                one sequence in the order added, from the scroll position (a
+//                view at the end shows the newest line at the bottom); long
+//                lines wrap unless the list has columns; the selected row lit;
+//                a scroll bar where the descriptor places one; flag 0x02 or
+//                style 10 centres the text, flag 0x10 ends it at the right edge;
+//                only lists that scroll, take clicks or hold rows get a dark ground
 //   button       bevelled face with its label and image stem; disabled, pressed,
 //                lit (frame 2) and cancel control each look different
 //   data text    framed area with its texts
@@ -44,6 +47,9 @@ constexpr int kLineHeight = 15;
 constexpr int kDefaultFeet = 571;
 constexpr uint32_t kBackground = 0x1c1824;
 constexpr int kStyleCentred = 10;
+// Text box flags: centred text, and text that ends at the box's right edge
+// (the box then lies left of its x).
+constexpr uint32_t kFlagCentred = 0x02, kFlagRightAligned = 0x10;
 constexpr uint32_t kStateVisible = 0xF, kStateSquelched = 1u << 9, kStateSelected = 1u << 10,
                    kStateMarked = 1u << 11;
 
@@ -329,32 +335,40 @@ void DrawScrollBar(Canvas& c, const ScrollPlacement& p, int top, int visible, in
     Fill(c, {bar.x + 2, thumbY, 8, thumbH}, 0x8c7caa);
 }
 
-void DrawRows(Canvas& c, const standin::Control& k, Rect r, int size) {
-    int shown = k.visibleCount > 0 ? k.visibleCount : std::max(1, r.h / kLineHeight);
-    int rowH = std::max(12, r.h / shown);
-    size_t columns = std::max<size_t>(1, (size_t)std::max(0, k.columns));
-    for (const standin::ListRow& row : k.rows)
-        columns = std::max(columns, row.cells.size());
-    int colW = r.w / (int)columns;
-    for (int i = 0; i < shown && (size_t)(k.scrollTop + i) < k.rows.size(); ++i) {
-        int index = k.scrollTop + i;
-        const standin::ListRow& row = k.rows[(size_t)index];
-        Rect rr{r.x, r.y + i * rowH, r.w, rowH};
-        if (index == k.selection) Fill(c, rr, 0x46508c);
-        for (size_t col = 0; col < columns; ++col) {
-            std::string text = col < row.cells.size() ? standin::Utf8(row.cells[col]) : "";
-            if (row.cells.empty() && col == 0) {
-                // A row's own text is 8-bit Windows text: widened byte by byte (Latin-1 range).
-                std::u16string wide;
-                for (unsigned char ch : row.text)
-                    wide += (char16_t)ch;
-                text = standin::Utf8(wide);
-            }
-            ClipScope clip(c, {rr.x + (int)col * colW, rr.y, colW - 2, rr.h});
-            Text(c, rr.x + (int)col * colW + 3, rr.y + (rowH - size - 4) / 2, text, size,
-                 Palette(row.colour));
-        }
+// ---- text boxes and lists -------------------------------------------------------------------
+// A text box shows its lines and rows as one sequence, in the order they were
+// added; each entry takes one unit of height, a wrapped line one per piece.
+struct Entry {
+    const standin::TextLine* line = nullptr; // a line, or
+    const standin::ListRow* row = nullptr;   // a row (rowIndex: its place among the rows)
+    int rowIndex = -1;
+};
+
+std::vector<Entry> Entries(const standin::Control& k) {
+    std::vector<Entry> all;
+    all.reserve(k.lines.size() + k.rows.size());
+    size_t l = 0, w = 0;
+    while (l < k.lines.size() || w < k.rows.size()) {
+        bool takeLine = w == k.rows.size() || (l < k.lines.size() && k.lines[l].order < k.rows[w].order);
+        if (takeLine)
+            all.push_back({&k.lines[l++], nullptr, -1});
+        else
+            all.push_back({nullptr, &k.rows[w], (int)w}), ++w;
     }
+    return all;
+}
+
+int ShownEntries(const standin::Control& k, Rect r) {
+    return k.visibleCount > 0 ? k.visibleCount : std::max(1, r.h / kLineHeight);
+}
+
+int UnitHeight(const standin::Control& k, Rect r) {
+    return std::max(12, r.h / ShownEntries(k, r));
+}
+
+// Lists of several columns keep one screen line per row and per line.
+bool HasColumns(const standin::Control& k) {
+    return k.columns > 1 || k.columnX.size() > 1;
 }
 
 // Splits a line into pieces no wider than width (at blanks where it can).
@@ -362,9 +376,13 @@ std::vector<std::u16string> Wrap(const std::u16string& line, int colour, int siz
     std::vector<std::u16string> out;
     std::u16string rest = line;
     while (!rest.empty() && ColouredWidth(rest, colour, size) > width) {
-        size_t cut = rest.size();
-        while (cut > 1 && ColouredWidth(rest.substr(0, cut), colour, size) > width)
-            --cut;
+        // The longest prefix that fits (at least one character), by halving.
+        size_t fits = 1, over = rest.size();
+        while (over - fits > 1) {
+            size_t mid = (fits + over) / 2;
+            (ColouredWidth(rest.substr(0, mid), colour, size) <= width ? fits : over) = mid;
+        }
+        size_t cut = fits;
         size_t blank = rest.rfind(u' ', cut);
         if (blank != std::u16string::npos && blank > 0) cut = blank + 1;
         out.push_back(rest.substr(0, cut));
@@ -374,38 +392,131 @@ std::vector<std::u16string> Wrap(const std::u16string& line, int colour, int siz
     return out;
 }
 
+// A label's text fits its height.
+int ListFontSize(const standin::Control& k, Rect r) {
+    return std::min(FontSize(k), std::max(7, r.h - 3));
+}
+
+// One screen line of a text box: a piece of a line, or a row, at its top y.
+struct ScreenLine {
+    Entry entry;
+    std::u16string piece;
+    int y = 0;
+};
+
+std::vector<ScreenLine> Pieces(const standin::Control& k, const Entry& e, int size, int width) {
+    if (e.row) return {ScreenLine{e, u"", 0}};
+    std::vector<ScreenLine> out;
+    if (HasColumns(k)) return {ScreenLine{e, e.line->text, 0}};
+    for (std::u16string& piece : Wrap(e.line->text, e.line->colour, size, width))
+        out.push_back(ScreenLine{e, std::move(piece), 0});
+    return out;
+}
+
+// What the box shows: from its scroll position down; a view at its end whose
+// wrapped lines overflow the box shows the last lines instead, the newest at
+// the bottom, so a pane that follows its new lines always shows the newest.
+std::vector<ScreenLine> Layout(const standin::Control& k, Rect r, int size) {
+    std::vector<Entry> entries = Entries(k);
+    int total = (int)entries.size(), unit = UnitHeight(k, r), room = std::max(1, r.h / unit);
+    int top = std::clamp(k.scrollTop, 0, total);
+    std::vector<ScreenLine> shown;
+    for (int i = top; i < total && (int)shown.size() <= room; ++i)
+        for (ScreenLine& s : Pieces(k, entries[(size_t)i], size, r.w - 6))
+            shown.push_back(std::move(s));
+    bool atEnd = top >= total - ShownEntries(k, r);
+    if (atEnd && (int)shown.size() > room) {
+        shown.clear();
+        for (int i = total - 1; i >= top && (int)shown.size() < room; --i) {
+            std::vector<ScreenLine> pieces = Pieces(k, entries[(size_t)i], size, r.w - 6);
+            shown.insert(shown.begin(), pieces.begin(), pieces.end());
+        }
+        shown.erase(shown.begin(), shown.end() - std::min<long>((long)shown.size(), room));
+    }
+    if ((int)shown.size() > room) shown.resize((size_t)room);
+    for (size_t i = 0; i < shown.size(); ++i)
+        shown[i].y = r.y + (int)i * unit;
+    return shown;
+}
+
+// Where a text of that width starts: flag 0x02 (or style 10) centres it, flag
+// 0x10 puts its end at the right edge; otherwise it starts at the left.
+int AlignedX(const standin::Control& k, Rect r, int width) {
+    if (k.desc.flags & kFlagRightAligned) return r.x + r.w - 3 - width;
+    if ((k.desc.flags & kFlagCentred) || k.desc.style == kStyleCentred) return r.x + (r.w - width) / 2;
+    return r.x + 3;
+}
+
+// Left and right edge of a column, inside the list: from its x (ListSetColumnX;
+// unset columns share the width evenly) to the next column's x or the list's
+// end, widened to its width when one is set.
+std::pair<int, int> ColumnSpan(const standin::Control& k, Rect r, size_t col, size_t columns) {
+    auto left = [&](size_t c) {
+        if (c < k.columnX.size() && k.columnX[c] >= 0) return k.columnX[c];
+        return (int)c * r.w / (int)columns;
+    };
+    int x = left(col), right = r.w;
+    for (size_t next = 0; next < columns; ++next)
+        if (next != col && left(next) > x) right = std::min(right, left(next));
+    if (col < k.columnWidth.size() && k.columnWidth[col] > 0) right = std::max(right, x + k.columnWidth[col]);
+    return {x, std::min(right, r.w)};
+}
+
+std::u16string RowCell(const standin::ListRow& row, size_t col) {
+    if (!row.cells.empty()) return col < row.cells.size() ? row.cells[col] : std::u16string();
+    if (col != 0) return u"";
+    // A row's own text is 8-bit Windows text: widened byte by byte (Latin-1 range).
+    std::u16string wide;
+    for (unsigned char ch : row.text)
+        wide += (char16_t)ch;
+    return wide;
+}
+
+// A row's cells in their columns. A column given a width holds numbers: its
+// text ends at the column's right edge. A list of one column aligns its rows
+// as its lines.
+void DrawRow(Canvas& c, const standin::Control& k, Rect r, const ScreenLine& s, int unit, int size) {
+    const standin::ListRow& row = *s.entry.row;
+    Rect rr{r.x, s.y, r.w, unit};
+    if (s.entry.rowIndex == k.selection) Fill(c, rr, 0x46508c);
+    size_t columns =
+        std::max<size_t>({1, (size_t)std::max(0, k.columns), row.cells.size(), k.columnX.size()});
+    int textY = rr.y + (unit - size - 4) / 2;
+    for (size_t col = 0; col < columns; ++col) {
+        std::string text = standin::Utf8(RowCell(row, col));
+        if (text.empty()) continue;
+        int width = TextWidth(text, size);
+        if (columns == 1) {
+            Text(c, AlignedX(k, rr, width), textY, text, size, Palette(row.colour));
+            continue;
+        }
+        auto [left, right] = ColumnSpan(k, r, col, columns);
+        bool numbers = col < k.columnWidth.size() && k.columnWidth[col] > 0;
+        ClipScope clip(c, {rr.x + left, rr.y, right - left - 2, rr.h});
+        int x = numbers ? rr.x + right - 4 - width : rr.x + left + 3;
+        Text(c, x, textY, text, size, Palette(row.colour));
+    }
+}
+
 void DrawTextList(Canvas& c, const standin::Control& k, Rect r) {
     const ScrollPlacement* scroll = k.desc.extra.scroll;
     // Panes and lists that take clicks or scroll get a darker ground; labels,
     // titles and popup texts lie on whatever is under them.
     if (scroll || k.desc.onClick || !k.rows.empty()) Blend(c, r, 0x000000, 90);
-    int size = std::min(FontSize(k), std::max(7, r.h - 3)); // a label's text fits its height
+    int size = ListFontSize(k, r);
+    int unit = UnitHeight(k, r);
     ClipScope clip(c, r);
-    if (!k.rows.empty()) {
-        DrawRows(c, k, r, size);
-    } else {
-        int shown = k.visibleCount > 0 ? k.visibleCount : std::max(1, r.h / kLineHeight);
-        int y = r.y + 1;
-        for (size_t i = (size_t)std::max(0, k.scrollTop); i < k.lines.size() && y < r.y + r.h; ++i) {
-            const standin::TextLine& line = k.lines[i];
-            // Lists that scroll keep one screen line per line; the others wrap.
-            std::vector<std::u16string> pieces =
-                scroll ? std::vector<std::u16string>{line.text} : Wrap(line.text, line.colour, size, r.w - 6);
-            for (const std::u16string& piece : pieces) {
-                int x = r.x + 3;
-                if (k.desc.style == kStyleCentred)
-                    x = r.x + (r.w - ColouredWidth(piece, line.colour, size)) / 2;
-                ColouredLine(c, x, y, piece, line.colour, size);
-                y += kLineHeight;
-            }
-            if (scroll && (int)(i + 1 - (size_t)std::max(0, k.scrollTop)) >= shown) break;
+    for (const ScreenLine& s : Layout(k, r, size)) {
+        if (s.entry.row) {
+            DrawRow(c, k, r, s, unit, size);
+            continue;
         }
+        int x = AlignedX(k, r, ColouredWidth(s.piece, s.entry.line->colour, size));
+        ColouredLine(c, x, s.y + 1, s.piece, s.entry.line->colour, size);
     }
     if (scroll) {
         ClipScope whole(c, {0, 0, kScreenWidth, kScreenHeight});
-        int total = (int)(k.rows.empty() ? k.lines.size() : k.rows.size());
-        DrawScrollBar(c, *scroll, k.scrollTop, k.visibleCount > 0 ? k.visibleCount : r.h / kLineHeight,
-                      total);
+        DrawScrollBar(c, *scroll, k.scrollTop, ShownEntries(k, r), (int)(k.lines.size() + k.rows.size()));
     }
 }
 
@@ -682,7 +793,11 @@ uint32_t BackgroundColour() {
 }
 
 Rect ControlRect(const standin::Control& k) {
-    return Rect{k.desc.x, k.desc.y - k.desc.height, k.desc.width, k.desc.height};
+    const ControlDescriptor& d = k.desc;
+    if (d.kind == kLogo) return Rect{d.x - d.width / 2, d.y - d.height / 2, d.width, d.height};
+    if (d.kind == kTextList && (d.flags & kFlagRightAligned))
+        return Rect{d.x - d.width, d.y - d.height, d.width, d.height};
+    return Rect{d.x, d.y - d.height, d.width, d.height};
 }
 
 std::vector<standin::Control*> DrawOrder() {
@@ -706,11 +821,10 @@ standin::Control* ControlAt(int x, int y) {
 
 int ListRowAt(const standin::Control& list, int y) {
     Rect r = ControlRect(list);
-    int shown = list.visibleCount > 0 ? list.visibleCount : std::max(1, r.h / kLineHeight);
-    int rowH = std::max(12, r.h / shown);
-    if (y < r.y || y >= r.y + r.h) return -1;
-    int row = list.scrollTop + (y - r.y) / rowH;
-    return row < (int)list.rows.size() ? row : -1;
+    int unit = UnitHeight(list, r);
+    for (const ScreenLine& s : Layout(list, r, ListFontSize(list, r)))
+        if (y >= s.y && y < s.y + unit) return s.entry.row ? s.entry.rowIndex : -1;
+    return -1;
 }
 
 bool Init(const Options& opts, std::string* error) {

@@ -5,7 +5,10 @@
 //
 // Coordinates are the toolkit's: x is a control's left edge and y its BOTTOM
 // edge, so a control covers x .. x+width-1 and y-height .. y-1 (the chat pane
-// at 28,410, 298 high, spans rows 112 to 409). Figures stand on the strip with
+// at 28,410, 298 high, spans rows 112 to 409). Two kinds are placed otherwise:
+// a logo animation is centred on its x and y, and a text box with flag 0x10
+// (text that ends at x, such as a label left of its field) lies left of its x,
+// covering x-width .. x-1. Figures stand on the strip with
 // their centre at the figure's x and their feet on the row given by the
 // figure's first parameter (571 for every figure the lobby makes).
 //

@@ -8,6 +8,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "../standin/Live.h"
 #include "Render.h"
@@ -173,15 +175,48 @@ void Frame() {
 
 } // namespace
 
+// True when the video driver SDL settled on shows nothing: without a display
+// SDL falls back to drawing off screen, and the lobby would run unseen until
+// killed. A driver asked for by name (SDL_VIDEODRIVER) is taken as it is.
+static bool DriverShowsNothing() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || SDL_getenv("SDL_VIDEODRIVER")) return false;
+    return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+}
+
+static bool Set(const char* name) {
+    const char* value = SDL_getenv(name);
+    return value && *value;
+}
+
+static std::string NoDisplay() {
+    std::string why = Set("DISPLAY") ? std::string("DISPLAY ") + SDL_getenv("DISPLAY") + " cannot be opened"
+                                     : std::string("DISPLAY is not set");
+    return "cannot open a window: no display to show it on (" + why +
+           "); --window needs an X or Wayland display, --png writes pictures without one";
+}
+
 bool OpenWindow(const WindowOptions& opts, std::string* error) {
     options = opts;
+    // Nothing to try without a display named (SDL would only add its own noise).
+    if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY") && !Set("SDL_VIDEODRIVER")) {
+        *error = NoDisplay();
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         *error = std::string("cannot open a window: ") + SDL_GetError();
         return false;
     }
+    if (DriverShowsNothing()) {
+        *error = NoDisplay();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     shownOnce = false;
-    window = SDL_CreateWindow("QvMulti (starting)", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              kScreenWidth, kScreenHeight, SDL_WINDOW_SHOWN);
+    // QV_WINDOW_POS="x,y" places the window (two players' windows side by side).
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    if (const char* at = getenv("QV_WINDOW_POS")) sscanf(at, "%d,%d", &x, &y);
+    window = SDL_CreateWindow("QvMulti (starting)", x, y, kScreenWidth, kScreenHeight, SDL_WINDOW_SHOWN);
     canvas = SDL_CreateRGBSurfaceWithFormat(0, kScreenWidth, kScreenHeight, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!window || !canvas) {
         *error = std::string("cannot open a window: ") + SDL_GetError();

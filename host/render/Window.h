@@ -27,7 +27,8 @@ struct WindowOptions {
     std::string pictureDir;           // F12 writes window-<n>.png there ("": the current folder)
 };
 
-// Opens the window and installs the frame hook (render::Init first). False with *error set.
+// Opens the window and installs the frame hook (render::Init first). False with
+// *error set, also when there is no display to show it on.
 bool OpenWindow(const WindowOptions& options, std::string* error);
 // Removes the hook and closes the window.
 void CloseWindow();

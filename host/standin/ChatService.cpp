@@ -54,7 +54,7 @@ struct ChatState {
     int dropAfter = -1;
     std::deque<QueuedEvent> events;
     std::string ownName = "Arin*Tester";
-    std::vector<char> channelList;
+    standin::internal::EdgeBytes channelList;
     std::vector<uint8_t> logonBlock;
     bool logonPresent = true;
     std::vector<uint8_t> gameBlock;
@@ -103,12 +103,11 @@ std::string Num(int64_t n) {
 }
 
 void StoreChannelList(ChatState& s, const std::vector<std::string>& names) {
-    s.channelList.clear();
-    for (const std::string& name : names) {
-        s.channelList.insert(s.channelList.end(), name.begin(), name.end());
-        s.channelList.push_back(0);
-    }
-    s.channelList.push_back(0);
+    std::string run;
+    for (const std::string& name : names)
+        run.append(name).push_back(0);
+    run.push_back(0);
+    s.channelList.Hold(run.data(), run.size());
 }
 
 void StoreLogonData(ChatState& s, const std::vector<uint8_t>& data, bool present) {
@@ -171,7 +170,7 @@ int JoinChannelSlot(const char* name, int flag, int zero) {
 
 const char* GetChannelListSlot(int flags) {
     Record("GetChannelList", {Num(flags)});
-    return S().channelList.data();
+    return (const char*)S().channelList.data();
 }
 
 int PollEventSlot(uint32_t* kind, void* record) {
@@ -457,6 +456,10 @@ void SetOwnName(const std::string& name) {
 
 void SetChannelList(const std::vector<std::string>& names) {
     StoreChannelList(S(), names);
+}
+
+void SetChannelListBytes(const std::string& run) {
+    S().channelList.Hold(run.data(), run.size());
 }
 
 void SetRealmLogonData(const std::vector<uint8_t>& data, bool present) {

@@ -1,7 +1,7 @@
 // The crowd (Live.h): a live chat service and realm around a person using the
 // lobby in a window. Built on the driver API alone: it reads the calls the
-// module made (ChatCalls, RealmCalls) and answers with service input
-// (PushChatEvent, PushListReply), as a chat server and a realm would.
+// module made (ChatCalls) and answers with service input (PushChatEvent,
+// SetProfile), as a chat server would; the realm it scripts once at the start.
 //
 // Answers to the module's calls, at the next step after the call:
 // - EnterChat with a channel, JoinChannel: the channel joined (event 7), the
@@ -11,18 +11,24 @@
 //   crowd user whispered answers a little later; "/me" the player's emote
 //   (event 23); "/squelch" and "/unsquelch" the user's new flags (event 9);
 //   another command a notice (event 6). Talk is echoed by the module itself.
-// - RealmRequestGameList: one reply per game, then the closing reply.
-// Creates and joins are answered with success by the realm stand-in itself
-// (RealmAutoAnswer), which the crowd switches on together with the realm's
-// connection and the chat service's game block.
+// - RequestProfile: the account's profile, ready at the next poll (a crowd
+//   user's made up from its name; the player's own as last written, empty
+//   before); until then polls find nothing.
+// The realm stand-in answers the rest itself once the crowd has scripted it:
+// creates and joins with success (RealmAutoAnswer), list and info requests
+// with the crowd's games and their players (AddRealmGame), ladder pages and
+// positions from the generated ladder (SetLadderAnswers), on which most crowd
+// characters and the player's own are placed; the chat service hands out the
+// crowd's games as its game block.
 //
 // Crowd events, one per period on average (exponential-ish spacing drawn from
 // the seed), weighted: talk, join, leave, emote, a whisper to the player, a
 // notice. The crowd grows and shrinks around its starting size.
 //
 // State: whether it runs, its options, the random state, the users present,
-// the counts of calls already answered, the channel, the time of the next
-// event, and the whispers waiting to be answered.
+// the count of calls already answered, the channel, the time of the next
+// event, the whispers waiting to be answered, the profile asked for and the
+// player's own profile.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,11 +51,18 @@ bool running = false;
 standin::CrowdOptions options;
 uint32_t randomState = 1;
 std::vector<User> users;
-size_t chatCallsSeen = 0, realmCallsSeen = 0;
+size_t chatCallsSeen = 0;
 std::string channel;
 uint32_t nextEventAt = 0;
 std::vector<Pending> pending;
 int nameSerial = 0;
+// The account whose profile was asked for ("" when none), and the call count
+// at which its answer became ready: a poll after that takes it.
+std::string profileAsked;
+constexpr int kLadderDelayMs = 300, kOwnLadderRow = 41;
+bool profileReady = false;
+size_t profileReadyAt = 0;
+std::string ownProfile[3];
 
 const char* const kSyllables[] = {"ka", "ri", "mo",  "ve", "ta",  "lin", "dor", "sa", "el",  "th",
                                   "ar", "na", "quo", "zu", "bel", "or",  "wyn", "ia", "gar", "es"};
@@ -73,6 +86,11 @@ const char* const kWhispers[] = {"hey, want to team up?", "are you still trading
                                  "join my game, password is blank", "thanks for earlier"};
 const char* const kEmotes[] = {"waves", "laughs", "bows", "dances", "yawns", "cheers"};
 const char* const kNotices[] = {"The realm will restart in 30 minutes.", "Welcome to the Lobby channel."};
+const char* const kSexes[] = {"male", "female", "", "m", "f"};
+const char* const kPlaces[] = {"Eastmarch", "the old tower", "somewhere cold", "", "by the sea", "West"};
+// Never empty: a crowd user's profile always says something.
+const char* const kAbouts[] = {"Plays most evenings.", "Looking for a steady party.\r\nAsk me about runes.",
+                               "Collector of rare shields.\n\nTrades fairly.", "Here to level, not to talk."};
 
 uint32_t Random() {
     // xorshift32: steady and the same for the same seed.
@@ -129,9 +147,13 @@ User NewUser() {
     User u;
     std::string account = Word() + std::to_string(++nameSerial % 100);
     bool character = Below(10) < 7;
-    u.name = character ? Word() + "*" + account : "*" + account;
+    std::string name = Word();
+    u.name = character ? name + "*" + account : "*" + account;
     uint32_t roll = Below(40);
     u.flags = roll == 0 ? 0x02 : roll < 3 ? 0x08 : roll < 4 ? 0x01 : 0;
+    // Two characters in three stand on the ladder, at a place of their own.
+    uint32_t place = Below(standin::kLadderRows);
+    if (character && Below(3) != 0) standin::PlaceOnLadder(name, (int)place);
     return u;
 }
 
@@ -215,15 +237,60 @@ void AnswerLine(const std::string& line) {
     }
 }
 
+// A crowd user's profile, the same for the same account: drawn from its name.
+void CrowdProfile(const std::string& account, std::string (&values)[3]) {
+    uint32_t h = standin::HashOf(account) | 1;
+    auto pick = [&h](uint32_t n) {
+        h ^= h << 13;
+        h ^= h >> 17;
+        h ^= h << 5;
+        return h % n;
+    };
+    values[0] = kSexes[pick(sizeof kSexes / sizeof kSexes[0])];
+    values[1] = kPlaces[pick(sizeof kPlaces / sizeof kPlaces[0])];
+    values[2] = kAbouts[pick(sizeof kAbouts / sizeof kAbouts[0])];
+}
+
+void AnswerProfile() {
+    std::string values[3];
+    if (AccountOf(OwnName()) == profileAsked)
+        for (int i = 0; i < 3; ++i)
+            values[i] = ownProfile[i];
+    else
+        CrowdProfile(profileAsked, values);
+    standin::SetProfile(values[0], values[1], values[2], true);
+    profileAsked.clear();
+    profileReady = true;
+    profileReadyAt = standin::ChatCalls().size();
+}
+
+// A poll made after the answer was ready took it: the next request waits again.
+void ProfilePolled(size_t callIndex) {
+    if (!profileReady || callIndex < profileReadyAt) return;
+    profileReady = false;
+    standin::SetProfile("", "", "", false);
+}
+
+// WriteProfile (account, count, three keys, three values): the player's own is kept.
+void ProfileWritten(const standin::Call& c) {
+    if (c.args.size() < 8 || c.args[0] != AccountOf(OwnName())) return;
+    for (int i = 0; i < 3; ++i)
+        ownProfile[i] = c.args[(size_t)(5 + i)];
+}
+
 void AnswerChatCalls() {
     std::vector<standin::Call> calls = standin::ChatCalls();
-    if (calls.size() < chatCallsSeen) chatCallsSeen = 0; // the calls were cleared
+    if (calls.size() < chatCallsSeen) chatCallsSeen = profileReadyAt = 0; // the calls were cleared
     for (size_t i = chatCallsSeen; i < calls.size(); ++i) {
         const standin::Call& c = calls[i];
         if (c.name == "EnterChat" && c.args.size() >= 4 && !c.args[3].empty()) Join(c.args[3]);
         if (c.name == "JoinChannel" && !c.args.empty()) Join(c.args[0]);
         if (c.name == "SendChatLine" && !c.args.empty()) AnswerLine(c.args[0]);
+        if (c.name == "RequestProfile" && !c.args.empty()) profileAsked = c.args[0];
+        if (c.name == "PollProfile") ProfilePolled(i);
+        if (c.name == "WriteProfile") ProfileWritten(c);
     }
+    if (!profileAsked.empty()) AnswerProfile();
     chatCallsSeen = standin::ChatCalls().size();
 }
 
@@ -232,33 +299,23 @@ const char* const kGames[][2] = {{"crypt run", "fast crypt runs"},
                                  {"trade hall", "trading only"},
                                  {"newbies", "first act, all welcome"}};
 
-// One realm reply record: end marker, request id, game id, players, name, description.
-std::vector<uint8_t> ListReply(uint32_t end, uint16_t requestId, uint16_t gameId, uint16_t players,
-                               const char* name, const char* description) {
-    std::vector<uint8_t> r(76, 0);
-    memcpy(&r[0], &end, 4);
-    memcpy(&r[4], &requestId, 2);
-    memcpy(&r[8], &gameId, 2);
-    memcpy(&r[20], &players, 2);
-    memcpy(&r[28], name, strnlen(name, 15)); // the rest stays zero: terminated
-    memcpy(&r[44], description, strnlen(description, 31));
-    return r;
-}
-
-void AnswerRealmCalls() {
-    std::vector<standin::Call> calls = standin::RealmCalls();
-    if (calls.size() < realmCallsSeen) realmCallsSeen = 0;
-    for (size_t i = realmCallsSeen; i < calls.size(); ++i) {
-        const standin::Call& c = calls[i];
-        if (c.name != "RealmRequestGameList" || c.args.size() < 2) continue;
-        uint16_t id = (uint16_t)std::stoul(c.args[1]);
-        for (size_t g = 0; g < sizeof kGames / sizeof kGames[0]; ++g)
-            standin::PushListReply(
-                id, 0,
-                ListReply(0, id, (uint16_t)(g + 1), (uint16_t)(1 + Below(7)), kGames[g][0], kGames[g][1]));
-        standin::PushListReply(id, 0, ListReply(1, id, 0, 0, "", ""));
+// The crowd's games on the realm, each with a few players of every class and level.
+void ScriptRealmGames() {
+    for (size_t g = 0; g < sizeof kGames / sizeof kGames[0]; ++g) {
+        standin::RealmGame game;
+        game.id = (uint16_t)(g + 1);
+        game.name = kGames[g][0];
+        game.description = kGames[g][1];
+        game.elapsedSeconds = 60 + Below(7200);
+        game.level = (uint8_t)(5 + Below(80));
+        game.difference = Below(3) == 0 ? 255 : (uint8_t)(2 + Below(10));
+        game.maxPlayers = (uint8_t)(4 + Below(5));
+        int players = 1 + (int)Below(game.maxPlayers);
+        for (int p = 0; p < players; ++p)
+            game.playerList.push_back({Word(), (uint16_t)Below(7), (uint16_t)(1 + Below(90))});
+        game.players = (uint16_t)players;
+        standin::AddRealmGame(game);
     }
-    realmCallsSeen = standin::RealmCalls().size();
 }
 
 // The chat service's own game list: a count, then per game a 32-byte header
@@ -318,20 +375,27 @@ void StartCrowd(const CrowdOptions& opts) {
     pending.clear();
     channel.clear();
     nameSerial = 0;
-    chatCallsSeen = ChatCalls().size();
-    realmCallsSeen = RealmCalls().size();
+    profileAsked.clear();
+    profileReady = false;
+    for (std::string& value : ownProfile)
+        value.clear();
+    chatCallsSeen = profileReadyAt = ChatCalls().size();
     nextEventAt = Now() + Spacing();
     SetRealmConnected(true);
     RealmAutoAnswer(0, 0);
     SetJoinReply(1, 0x0100007f, "crowd game");
     SetGameBlock(GameBlock());
+    ScriptRealmGames();
+    SetLadderAnswers(kLadderDelayMs);
+    std::string ownCharacter = CharacterOf(OwnName());
+    if (!ownCharacter.empty()) PlaceOnLadder(ownCharacter, kOwnLadderRow);
+    SetProfile("", "", "", false);
     running = true;
 }
 
 void StepCrowd() {
     if (!running) return;
     AnswerChatCalls();
-    AnswerRealmCalls();
     uint32_t now = Now();
     for (size_t i = 0; i < pending.size();) {
         if ((int32_t)(now - pending[i].at) < 0) {

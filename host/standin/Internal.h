@@ -1,6 +1,9 @@
 // Hooks between the stand-in libraries (not used by tests or the module).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "StandIn.h"
 
 namespace standin::internal {
@@ -32,5 +35,24 @@ inline void RecordCall(const char* library, std::vector<Call>& log, Name&& name,
 }
 void ForgetCalls(const char* library); // when a library's own log is cleared
 void ResetCallLog();
+
+// Bytes handed to the module (EdgeBytes.cpp): a copy that ends right before an
+// unreadable page, so that reading past what was handed over faults.
+class EdgeBytes {
+  public:
+    EdgeBytes() = default;
+    EdgeBytes(const EdgeBytes&) = delete;
+    EdgeBytes& operator=(const EdgeBytes&) = delete;
+    ~EdgeBytes();
+    // Copies size bytes (none is fine); returns the copy, valid until the next Hold or Release.
+    const uint8_t* Hold(const void* bytes, size_t size);
+    const uint8_t* data() const { return start; } // null before the first Hold
+    void Release();
+
+  private:
+    void* block = nullptr;
+    size_t blockSize = 0;
+    uint8_t* start = nullptr;
+};
 
 } // namespace standin::internal

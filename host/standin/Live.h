@@ -35,8 +35,11 @@ bool EditAllSelected(const Control* edit);
 // A live channel: the chat service answers EnterChat and JoinChannel with the
 // channel joined and the users present, echoes whispers, emotes and squelches
 // the player sends, and the crowd's users join, talk, whisper the player, emote
-// and leave at a steady rate drawn from the seed. The realm is connected,
-// answers creates and joins with success and serves a few games to list.
+// and leave at a steady rate drawn from the seed. Profiles asked for are
+// answered (the player's own as last written). The realm is connected, answers
+// creates and joins with success, serves a few games with their details and
+// players, and the ladders, on which most crowd characters and the player's own
+// stand.
 struct CrowdOptions {
     int users = 40;           // users in the channel when it is joined
     uint32_t seed = 1;        // the same seed gives the same crowd

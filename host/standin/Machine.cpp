@@ -5,7 +5,8 @@
 // (QvHostReadMachineString, defined here) and starts programs with
 // posix_spawnp. This library defines posix_spawnp itself, so every caller
 // linked against it (the module, the tests, the host program) gets the
-// stand-in: the argument vector is recorded and nothing is started. A start
+// stand-in: the argument vector is recorded and nothing is started, unless a
+// test asks for real starts, which go on to the system's posix_spawnp. A start
 // can be made to fail.
 //
 // On Windows nothing is interposed: the module reads the real registry and
@@ -14,7 +15,8 @@
 // Defaults: ".html" is of the class "htmlfile", whose open command is
 // "webbrowser"; starts succeed.
 //
-// State: the registry values, the start failure flag and the recorded calls.
+// State: the registry values, the start failure and real start flags and the
+// recorded calls.
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -25,6 +27,7 @@
 #include "StandIn.h"
 
 #ifndef _WIN32
+#include <dlfcn.h>
 #include <spawn.h>
 #endif
 
@@ -33,6 +36,7 @@ namespace {
 struct MachineState {
     std::map<std::string, std::string> values; // "key\valueName" (empty name: the default value)
     bool startFails = false;
+    bool startsReal = false;
     std::vector<standin::Call> calls;
 };
 
@@ -56,6 +60,7 @@ void SetDefaults(MachineState& m) {
     m.values[ValueKey("SOFTWARE\\Classes\\.html", "")] = "htmlfile";
     m.values[ValueKey("SOFTWARE\\Classes\\htmlfile\\shell\\open\\command", "")] = "webbrowser";
     m.startFails = false;
+    m.startsReal = false;
     m.calls.clear();
 }
 
@@ -75,10 +80,14 @@ extern "C" int QvHostReadMachineString(const char* keyPath, const char* valueNam
 }
 
 #ifndef _WIN32
+using SpawnFn = int (*)(pid_t*, const char*, const posix_spawn_file_actions_t*, const posix_spawnattr_t*,
+                        char* const[], char* const[]);
+
 // Records the program and its arguments instead of starting anything; the
-// process id is left untouched, as no process exists.
-extern "C" int posix_spawnp(pid_t*, const char* file, const posix_spawn_file_actions_t*,
-                            const posix_spawnattr_t*, char* const argv[], char* const[]) {
+// process id is left untouched, as no process exists. With real starts on, the
+// system's posix_spawnp starts it after the record.
+extern "C" int posix_spawnp(pid_t* pid, const char* file, const posix_spawn_file_actions_t* actions,
+                            const posix_spawnattr_t* attributes, char* const argv[], char* const envp[]) {
     MachineState& m = M();
     standin::Call call{"StartProcess", {}};
     for (int i = 0; argv[i]; ++i)
@@ -86,7 +95,10 @@ extern "C" int posix_spawnp(pid_t*, const char* file, const posix_spawn_file_act
     if (call.args.empty() || call.args[0] != file)
         call.args.insert(call.args.begin(), std::string("file=") + file);
     m.calls.push_back(std::move(call));
-    return m.startFails ? ENOENT : 0;
+    if (m.startFails) return ENOENT;
+    if (!m.startsReal) return 0;
+    static const SpawnFn systemSpawn = (SpawnFn)dlsym(RTLD_NEXT, "posix_spawnp");
+    return systemSpawn ? systemSpawn(pid, file, actions, attributes, argv, envp) : ENOSYS;
 }
 #endif
 
@@ -102,6 +114,10 @@ void SetMachineString(const std::string& keyPath, const std::string& valueName, 
 
 void SetProcessStartFails(bool fails) {
     M().startFails = fails;
+}
+
+void SetProcessStartsReal(bool real) {
+    M().startsReal = real;
 }
 
 std::vector<Call> MachineCalls() {

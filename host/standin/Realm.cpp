@@ -45,6 +45,7 @@ using standin::internal::Text;
 namespace {
 
 enum { kNoRequest = 0, kCreateRequest = 1, kJoinRequest = 2, kCreateReplyWord = 1 };
+constexpr int64_t kLargestLadderReply = 1 << 20; // bytes a pushed ladder reply is padded to at most
 
 struct ListReply {
     uint16_t requestId;
@@ -391,7 +392,13 @@ void PushRealmMessage(int key, const std::string& text) {
 
 bool PushLadderEntries(int firstRow, int count, int nameSize, int type, const std::vector<uint8_t>& entries) {
     if (!R().ladderEntries) return false;
-    R().ladderEntries(firstRow, count, nameSize, type, entries.data(), (uint32_t)entries.size());
+    // A realm client hands the count entries whole: the bytes are cut or padded
+    // to them, unless the claim is too large to hold, which goes as given.
+    std::vector<uint8_t> page = entries;
+    int64_t extent = (int64_t)count * ((int64_t)sizeof(LadderEntryHead) + nameSize);
+    if (count >= 0 && nameSize >= 0 && extent <= kLargestLadderReply) page.resize((size_t)extent);
+    standin::internal::EdgeBytes handed;
+    R().ladderEntries(firstRow, count, nameSize, type, handed.Hold(page.data(), page.size()));
     return true;
 }
 

@@ -62,7 +62,7 @@ struct Control {
     int buttonFrame = 0;
     std::u16string label;        // from the descriptor's textId, or SetControlText
     std::vector<TextLine> lines; // text boxes and text lists
-    int scrollTop = 0;           // ListScrollTo
+    int scrollTop = 0;           // first line or row shown (ListScrollTo; follows new lines at the end)
     int visibleCount = 0;        // lines a list shows at once
     // edit boxes
     std::u16string editText;
@@ -75,6 +75,7 @@ struct Control {
     // lists
     std::vector<ListRow> rows;
     int selection = -1, rowCount = 0, columns = 0;
+    std::vector<int> columnX, columnWidth; // ListSetColumnX / ListSetColumnWidth by column; -1 unset
     // timers
     int timerPeriod = 0;
     bool timerEnabled = false;
@@ -186,7 +187,9 @@ bool ScriptFailed();
 // GetString answers from the English table whether or not it is loaded.
 void SetStringsLoadFails(bool fails);
 bool StringsLoaded();
-std::u16string StringText(int id); // from the stand-in's English table
+// Puts a text in place of the table's for that id (a translation, say) until ResetAll.
+void SetStringText(int id, const std::string& utf8);
+std::u16string StringText(int id); // from the stand-in's English table, or the text put in its place
 std::vector<int> StringIds();      // every id of the table, ascending
 // The ids GetString was asked for since the reset that the table lacks, ascending.
 std::vector<int> UnknownStringIds();
@@ -222,6 +225,9 @@ std::vector<Call> ChatCallsNamed(const std::string& name);
 void ClearChatCalls();
 void SetOwnName(const std::string& name);
 void SetChannelList(const std::vector<std::string>& names);
+// The run GetChannelList returns, byte for byte: no terminator is added. What
+// GetChannelList hands over ends right before an unreadable page.
+void SetChannelListBytes(const std::string& run);
 void SetRealmLogonData(const std::vector<uint8_t>& data, bool present = true); // count is added
 void SetGameBlock(const std::vector<uint8_t>& block, bool present = true);
 void SetQueueOutcome(bool done, uint32_t outcome);
@@ -276,6 +282,9 @@ void ScriptCreateQueue(int position, uint32_t stepMs, int status);
 void SetRealmLogon(int framesUntilDone, int status, bool selectDone = true, bool dropDuringWait = false);
 void PushRealmMessage(int key, const std::string& text); // through the registered handler
 // A ladder reply through the handlers of RealmSetLadderHandlers; false when none is set.
+// The entries are cut or padded with zero bytes to count * (12 + nameSize)
+// bytes when that is at most 1 MiB (else handed as given), and end right
+// before an unreadable page.
 bool PushLadderEntries(int firstRow, int count, int nameSize, int type, const std::vector<uint8_t>& entries);
 bool PushLadderOther(const std::vector<uint8_t>& record);
 // The generated ladder: 1000 characters on each of the types 0..7, 9..16,
@@ -379,9 +388,12 @@ std::vector<uint8_t> GameBlockBytes(const std::vector<ServiceGame>& games);
 // class "htmlfile", whose "shell\open\command" is "webbrowser".
 void SetMachineString(const std::string& keyPath, const std::string& valueName, const std::string& value,
                       bool present = true);
-// Programs are never started: each start is recorded with its argument vector
+// Programs are not started: each start is recorded with its argument vector
 // and succeeds unless SetProcessStartFails(true).
 void SetProcessStartFails(bool fails);
+// Linux: starts are still recorded, and the programs really started (for the
+// tests of the OS layer's own process handling) until ResetAll.
+void SetProcessStartsReal(bool real);
 // "ReadMachineString" (key path, value name or "null") and "StartProcess"
 // (the argument vector), in order.
 std::vector<Call> MachineCalls();

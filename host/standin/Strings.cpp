@@ -1,5 +1,6 @@
-// QvLang strings: the stand-in's English string table, the table's load state
-// and the UTF-8 / UTF-16 helpers of the driver API.
+// QvLang strings: the stand-in's English string table, the texts a test puts
+// in place of some of its own, the table's load state and the UTF-8 / UTF-16
+// helpers of the driver API.
 //
 // GetString answers from the table whether or not LoadModuleStrings has run, so
 // a text looked up outside a visit is still readable; StringsLoaded() tells
@@ -19,6 +20,7 @@ bool loadFails = false;
 bool loaded = false;
 int languageNumber = 0;
 std::set<int> unknownIds; // asked for since the reset, not in the table
+std::map<int, std::u16string> replaced; // texts a test put in place of the table's
 
 struct Entry {
     int id;
@@ -42,6 +44,8 @@ const std::map<int, std::u16string>& Table() {
 
 const Unicode* GetString(int id) {
     static const uint16_t empty[1] = {0};
+    auto own = replaced.find(id);
+    if (own != replaced.end()) return reinterpret_cast<const Unicode*>(own->second.c_str());
     auto it = Table().find(id);
     if (it == Table().end()) {
         unknownIds.insert(id);
@@ -88,7 +92,13 @@ std::vector<int> StringIds() {
     return ids;
 }
 
+void SetStringText(int id, const std::string& utf8) {
+    replaced[id] = Utf16(utf8);
+}
+
 std::u16string StringText(int id) {
+    auto own = replaced.find(id);
+    if (own != replaced.end()) return own->second;
     auto it = Table().find(id);
     return it == Table().end() ? std::u16string() : it->second;
 }
@@ -154,6 +164,7 @@ void ResetStrings() {
     loaded = false;
     languageNumber = 0;
     unknownIds.clear();
+    replaced.clear();
 }
 
 std::string Hex(const void* bytes, uint32_t size) {

@@ -16,6 +16,11 @@
 //   least one) showing text: the ladder fills its list with one call.
 // - ListSetRowCount also sets how many rows the list shows at once; a text box
 //   shows height / 15 lines until then (the chat pane, 298 high, shows 19).
+// - A text box's lines and rows form one sequence (by `order`); the scroll
+//   position and ListGetLineCount count both. A line added to a box whose view
+//   reaches its last entry keeps the view at the end (the chat pane follows its
+//   newest line); a box scrolled back stays where it is. Rows do not move it.
+// - ListSetColumnX and ListSetColumnWidth are kept per column for drawing.
 // - ListGetRowText reads a cell; column 0 is the row's own text until a cell
 //   text replaces it. ListGetSelectedRow is the row last added or selected.
 // - A timer ticks once per frame at most, when started, enabled and its period
@@ -106,6 +111,26 @@ void SetCell(Control* list, int row, int column, const std::u16string& text) {
     if (r->cells.empty()) r->cells.push_back(Widen1252(r->text.c_str()));
     if ((size_t)column >= r->cells.size()) r->cells.resize((size_t)column + 1);
     r->cells[(size_t)column] = text;
+}
+
+// Called after a line was added: a view that showed the box's last entry
+// before follows to the new end.
+void FollowNewLine(Control* m) {
+    int count = (int)(m->lines.size() + m->rows.size()), shown = std::max(1, m->visibleCount);
+    if (m->scrollTop + shown >= count - 1) m->scrollTop = std::max(0, count - shown);
+}
+
+void AddLine(Control* m, standin::TextLine line) {
+    line.order = ++lineOrder;
+    m->lines.push_back(std::move(line));
+    FollowNewLine(m);
+}
+
+// Column settings, with unset columns before `column` filled with -1.
+void SetColumnValue(std::vector<int>& values, int column, int value) {
+    if (column < 0 || column >= 256) return;
+    if ((size_t)column >= values.size()) values.resize((size_t)column + 1, -1);
+    values[(size_t)column] = value;
 }
 
 std::u16string CellText(const standin::ListRow& row, int column) {
@@ -434,18 +459,17 @@ void SetControlText(QvControl c, const Unicode* text) {
     Control* m = ModelOf(c);
     if (!m) return;
     m->label = standin::toolkit::FromUnicode(text);
-    if (m->desc.kind == kTextList) m->lines.push_back(standin::TextLine{m->label, 0, 0, 0, ++lineOrder});
+    if (m->desc.kind == kTextList) AddLine(m, standin::TextLine{m->label, 0, 0, 0, 0});
 }
 
 void TextBoxAddLine(QvControl box, const char* text, int colourFlag) {
-    if (Control* m = ModelOf(box))
-        m->lines.push_back(standin::TextLine{Widen1252(text), colourFlag, 0, 0, ++lineOrder});
+    if (Control* m = ModelOf(box)) AddLine(m, standin::TextLine{Widen1252(text), colourFlag, 0, 0, 0});
 }
 
 void TextListAddLine(QvControl list, const Unicode* text, int colour, int a, int b) {
     Control* m = ModelOf(list);
     if (!m) return;
-    m->lines.push_back(standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b, ++lineOrder});
+    AddLine(m, standin::TextLine{standin::toolkit::FromUnicode(text), colour, a, b, 0});
     standin::toolkit::NoteToolkitCall(
         "TextListAddLine", {standin::Utf8(m->lines.back().text), Decimal(colour), Decimal(a), Decimal(b)});
 }
@@ -565,11 +589,10 @@ int ListGetVisibleCount(QvControl list) {
     return m ? m->visibleCount : 0;
 }
 
-// Text lists count their lines, row lists their rows.
+// Lines and rows together: one sequence on the screen.
 int ListGetLineCount(QvControl list) {
     Control* m = ModelOf(list);
-    if (!m) return 0;
-    return (int)(m->rows.empty() ? m->lines.size() : m->rows.size());
+    return m ? (int)(m->lines.size() + m->rows.size()) : 0;
 }
 
 int ListGetSelectedRow(QvControl list) {
@@ -586,12 +609,17 @@ void ListSetColumns(QvControl list, int columns) {
 }
 
 void ListSetColumnX(QvControl list, int column, int x) {
-    if (ModelOf(list)) standin::toolkit::NoteToolkitCall("ListSetColumnX", {Decimal(column), Decimal(x)});
+    Control* m = ModelOf(list);
+    if (!m) return;
+    SetColumnValue(m->columnX, column, x);
+    standin::toolkit::NoteToolkitCall("ListSetColumnX", {Decimal(column), Decimal(x)});
 }
 
 void ListSetColumnWidth(QvControl list, int column, int width) {
-    if (ModelOf(list))
-        standin::toolkit::NoteToolkitCall("ListSetColumnWidth", {Decimal(column), Decimal(width)});
+    Control* m = ModelOf(list);
+    if (!m) return;
+    SetColumnValue(m->columnWidth, column, width);
+    standin::toolkit::NoteToolkitCall("ListSetColumnWidth", {Decimal(column), Decimal(width)});
 }
 
 void ListSetRowOffset(QvControl list, int dx, int dy) {
