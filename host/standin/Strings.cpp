@@ -19,7 +19,7 @@ namespace {
 bool loadFails = false;
 bool loaded = false;
 int languageNumber = 0;
-std::set<int> unknownIds; // asked for since the reset, not in the table
+std::set<int> unknownIds;               // asked for since the reset, not in the table
 std::map<int, std::u16string> replaced; // texts a test put in place of the table's
 
 struct Entry {
