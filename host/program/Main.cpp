@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     }
     const LobbyInterface* lobby = qvhost::LoadModule(options.modulePath, &error);
     if (!lobby) {
-        std::fprintf(stderr, "qvhost: %s\n", error.c_str());
+        std::fprintf(stderr, "qvhost: %s\n", qvhost::Printable(error).c_str());
         return 2;
     }
     return qvhost::RunScenario(options, lobby);

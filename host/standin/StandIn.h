@@ -190,6 +190,9 @@ bool StringsLoaded();
 // Puts a text in place of the table's for that id (a translation, say) until ResetAll.
 void SetStringText(int id, const std::string& utf8);
 std::u16string StringText(int id); // from the stand-in's English table, or the text put in its place
+std::vector<int> StringIds();      // every id of the table, ascending
+// The ids GetString was asked for since the reset that the table lacks, ascending.
+std::vector<int> UnknownStringIds();
 std::string Utf8(const std::u16string& s);
 std::string Utf8(const Unicode* s);
 std::u16string Utf16(const std::string& utf8);
