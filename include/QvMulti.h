@@ -181,6 +181,36 @@ enum ChatSlot {
     kSlotClearMessageHandlers = 43
 };
 
+/* Every slot the module calls, by the name of its kSlot constant and its Fn
+ * type below, for a host that fills the table from functions named alike:
+ *   #define SET(name) table.slot[kSlot##name] = (void*)name##Slot;
+ *   QV_CHAT_SLOTS(SET) */
+/* clang-format off */
+#define QV_CHAT_SLOTS(X) \
+    X(EnterChatPlain) \
+    X(SendChatLine) \
+    X(GetOwnName) \
+    X(JoinChannel) \
+    X(GetChannelList) \
+    X(PollEvent) \
+    X(PeriodicTick) \
+    X(AnnounceGame) \
+    X(GameListQuery) \
+    X(GameJoined) \
+    X(GetRealmLogonData) \
+    X(EnterChat) \
+    X(LeaveChat) \
+    X(IsConnected) \
+    X(NotifyAdClick) \
+    X(WriteProfile) \
+    X(RequestProfile) \
+    X(PollProfile) \
+    X(QueueQuery) \
+    X(GetAdInfo) \
+    X(SetMessageHandlers) \
+    X(ClearMessageHandlers)
+/* clang-format on */
+
 /* The two handlers the service may call, from any thread, between
  * SetMessageHandlers and the return of ClearMessageHandlers. */
 typedef int(QV_CALL* DatedMessageHandler)(uint32_t unixTime, const char* text);
