@@ -4,9 +4,11 @@
 // chat service and the dialog closes.
 //
 // Owns the dialog's control handles (not transient controls: LeaveDialog closes
-// them through CloseChannelDialog) and the last single click in the list.
+// them through its row of the lobby's dialog table) and the last single click
+// in the list.
 #include "ChannelBanner.h"
 
+#include "../core/Dialogs.h"
 #include "../core/Lobby.h"
 
 #include <cstring>
@@ -192,3 +194,5 @@ void CloseChannelDialog() {
     SetCancelControl(lobbySlots[kSlotQuit]);
     if (inputLine) SetFocus(inputLine);
 }
+
+const DialogRow kChannelDialog = {"channel", CloseChannelDialog, nullptr, nullptr, kDialogOwnControls};

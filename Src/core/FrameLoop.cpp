@@ -4,9 +4,9 @@
 // tick runs. Owns the timers and the queued game-info request.
 #include <cstring>
 
+#include "Dialogs.h"
 #include "Lobby.h"
 
-#include "../games/JoinGame.h"
 #include "../chat/ChannelBanner.h"
 
 // ---- state ----------------------------------------------------------------------
@@ -124,16 +124,18 @@ static uint16_t RecordRequestId(const uint8_t* record, uint32_t size) {
     return id;
 }
 
-// The join game dialog owns list and info replies while it is open; a reply is
-// released once handled (an id of 0 means nothing has arrived). The reply is
-// routed by the id its record carries, not by the id the client returns.
+// The dialog whose row routes them owns list and info replies while it is
+// open; a reply is released once handled (an id of 0 means nothing has
+// arrived). The reply is routed by the id its record carries, not by the id the
+// client returns.
 static void OnListReply() {
     const uint8_t* record = nullptr;
     uint32_t size = 0;
     RealmNextListReply(&record, &size);
     uint16_t id = RecordRequestId(record, size);
     if (id == 0) return;
-    RouteListReply(id, record, size);
+    for (const DialogRow* dialog : kLobbyDialogs)
+        if (dialog->routeReply) dialog->routeReply(id, record, size);
     RealmReleaseReply();
 }
 
@@ -201,7 +203,8 @@ static int RunChatTick(uint32_t now) {
 
 static int RunGameListTick(uint32_t now) {
     if (lobbyState != kLobbyGameListOpen || !TimerDue(&gameListTickAt, kGameListTickMs, now)) return 0;
-    RequestGameList();
+    for (const DialogRow* dialog : kLobbyDialogs)
+        if (dialog->renewRequest) dialog->renewRequest();
     return 1;
 }
 

@@ -2,10 +2,12 @@
 // realm or the chat service with its refreshes, the row click that asks for a
 // game's details, and the join request. Owns the dialog's controls, the two
 // tables of listed games with their counters and the set of their ids, the
-// list's request time and the last row click.
+// list's request time and the last row click, and the dialog's row of the
+// lobby's dialog table.
 #include <cstring>
 
 #include "JoinGame.h"
+#include "../core/Dialogs.h"
 
 // ---- state ----------------------------------------------------------------------
 GameListRecord gameRecords[kMaxGameRecords];  // filled from the sources
@@ -203,6 +205,10 @@ void CloseJoinGameDialog() {
     SetCancelControl(lobbySlots[kSlotQuit]);
     if (inputLine) SetFocus(inputLine);
 }
+
+// The dialog owns the realm's list and info replies while it is open.
+const DialogRow kJoinGameDialog = {"join game", CloseJoinGameDialog, RouteListReply, RequestGameList,
+                                   kDialogOwnControls};
 
 static int JoinCancel(uint32_t) {
     ResetLobbyButtons();
