@@ -5,7 +5,8 @@
 # `make window` (the lobby in a window, with a crowd of simulated users).
 # `make fuzz` runs every fuzz target for FUZZ_SECONDS.
 # All install what they need with apt on a fresh Debian 12 machine.
-# `make dist` packs the module for hosts: build/dist/QvMulti-<VERSION>.zip.
+# `make dist` packs the module for hosts: build/dist/QvMulti-<VERSION>.zip;
+# `make dist-check` builds and runs the C example from the unpacked package.
 
 JOBS ?= 2
 LINUX := build/linux-i686
@@ -28,7 +29,7 @@ FUZZ_FRESH ?= 0
 # the shell when a recipe runs, after build-fuzz.
 FUZZ_TARGETS = $$(cd $(FUZZ) && ls fuzz_* | sed 's/^fuzz_//' | grep -vx 'seeds\|reset_proof')
 
-.PHONY: live fuzz fuzz-corpus build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist format tsan
+.PHONY: live fuzz fuzz-corpus build-fuzz run test bench bench-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist dist-check format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -37,6 +38,7 @@ test: setup build-linux build-asan build-windows tsan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 	cd $(LINUX) && ctest --output-on-failure -j$(JOBS) -R '^(scenario|Exports|Import|Include|MinimalHost|net\.)'
 	$(MAKE) wine-test
+	$(MAKE) dist-check
 	$(MAKE) build-fuzz
 	cd $(FUZZ) && ctest --output-on-failure -j$(JOBS) -R '^fuzz\.'
 
@@ -67,7 +69,8 @@ live: setup build-linux
 	$(LINUX)/qvlive --qvhost $(LINUX)/qvhost --module $(LINUX)/libQvMulti.so \
 	  --characters host/net/characters --dir $(CURDIR)/$(LINUX)/live --crowd $(LIVE_CROWD)
 
-# Instructions per chat event at 10, 1000 and 10000 users, under callgrind.
+# Instructions per chat event at 10, 1000 and 10000 users and per dialog work at
+# 10, 100 and 1000 rows, under callgrind.
 bench-count: setup build-linux
 	$(LINUX)/bench_count
 
@@ -114,7 +117,7 @@ build-windows:
 wine-test: build-windows
 	$(WINE_RUN) --start
 	cd $(WIN) && ctest --output-on-failure --timeout 300 -j$(JOBS) && \
-	  timeout 600 $(WINE_RUN) qvhost.exe --module QvMulti.dll --print ../../$(SCENARIO); \
+	  timeout 600 $(WINE_RUN) qvhost.exe --own-temp --module QvMulti.dll --print ../../$(SCENARIO); \
 	  rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 wine-visit: build-windows
@@ -123,19 +126,32 @@ wine-visit: build-windows
 	  rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 # The package for hosts: both builds of the module, the header, the six host
-# library interfaces, the guide and the C example, named with the version in VERSION.
+# library interfaces, the reference builds of the six libraries (the stand-in's,
+# for trying the module), the list of string ids, the guide, the C example and
+# the package's README, named with the version in VERSION.
+HOST_LIBS := QvWin QvSound QvLang QvZendriClient Corvel Pellick
 dist: setup build-linux build-windows
 	rm -rf $(DIST) $(DIST).zip
-	mkdir -p $(DIST)/windows $(DIST)/linux $(DIST)/include/host $(DIST)/docs $(DIST)/examples
+	mkdir -p $(DIST)/windows $(DIST)/linux $(DIST)/include/host $(DIST)/docs $(DIST)/examples \
+	  $(DIST)/reference-host/linux $(DIST)/reference-host/windows
 	cp $(WIN)/QvMulti.dll $(DIST)/windows/
 	cp $(LINUX)/libQvMulti.so $(DIST)/linux/
+	for l in $(HOST_LIBS); do cp $(LINUX)/lib$$l.so $(DIST)/reference-host/linux/ && \
+	  cp $(WIN)/$$l.dll $(DIST)/reference-host/windows/ && cp Src/platform/$$l.h $(DIST)/include/host/ || exit 1; done
 	cp include/QvMulti.h $(DIST)/include/
-	cd Src/platform && cp QvWin.h QvSound.h QvLang.h QvZendriClient.h Corvel.h Pellick.h $(CURDIR)/$(DIST)/include/host/
+	$(LINUX)/string_ids >$(DIST)/string-ids.txt
 	cp docs/host.md $(DIST)/docs/
+	cp docs/package-readme.md $(DIST)/README.md
 	cp examples/minimal_host.c $(DIST)/examples/
 	cp VERSION $(DIST)/
 	cd build/dist && zip -qr QvMulti-$(VERSION).zip QvMulti-$(VERSION)
 	@echo "$(DIST).zip"
+
+# The package as a host developer gets it: unpacked into a temporary folder,
+# minimal_host built from it alone and run on Linux and under Wine.
+dist-check: dist
+	$(WINE_RUN) --start
+	sh tests/check_dist.sh $(DIST).zip $(LINUX)/string_ids $(WINE_RUN); rc=$$?; $(WINE_RUN) --stop; exit $$rc
 
 tsan:
 	cmake --preset linux-x64-tsan >/dev/null

@@ -1,21 +1,20 @@
-// Instructions per chat event, counted by valgrind's callgrind: counts repeat
-// exactly from run to run, unlike times on a shared machine.
+// Instructions per chat event and per dialog, counted by valgrind's callgrind:
+// counts repeat exactly from run to run, unlike times on a shared machine.
 //
-// Without arguments the program runs itself under callgrind once per channel
-// size (10, 1000 and 10000 users present) and prints one line per event kind:
-// the instructions of the lobby's frame callback that handles one event (the
-// module and the stand-in code it calls; the stand-in's scripted loop around
-// it is not counted), module and stand-in apart and together. Each child fills the channel with
-// instrumentation off, then takes every event a few times and keeps the last one, so that first-call costs
-// (symbol binding, caches of the stand-in) stay out. The C and C++ runtime's instructions count for whichever
-// side called into it.
+// Without arguments the program runs itself under callgrind once per size and
+// prints two tables, module and stand-in apart and together (the C and C++
+// runtime's instructions count for whichever side called into it):
+// - chat events at 10, 1000 and 10000 users present: the lobby's frame
+//   callback that handles one event (the stand-in's scripted loop around it is
+//   not counted), and the fill of a channel;
+// - dialogs at 10, 100 and 1000 rows (games, channels, ladder rows, users in
+//   the channel): every frame and callback of one piece of work, their sum,
+//   the largest of them, and the module's share per row: what it spends
+//   beyond the same work with no rows, divided by the rows.
+// Each child does its work a few times and keeps the last (CountChild.h).
 //
-// "bench_count --child N" is one such run; "bench_count --fill N" counts the
-// whole fill of N users instead.
-#include <dirent.h>
-#include <dlfcn.h>
+// "bench_count --child N", "--fill N" and "--dialogs N" are one such run.
 #include <unistd.h>
-#include <valgrind/callgrind.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,16 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "../host/standin/StandIn.h"
-#include "BenchChannel.h"
-
-namespace si = standin;
-using bench::Description;
+#include "CountChild.h"
+#include "CountSteps.h"
 
 namespace {
-
-const int kQuitLabel = 5316;
-const int kRepeats = 3;
 
 std::string SelfPath() {
     char path[4096];
@@ -44,103 +37,7 @@ std::string SelfPath() {
     return path;
 }
 
-std::string Directory(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-// The module as the host loads it, so that its code lies in an object of its own.
-const LobbyInterface* Lobby() {
-    std::string path = Directory(SelfPath()) + "/libQvMulti.so";
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto query =
-        module ? reinterpret_cast<const LobbyInterface* (*)()>(dlsym(module, "QueryInterface")) : nullptr;
-    if (!query) {
-        fprintf(stderr, "cannot load %s\n", path.c_str());
-        exit(2);
-    }
-    return query();
-}
-
-// ---- the channel --------------------------------------------------------------------
-
-// Five-digit numbers: names as long at every channel size, so that the
-// counts compare the channel's size and not the names' length.
-std::string Number(int i) {
-    char digits[16];
-    snprintf(digits, sizeof digits, "%05d", i);
-    return digits;
-}
-
-std::string UserName(int i) {
-    return "Hero" + Number(i) + "*account" + Number(i);
-}
-
-const uint32_t kFlags[12] = {0, 0, 0, 0x01, 0, 0x04, 0, 0, 0x08, 0, 0x20, 0};
-
-void Fill(int users) {
-    si::PushChatEvent(7, 0, "", "Bench");
-    for (int i = 0; i < users; ++i)
-        si::PushChatEvent(1, kFlags[i % 12], UserName(i), Description("Hero" + Number(i), i % 7, i % 20));
-}
-
-// One measured frame: the event is pushed and the counters zeroed at the end
-// of one frame, the next frame handles it, and the counters are dumped under
-// the name right after.
-void Measure(const std::string& name, std::function<void()> push) {
-    si::Enqueue([push] {
-        if (push) push();
-        CALLGRIND_ZERO_STATS;
-    });
-    si::Enqueue([name] { CALLGRIND_DUMP_STATS_AT(name.c_str()); });
-}
-
-void RunChild(int users, bool fillOnly) {
-    LaunchRecord record{};
-    si::FillLaunchRecord(&record);
-    if (fillOnly) {
-        si::Enqueue([] {
-            CALLGRIND_START_INSTRUMENTATION;
-            CALLGRIND_ZERO_STATS;
-        });
-        si::Enqueue([users] { Fill(users); });
-        si::Frames(users + 2);
-        si::Enqueue([] { CALLGRIND_DUMP_STATS_AT("fill"); });
-    } else {
-        Fill(users);
-        si::Frames(users + 2);
-        si::Enqueue([] { CALLGRIND_START_INSTRUMENTATION; });
-        // Speakers and updated users among the latest arrivals, which the
-        // name memory of the last 1024 accounts still holds at any size; none
-        // of them leaves or changes group.
-        for (int r = 0; r < kRepeats; ++r) {
-            std::string tag = "#" + std::to_string(r);
-            int u = users - 4 - r, op = users - 1 - r, j = users + r;
-            Measure("idle frame" + tag, nullptr);
-            Measure("talk" + tag, [=] { si::PushChatEvent(5, 0, UserName(u), "a line of talk"); });
-            Measure("whisper" + tag, [=] { si::PushChatEvent(4, 0, UserName(u), "a whisper"); });
-            Measure("emote" + tag, [=] { si::PushChatEvent(23, 0, UserName(u), "waves"); });
-            Measure("user update" + tag, [=] {
-                si::PushChatEvent(9, kFlags[u % 12], UserName(u), Description("Hero" + Number(u), 3, 15));
-            });
-            // An operator's update moves its user to the front of the strip.
-            Measure("update to operator" + tag, [=] {
-                si::PushChatEvent(9, 0x02, UserName(op), Description("Hero" + Number(op), 3, 15));
-            });
-            // An operator joins at the front, in a visible cell, and leaves again.
-            Measure("join" + tag,
-                    [=] { si::PushChatEvent(2, 0x02, UserName(j), Description("Hero" + Number(j), 2, 9)); });
-            Measure("leave" + tag, [=] { si::PushChatEvent(3, 0, UserName(j), ""); });
-        }
-    }
-    si::Click(kQuitLabel);
-    si::RunVisit(Lobby(), &record);
-    if (si::LoopTimedOut() || si::PendingChatEvents() != 0)
-        fprintf(stderr, "the visit did not take every event\n");
-}
-
 // ---- reading callgrind's dumps ---------------------------------------------------------
-
 enum Side { kModule, kStandIn, kRuntime };
 
 Side SideOf(const std::string& object) {
@@ -164,6 +61,7 @@ std::string Name(std::map<std::string, std::string>& names, const std::string& f
 struct Counts {
     std::string name;
     uint64_t side[3] = {};
+    uint64_t Total() const { return side[kModule] + side[kStandIn]; }
 };
 
 // Self cost by side; the runtime's cost goes to the side that called it.
@@ -205,16 +103,18 @@ Counts ReadDump(const std::string& path) {
     return c;
 }
 
-std::vector<Counts> RunUnderCallgrind(int users, bool fill) {
+std::vector<Counts> RunUnderCallgrind(const char* mode, int size) {
     std::string dir = "/tmp/qv-bench-count-" + std::to_string(getpid());
     std::string base = dir + "/cg";
-    std::string command = "mkdir -p " + dir +
+    std::string command = "rm -rf " + dir + " && mkdir -p " + dir +
                           " && valgrind --tool=callgrind --instr-atstart=no --toggle-collect='LobbyFrame*' " +
-                          "--callgrind-out-file=" + base + " '" + SelfPath() + "' " +
-                          (fill ? "--fill " : "--child ") + std::to_string(users) + " >" + dir + "/log 2>&1";
+                          "--callgrind-out-file=" + base + " '" + SelfPath() + "' " + mode + " " +
+                          std::to_string(size) + " >" + dir + "/log 2>&1";
     std::vector<Counts> dumps;
     if (system(command.c_str()) != 0) {
-        fprintf(stderr, "callgrind run failed, see %s/log\n", dir.c_str());
+        fprintf(stderr, "callgrind run %s %d failed; its log, %s/log, ends:\n", mode, size, dir.c_str());
+        std::string tail = "tail -n 5 " + dir + "/log >&2";
+        if (system(tail.c_str()) != 0) fprintf(stderr, "(no log)\n");
         exit(1);
     }
     for (int n = 1;; ++n) {
@@ -227,47 +127,119 @@ std::vector<Counts> RunUnderCallgrind(int users, bool fill) {
     return dumps;
 }
 
-void PrintTable() {
+// One piece of work: the steps dumped under "<row>#<repeat>/<step>".
+struct Work {
+    Counts sum;
+    uint64_t largest = 0;
+    int steps = 0;
+};
+
+std::map<std::string, Work> ByWork(const std::vector<Counts>& dumps) {
+    std::map<std::string, Work> works;
+    for (const Counts& c : dumps) {
+        Work& w = works[c.name.substr(0, c.name.rfind('/'))];
+        for (int s = 0; s < 3; ++s)
+            w.sum.side[s] += c.side[s];
+        if (c.Total() > w.largest) w.largest = c.Total();
+        ++w.steps;
+    }
+    return works;
+}
+
+std::string Cell(const Counts& c) {
+    char cell[64];
+    snprintf(cell, sizeof cell, "%llu + %llu = %llu", (unsigned long long)c.side[kModule],
+             (unsigned long long)c.side[kStandIn], (unsigned long long)c.Total());
+    return cell;
+}
+
+// ---- the tables ---------------------------------------------------------------------------
+void PrintHeader() {
+    printf("channel: character names of %d-%d characters (mean %.1f), accounts of %d-%d (mean %.1f), "
+           "one user in %d an operator\n",
+           bench::kMinName, bench::kMaxName, bench::MeanNameLength(10000, false), bench::kMinName,
+           bench::kMaxAccount, bench::MeanNameLength(10000, true), bench::kOperatorEvery);
+    printf("measured texts: talk %d and %d characters, whisper %d, emote %d; events about %d probe users "
+           "of names %zu-%zu characters long\n\n",
+           bench::kTalkLength, bench::kMaxTalk, bench::kWhisperLength, bench::kEmoteLength, bench::kProbes,
+           bench::UserName(17000).size(), bench::UserName(17010).size());
+}
+
+void PrintChatTable() {
     const int sizes[] = {10, 1000, 10000};
-    const char* kinds[] = {"idle frame",         "talk", "whisper", "emote", "user update",
-                           "update to operator", "join", "leave"};
-    std::map<std::string, Counts> byName[3];
+    const char* kinds[] = {"idle frame",         "talk", "long talk", "whisper",  "emote", "user update",
+                           "update to operator", "join", "leave",     "chat tick"};
+    std::map<std::string, Work> works[3];
     for (int s = 0; s < 3; ++s)
-        for (const Counts& c : RunUnderCallgrind(sizes[s], false))
-            byName[s][c.name] = c;
-    printf("instructions per event (module + stand-in = together), the last of %d\n", kRepeats);
+        works[s] = ByWork(RunUnderCallgrind("--child", sizes[s]));
+    printf("instructions per event (module + stand-in = together), the last of %d\n", bench::kRepeats);
     printf("%-20s %28s %28s %28s\n", "event", "10 users", "1000 users", "10000 users");
-    std::string last = "#" + std::to_string(kRepeats - 1);
     for (const char* kind : kinds) {
         printf("%-20s", kind);
-        for (int s = 0; s < 3; ++s) {
-            const Counts& c = byName[s][kind + last];
-            char cell[64];
-            snprintf(cell, sizeof cell, "%llu + %llu = %llu", (unsigned long long)c.side[kModule],
-                     (unsigned long long)c.side[kStandIn],
-                     (unsigned long long)(c.side[kModule] + c.side[kStandIn]));
-            printf(" %28s", cell);
-        }
+        // The chat tick is measured once.
+        std::string name = bench::Tagged(kind, strcmp(kind, "chat tick") == 0 ? 0 : bench::kRepeats - 1);
+        for (int s = 0; s < 3; ++s)
+            printf(" %28s", Cell(works[s][name].sum).c_str());
         printf("\n");
     }
     const char* fillUsers = getenv("QV_BENCH_FILL");
     int n = fillUsers ? atoi(fillUsers) : 10000;
     if (n > 0) {
-        std::vector<Counts> fill = RunUnderCallgrind(n, true);
-        if (!fill.empty())
-            printf("filling a channel with %d users: %llu + %llu = %llu\n", n,
-                   (unsigned long long)fill[0].side[kModule], (unsigned long long)fill[0].side[kStandIn],
-                   (unsigned long long)(fill[0].side[kModule] + fill[0].side[kStandIn]));
+        std::vector<Counts> fill = RunUnderCallgrind("--fill", n);
+        if (!fill.empty()) printf("filling a channel with %d users: %s\n", n, Cell(fill[0]).c_str());
+    }
+}
+
+struct DialogRow {
+    const char* name;
+    bool perRow; // the work grows with the rows: the module's share per row is shown
+};
+
+void PrintDialogTable() {
+    const int sizes[] = {10, 100, 1000};
+    const DialogRow rows[] = {
+        {"join list", true},    {"refresh", true},     {"game info", false}, {"ladder view opened", false},
+        {"ladder page", false}, {"full ladder", true}, {"class tab", false}, {"channel dialog", true},
+        {"create", false},      {"profile", false},    {"help", false}};
+    std::map<std::string, Work> works[3], none = ByWork(RunUnderCallgrind("--dialogs", 0));
+    for (int s = 0; s < 3; ++s)
+        works[s] = ByWork(RunUnderCallgrind("--dialogs", sizes[s]));
+    printf("\ninstructions per dialog work at 10, 100 and 1000 rows (games, channels, ladder rows, users), "
+           "the last of %d:\nall its frames and callbacks (module + stand-in = together), the largest one, "
+           "and the module's share per row beyond the same work with no rows\n",
+           bench::kDialogRepeats);
+    printf("%-19s", "work");
+    for (int size : sizes)
+        printf(" %32s %9s %7s", (std::to_string(size) + " rows").c_str(), "largest", "mod/row");
+    printf("\n");
+    for (const DialogRow& row : rows) {
+        printf("%-19s", row.name);
+        std::string name = bench::Tagged(row.name, bench::kDialogRepeats - 1);
+        uint64_t base = none[name].sum.side[kModule];
+        for (int s = 0; s < 3; ++s) {
+            const Work& w = works[s][name];
+            uint64_t module = w.sum.side[kModule];
+            std::string perRow =
+                row.perRow ? std::to_string((module > base ? module - base : 0) / (uint64_t)sizes[s]) : "";
+            printf(" %32s %9llu %7s", Cell(w.sum).c_str(), (unsigned long long)w.largest, perRow.c_str());
+        }
+        printf("\n");
     }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && (strcmp(argv[1], "--child") == 0 || strcmp(argv[1], "--fill") == 0)) {
-        RunChild(atoi(argv[2]), strcmp(argv[1], "--fill") == 0);
-        return 0;
+    if (argc == 3 && strcmp(argv[1], "--child") == 0) {
+        bench::RunChatChild(atoi(argv[2]), false);
+    } else if (argc == 3 && strcmp(argv[1], "--fill") == 0) {
+        bench::RunChatChild(atoi(argv[2]), true);
+    } else if (argc == 3 && strcmp(argv[1], "--dialogs") == 0) {
+        bench::RunDialogChild(atoi(argv[2]));
+    } else {
+        PrintHeader();
+        PrintChatTable();
+        PrintDialogTable();
     }
-    PrintTable();
     return 0;
 }

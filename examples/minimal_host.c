@@ -1,5 +1,8 @@
 /* A minimal host in C: loads the lobby module, fills a launch record, runs one
- * visit and reads the outcome, using nothing but include/QvMulti.h.
+ * visit and reads the outcome. It compiles against include/QvMulti.h alone;
+ * when it runs, the module loads the host's six libraries, which must sit next
+ * to the module (Linux) or next to this program or the module (Windows); the
+ * package's reference-host folder holds reference builds of them.
  *
  *   minimal_host [path of libQvMulti.so / QvMulti.dll]
  *
@@ -82,21 +85,48 @@ static void FillService(void) {
 
 /* ---- loading the module ---------------------------------------------------- */
 
+/* Says why the module or its entry could not be had, in the system's words. */
+#if defined(_WIN32)
+static void ReportLoadError(const char* what, const char* path) {
+    DWORD code = GetLastError();
+    char text[512] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0,
+                                  text, sizeof text, NULL);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = 0;
+    fprintf(stderr, "%s %s: %s (error %lu)\n", what, path, length > 0 ? text : "no reason given",
+            (unsigned long)code);
+}
+#else
+static void ReportLoadError(const char* what, const char* path) {
+    const char* why = dlerror();
+    fprintf(stderr, "%s %s: %s\n", what, path, why ? why : "no reason given");
+}
+#endif
+
 static QueryInterfaceFn LoadEntry(const char* path) {
     QueryInterfaceFn entry = NULL;
 #if defined(_WIN32)
+    /* The module's own folder is searched for the six host libraries. */
     HMODULE module = LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!module) return NULL;
+    if (!module) {
+        ReportLoadError("cannot load", path);
+        return NULL;
+    }
     FARPROC proc = GetProcAddress(module, QVMULTI_ENTRY_NAME);
 #else
     void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!module) {
-        fprintf(stderr, "%s\n", dlerror());
+        ReportLoadError("cannot load", path);
         return NULL;
     }
     void* proc = dlsym(module, QVMULTI_ENTRY_NAME);
 #endif
-    if (proc) memcpy(&entry, &proc, sizeof entry);
+    if (!proc) {
+        ReportLoadError("no " QVMULTI_ENTRY_NAME " in", path);
+        return NULL;
+    }
+    memcpy(&entry, &proc, sizeof entry);
     return entry;
 }
 
@@ -139,10 +169,7 @@ static int Check(int holds, const char* what) {
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : DEFAULT_MODULE;
     QueryInterfaceFn query = LoadEntry(path);
-    if (!query) {
-        fprintf(stderr, "cannot load %s or find %s in it\n", path, QVMULTI_ENTRY_NAME);
-        return 2;
-    }
+    if (!query) return 2;
     const LobbyInterface* lobby = query();
     if (!lobby || !lobby->RunLobby) {
         fprintf(stderr, "%s returned no RunLobby\n", QVMULTI_ENTRY_NAME);

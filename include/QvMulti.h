@@ -1,10 +1,15 @@
 /* QvMulti.h: the contract between the lobby module and its host.
  *
- * A host needs only this header to load the module, fill the launch record,
- * run a lobby visit, read the outcome, and to implement the chat-service table
- * and the records it exchanges with the module. The module is a 32-bit library
- * (QvMulti.dll, libQvMulti.so) with one export, QueryInterface. Every layout
- * below is binding: each offset is checked when the header is compiled.
+ * This header is what a host compiles against to load the module, fill the
+ * launch record, run a lobby visit, read the outcome, and to implement the
+ * chat-service table and the records it exchanges with the module. The module
+ * is a 32-bit library (QvMulti.dll, libQvMulti.so) with one export,
+ * QueryInterface. It does not run alone: when it is loaded it imports the
+ * host's six libraries (QvWin, QvSound, QvLang, QvZendriClient, Corvel,
+ * Pellick; their interfaces are the package's include/host headers), which the
+ * host provides, or, for trying the module, the reference builds of them in the
+ * package's reference-host folder. Every layout below is binding: each offset
+ * is checked when the header is compiled.
  *
  * Plain C (C11 or later) and C++; all records are little-endian, pointers are
  * 32-bit. Functions of the table and of the chat service use the C calling
@@ -175,6 +180,36 @@ enum ChatSlot {
     kSlotSetMessageHandlers = 42,
     kSlotClearMessageHandlers = 43
 };
+
+/* Every slot the module calls, by the name of its kSlot constant and its Fn
+ * type below, for a host that fills the table from functions named alike:
+ *   #define SET(name) table.slot[kSlot##name] = (void*)name##Slot;
+ *   QV_CHAT_SLOTS(SET) */
+/* clang-format off */
+#define QV_CHAT_SLOTS(X) \
+    X(EnterChatPlain) \
+    X(SendChatLine) \
+    X(GetOwnName) \
+    X(JoinChannel) \
+    X(GetChannelList) \
+    X(PollEvent) \
+    X(PeriodicTick) \
+    X(AnnounceGame) \
+    X(GameListQuery) \
+    X(GameJoined) \
+    X(GetRealmLogonData) \
+    X(EnterChat) \
+    X(LeaveChat) \
+    X(IsConnected) \
+    X(NotifyAdClick) \
+    X(WriteProfile) \
+    X(RequestProfile) \
+    X(PollProfile) \
+    X(QueueQuery) \
+    X(GetAdInfo) \
+    X(SetMessageHandlers) \
+    X(ClearMessageHandlers)
+/* clang-format on */
 
 /* The two handlers the service may call, from any thread, between
  * SetMessageHandlers and the return of ClearMessageHandlers. */

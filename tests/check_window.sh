@@ -38,7 +38,7 @@ if [ ! -s "$tmp/display" ]; then
 fi
 DISPLAY=:$(cat "$tmp/display")
 export DISPLAY
-"$qvhost" --module "$module" --window --crowd 0 --print >"$tmp/out" 2>&1 &
+"$qvhost" --own-temp --module "$module" --window --crowd 0 --print >"$tmp/out" 2>&1 &
 host=$!
 # The title changes to "QvMulti lobby" once the lobby's first frame is drawn.
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name 'QvMulti lobby' | head -n 1)

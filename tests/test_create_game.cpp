@@ -414,6 +414,7 @@ TEST(CreationQueue, ShowsThePositionAndEscapeWithdrawsButKeepsWatchingForItsStat
         EXPECT_FALSE(SidePanelTextBox()->shown);
         EXPECT_EQ(createGameControls[kCgNameField], nullptr) << "the dialog made way for the queue screen";
         EXPECT_EQ(lobbyState, kLobbyCreatePending);
+        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
     });
     standin::Wait(1000);
     standin::Enqueue([] { standin::TickTimer(standin::FindAt(kTimer, 2, 0)); });
@@ -427,6 +428,7 @@ TEST(CreationQueue, ShowsThePositionAndEscapeWithdrawsButKeepsWatchingForItsStat
         EXPECT_FALSE(standin::FindByTextId(kCreateLabel)->pressed);
         EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
         EXPECT_EQ(lobbyState, kLobbyCreatePending);
+        EXPECT_TRUE(standin::FindByTextId(kJoinLabel)->enabled) << "a withdrawn creation waits no more";
     });
     standin::Wait(5000);
     standin::Check([] {
@@ -437,6 +439,32 @@ TEST(CreationQueue, ShowsThePositionAndEscapeWithdrawsButKeepsWatchingForItsStat
     visit.Quit();
     EXPECT_EQ(standin::RealmCallsNamed("RealmLeaveQueue").size(), 1u)
         << "nothing left to withdraw at the end";
+}
+
+// Opening the join list would take lobbyState and the pending id from a
+// creation that waits in the queue, and from the join that follows it.
+TEST(CreationQueue, JoinStaysLockedWhileTheCreationAndItsJoinWait) {
+    CreateVisit visit;
+    standin::SetJoinReply(0x42, 0x0100007f, "127.0.0.1:4000");
+    standin::ScriptCreateQueue(3, 0, 0);
+    OpenAndName();
+    standin::Click(kCreateButtonLabel);
+    standin::Wait(15000); // the chat tick applies the button rules again
+    standin::Check([] {
+        ASSERT_NE(Slot(kQueuePositionText), nullptr);
+        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
+        standin::RealmReply(pendingRequestId, 0);
+    });
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyJoinPending);
+        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
+        standin::RealmReply(pendingRequestId, 0x29);
+    });
+    standin::Check([] {
+        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5160));
+        EXPECT_TRUE(standin::FindByTextId(kJoinLabel)->enabled) << "a failed join waits no more";
+    });
+    visit.Quit();
 }
 
 TEST(CreationQueue, TheVisitEndWithdrawsAWaitingCreation) {

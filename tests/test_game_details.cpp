@@ -56,7 +56,7 @@ struct DetailsVisit : Visit {
         standin::SetRealmConnected(true);
         standin::AddRealmGame(Duel());
         standin::Click(kJoinLabel);
-        standin::Frames(3);
+        standin::Frames(5); // the opening's list and the first refresh's
         standin::Enqueue([] { standin::ClickListRow(standin::FindAt(kTextList, 432, 393), 0); });
         standin::Wait(1000);
         standin::Frames(1);
@@ -138,12 +138,29 @@ TEST(GameDetails, HostileRepliesStayWithinTheirFields) {
     std::vector<uint8_t> shortReply = standin::GameInfoReplyBytes(Duel(), 0);
     shortReply.resize(395);
     Answer(shortReply);
-    standin::Check([] { EXPECT_EQ(BoxLines().size(), 4u + 2 * 16) << "a short reply changes nothing"; });
-    standin::Enqueue([] {
-        standin::PushListReply((uint16_t)(gameInfoRequestId + 7), 0, standin::GameInfoReplyBytes(Duel(), 0));
+    standin::Check(
+        [] { EXPECT_TRUE(BoxLines().empty()) << "a short reply clears the box and shows nothing"; });
+    visit.Quit();
+}
+
+// The reply is matched by the id its record carries at offset 4, whatever id
+// the client's call returns beside it.
+TEST(GameDetails, TheRecordsOwnIdPicksTheReply) {
+    DetailsVisit visit;
+    standin::RealmGame other;
+    other.description = "Other game";
+    standin::Enqueue([other] {
+        std::vector<uint8_t> reply = standin::GameInfoReplyBytes(other, (uint16_t)(gameInfoRequestId + 7));
+        standin::PushListReplyAsIs(gameInfoRequestId, 0, reply);
+    });
+    standin::Check(
+        [] { EXPECT_EQ(BoxLines().at(0), "Fast duel") << "an answer to another request is dropped"; });
+    standin::Enqueue([other] {
+        standin::PushListReplyAsIs((uint16_t)(gameInfoRequestId + 7), 0,
+                                   standin::GameInfoReplyBytes(other, gameInfoRequestId));
     });
     standin::Check([] {
-        EXPECT_EQ(BoxLines().size(), 4u + 2 * 16) << "an answer to another request is dropped";
+        EXPECT_EQ(BoxLines().at(0), "Other game");
         EXPECT_EQ(standin::LiveListReplies(), 0);
     });
     visit.Quit();

@@ -56,8 +56,9 @@ std::string Selected() {
     return list && list->selection >= 0 ? list->rows[(size_t)list->selection].text : "";
 }
 
-// The join-game button, then frames for the replies (one per frame).
-void OpenDialog(int frames = 6) {
+// The join-game button, then frames for the replies (one per frame; on the
+// first opening the refresh asks again at once).
+void OpenDialog(int frames = 10) {
     standin::Click(kJoinLabel);
     standin::Frames(frames);
 }
@@ -91,11 +92,13 @@ TEST(JoinRealmList, ListsEachGameIdOnceWithItsPlayers) {
     OpenDialog();
     standin::Check([] {
         EXPECT_EQ(lobbyState, kLobbyGameListOpen);
-        EXPECT_EQ(Rows(), Args({"Duel|2", "Raid|5"}));
+        EXPECT_EQ(Rows(), Args({"Duel|2", "Raid|5"})) << "the stale replies of the first request are dropped";
         auto sent = standin::RealmCallsNamed("RealmRequestGameList");
-        ASSERT_EQ(sent.size(), 1u) << "the game-list tick does not ask again at once";
+        ASSERT_EQ(sent.size(), 2u) << "the opening's request, then the refresh that has never run";
         EXPECT_EQ(sent[0].args[0], std::string(40, '0') + "00080000");
-        EXPECT_EQ(sent[0].args[1], std::to_string(pendingRequestId));
+        EXPECT_EQ(sent[1].args[0], sent[0].args[0]);
+        EXPECT_EQ(sent[0].args[1], std::to_string(pendingRequestId - 1));
+        EXPECT_EQ(sent[1].args[1], std::to_string(pendingRequestId));
         EXPECT_EQ(standin::LiveListReplies(), 0) << "every reply is released";
         EXPECT_EQ(standin::Find(standin::CancelControl())->desc.textId, kCancelLabel);
         EXPECT_FALSE(JoinButton()->enabled);
@@ -119,18 +122,18 @@ TEST(JoinRealmList, ReopeningWithin5sWaitsForTheNextRefresh) {
     OpenDialog();
     standin::Check([] {
         EXPECT_TRUE(Rows().empty());
-        EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 1u);
+        EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 2u);
     });
     standin::Wait(15000 - 4999);
     standin::Frames(3);
     standin::Check([] {
-        EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 2u);
+        EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 3u);
         EXPECT_EQ(Rows(), Args({"Duel|1"}));
     });
     standin::Escape();
     standin::Wait(5000);
     OpenDialog(1);
-    standin::Check([] { EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 3u); });
+    standin::Check([] { EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 4u); });
     visit.Quit();
 }
 
@@ -138,7 +141,7 @@ TEST(JoinRealmList, TheThousandAndFirstGameIsIgnored) {
     RealmVisit visit;
     for (uint16_t id = 1; id <= 1001; ++id)
         standin::AddRealmGame(Game(id, "G" + std::to_string(id)));
-    OpenDialog(1005);
+    OpenDialog(2 * 1002 + 1);
     standin::Check([] {
         ASSERT_EQ(Rows().size(), 1000u);
         EXPECT_EQ(Rows().back(), "G1000|1");
@@ -150,7 +153,7 @@ TEST(JoinRealmList, RefreshKeepsSelectionAndScrollWhileTheGameRemains) {
     RealmVisit visit;
     for (uint16_t id = 1; id <= 20; ++id)
         standin::AddRealmGame(Game(id, "G" + std::to_string(id)));
-    OpenDialog(25);
+    OpenDialog(2 * 21 + 1);
     ClickRow(12);
     standin::Check([] { List()->scrollTop = 8; });
     standin::Enqueue([] { standin::RemoveRealmGame("G3"); });
@@ -208,6 +211,25 @@ TEST(JoinRealmList, HostileRepliesAreCutOrDroppedAndStatusesRebuildOrClose) {
         EXPECT_EQ(List(), nullptr);
         EXPECT_EQ(lobbyState, kLobbyIdle);
         EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(11020));
+    });
+    visit.Quit();
+}
+
+// A list reply belongs to the request its record names at offset 4, whatever
+// id the client's call returns beside it.
+TEST(JoinRealmList, TheRecordsOwnIdPicksTheReply) {
+    RealmVisit visit;
+    OpenDialog();
+    standin::Enqueue([] {
+        uint16_t other = (uint16_t)(pendingRequestId + 50);
+        standin::PushListReplyAsIs(pendingRequestId, 0, standin::GameListReplyBytes(Game(5, "Stale"), other));
+        standin::PushListReplyAsIs(other, 0, standin::GameListReplyBytes(Game(6, "Fresh"), pendingRequestId));
+        standin::PushListReplyAsIs(other, 0, standin::GameListEndBytes(pendingRequestId));
+    });
+    standin::Frames(4);
+    standin::Check([] {
+        EXPECT_EQ(Rows(), Args({"Fresh|1"}));
+        EXPECT_EQ(standin::LiveListReplies(), 0) << "every reply is released";
     });
     visit.Quit();
 }
@@ -308,23 +330,28 @@ struct ServiceCase {
     uint32_t value, mask; // expected category
 };
 
+// The first character's code counts, digit or not: codes below "0" (the
+// terminator of an empty statText, "_" in the names) pass the plain rule, a
+// byte above 0x7F ("^") never passes.
 TEST(JoinServiceList, DigitRuleAndCategoryByProgressAndFlags) {
     const ServiceCase cases[] = {
-        {Progress(9), "012", 0, 0},               // k = 2 although difficulty 2 is unlocked
-        {Progress(4), "01", 0, 2},                // difficulty 1 unlocked only
-        {Progress(9, 0x0004), "345", 4, 4},       // digits from "3", k = 2
-        {Progress(2), "01", 0, 3},                // nothing unlocked
-        {Progress(10, 0x0020), "0123", 8, 8},     // k = 3, difficulty 2 unlocked
-        {Progress(31, 0x0024), "3456789", 12, 12} // k = 7
+        {Progress(9), "_!/012", 0, 0},             // k = 2 although difficulty 2 is unlocked
+        {Progress(4), "_!/01", 0, 2},              // difficulty 1 unlocked only
+        {Progress(9, 0x0004), "345", 4, 4},        // codes from "3", k = 2
+        {Progress(2), "_!/01", 0, 3},              // nothing unlocked
+        {Progress(10, 0x0020), "_!/0123", 8, 8},   // k = 3, difficulty 2 unlocked
+        {Progress(31, 0x0024), "3456789:", 12, 12} // k = 7
     };
+    const std::string firsts = std::string("_!/0123456789:x^");
     for (const ServiceCase& c : cases) {
         standin::ResetAll();
         standin::AdvanceTime(5000); // the list is asked for at most every 5 s
         Visit visit;
         visit.record.characterFlags = c.flags;
-        for (char d : std::string("0123456789x"))
-            standin::AddServiceGame({std::string("D") + d, 1, std::string(1, d) + "desc"});
-        standin::AddServiceGame({"Empty", 1, ""});
+        for (char d : firsts) {
+            std::string first = d == '_' ? "" : d == '^' ? "\xe9" : std::string(1, d);
+            standin::AddServiceGame({std::string("D") + d, 1, first + (d == '_' ? "" : "desc")});
+        }
         OpenDialog(1);
         standin::Check([c] {
             std::string listed;
@@ -332,8 +359,9 @@ TEST(JoinServiceList, DigitRuleAndCategoryByProgressAndFlags) {
                 listed += row.substr(1);
             EXPECT_EQ(listed, c.listed) << "flags " << c.flags;
             auto query = standin::ChatCallsNamed("GameListQuery");
-            ASSERT_EQ(query.size(), 1u);
-            EXPECT_EQ(query[0].args, Args({"null", "null", std::to_string(c.value), std::to_string(c.mask)}));
+            ASSERT_FALSE(query.empty());
+            EXPECT_EQ(query.back().args,
+                      Args({"null", "null", std::to_string(c.value), std::to_string(c.mask)}));
         });
         visit.Quit();
     }
@@ -387,6 +415,19 @@ TEST(JoinServiceList, UnlistedNamesAreAskedOfTheService) {
     auto query = standin::ChatCallsNamed("GameListQuery");
     EXPECT_EQ(query.back().args[0], "duel");
     EXPECT_STREQ(visit.record.gameInfo, "10.0.0.2");
+}
+
+// The block holds no size, so its count is all the reader goes by: entries
+// that are not listed count toward the 1000 read too.
+TEST(JoinServiceList, AtMost1000EntriesAreRead) {
+    Visit visit;
+    visit.record.characterFlags = Progress(0);
+    std::vector<standin::ServiceGame> games(1000, {"Hard", 1, "9"});
+    games.push_back({"Late", 1, "1"});
+    standin::SetGameBlock(standin::GameBlockBytes(games));
+    OpenDialog(1);
+    standin::Check([] { EXPECT_TRUE(Rows().empty()) << "the 1001st entry is not read"; });
+    visit.Quit();
 }
 
 TEST(JoinServiceList, MalformedBlockKeepsTheGamesBeforeTheFault) {

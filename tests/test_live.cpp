@@ -231,10 +231,10 @@ TEST(Crowd, AnswersTheProfileOfTheUserClicked) {
 
 namespace {
 std::vector<std::string> ladderNames;
-void KeepLadderNames(int, int count, int nameSize, int, const void* entries, uint32_t size) {
+void KeepLadderNames(int, int count, int nameSize, int, const void* entries) {
     const uint8_t* at = static_cast<const uint8_t*>(entries);
     uint32_t entry = (uint32_t)(sizeof(LadderEntryHead) + nameSize);
-    for (int i = 0; i < count && (i + 1) * entry <= size; ++i) {
+    for (int i = 0; i < count; ++i) {
         const char* name = (const char*)at + i * entry + sizeof(LadderEntryHead);
         ladderNames.push_back(std::string(name, strnlen(name, (size_t)nameSize)));
     }

@@ -6,13 +6,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 
+#include "../Src/platform/Corvel.h"
 #include "../host/program/Scenario.h"
 #include "support/LobbyTest.h"
+#include "support/Platform.h"
 
 namespace {
 
@@ -178,11 +183,54 @@ TEST(ScenarioLinesDeathTest, MalformedLinesEndTheProgramWithTheirPlace) {
         {"expect order (x) B", "call name is missing"},
         {"expect toolkitcalls LoadImage", "call count is not a number"},
         {"expect soundcall", "missing call name"},
+        // Numbers outside what their line can hold fail instead of wrapping.
+        {"clickat 6 -99999 99999999999", "y is out of range \\(-2147483648 to 2147483647\\): 99999999999"},
+        {"click 99999999999999999999", "string id is out of range"},
+        {"wait -5", "milliseconds is out of range \\(0 to 4294967295\\): -5"},
+        {"clock -1", "tick count is out of range"},
+        {"realm game 70000 1 Duel", "game id is out of range"},
+        {"record characterLevel 0x100000000", "characterLevel is out of range"},
+        {"failfigures -1", "count is out of range"},
+        {"wait 5ms", "milliseconds is not a number: 5ms"},
+        {"wait \" 5\"", "milliseconds is not a number"},
+        {"wait --5", "milliseconds is not a number"},
+        {"wait 0x", "milliseconds is not a number"},
+        // The line's bytes come back escaped, never raw to the terminal.
+        {"bogus\x1b[2J", "unknown line: bogus\\\\x1b\\[2J"},
+        {"bogus\xff\xc2\x85", "unknown line: bogus\\\\xff\\\\xc2\\\\x85"},
+        {"wait 1\x07", "milliseconds is not a number: 1\\\\x07"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.line);
         EXPECT_EXIT(Parse(c.line), testing::ExitedWithCode(2), c.message);
     }
+    // The service writes a record into a buffer of QV_EVENT_RECORD_SIZE bytes.
+    std::string record = "rawevent 0";
+    for (int i = 0; i < QV_EVENT_RECORD_SIZE; ++i)
+        record += " 41";
+    Parse(record);
+    EXPECT_EXIT(Parse(record + " 42"), testing::ExitedWithCode(2),
+                "rawevent takes at most 288 bytes \\(the event record's size\\), found 289");
+    standin::ResetAll(); // the rawevent line's step is not run here
+}
+
+TEST(ScenarioText, PrintableKeepsTextAndEscapesControlsAndBrokenBytes) {
+    const struct {
+        const char* in;
+        const char* out;
+    } kCases[] = {
+        {"plain text", "plain text"},
+        {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82"},
+        {"a\tb\nc\x7f", "a\\x09b\\x0ac\\x7f"},
+        {"\xc2\x9b"
+         "1m",
+         "\\xc2\\x9b1m"},                    // a C1 control
+        {"\xc0\xafx", "\\xc0\\xafx"},        // overlong
+        {"\xed\xa0\x80", "\\xed\\xa0\\x80"}, // a surrogate
+        {"\xe2\x82", "\\xe2\\x82"},          // cut short
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(qvhost::Printable(c.in), c.out) << c.in;
 }
 
 // ---- whole scenarios ------------------------------------------------------------------------------
@@ -304,6 +352,63 @@ TEST(ScenarioRun, ALineContinuesAfterABlankAndABackslash) {
                                    "expect log no such line\n",
                                    1, {":6: expected the log line"}); // line numbers stay the file's
     EXPECT_EQ(output.find(":3:"), std::string::npos) << output;
+}
+
+TEST(ScenarioRun, AFolderOrAMissingFileIsNoScenario) {
+    std::string folder = lobbytest::MakeTempDirectory("scenario_folder");
+    ASSERT_FALSE(folder.empty());
+    const struct {
+        std::string path;
+        const char* says;
+    } kCases[] = {
+        {folder, " is a folder, not a scenario file"},
+        {folder + "/missing.scn", "cannot read "},
+    };
+    for (const auto& c : kCases) {
+        qvhost::Options options;
+        options.scenarioPath = c.path;
+        testing::internal::CaptureStderr();
+        int code = qvhost::RunScenario(options, QueryInterface());
+        std::string error = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, 2) << c.path;
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// Where the stand-in keeps the user's registry by default (Corvel.cpp).
+void SetConfigHome(const std::string& dir) {
+#if defined(_WIN32)
+    _putenv_s("APPDATA", dir.c_str());
+#else
+    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+#endif
+}
+
+TEST(ScenarioRun, ScenariosKeepTheirRegistryToThemselves) {
+    std::string home = lobbytest::MakeTempDirectory("scenario_registry");
+    ASSERT_FALSE(home.empty());
+    SetConfigHome(home);
+    ExpectRun("registry Quorvane MAX_PLAYER 6\nclick 5316\n", 0);
+    uint32_t value = 0;
+    EXPECT_EQ(RegistryReadNumber("Quorvane", "MAX_PLAYER", 0, &value), 1) << "the run's own registry";
+    EXPECT_FALSE(std::filesystem::exists(home + "/qvhost")) << "the user's registry was written";
+    // The next run starts from an empty registry of its own.
+    ExpectRun("click 5316\n", 0);
+    EXPECT_EQ(RegistryReadNumber("Quorvane", "MAX_PLAYER", 0, &value), 0);
+    // A registrypath line still names a file the run keeps.
+    std::string file = home + "/chosen.txt";
+    std::string written = file; // a backslash in a scenario starts an escape
+    std::replace(written.begin(), written.end(), '\\', '/');
+    ExpectRun("registrypath " + written + "\nregistry Quorvane LVL_REST 9\nclick 5316\n", 0);
+    std::string line;
+    {
+        std::ifstream kept(file);
+        EXPECT_TRUE(std::getline(kept, line) && line == "Quorvane\\LVL_REST=9") << line;
+    }
+    standin::ResetAll();
+    std::error_code error;
+    std::filesystem::remove_all(home, error);
 }
 
 // ---- the printed screen ---------------------------------------------------------------------------

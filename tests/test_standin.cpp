@@ -2,8 +2,8 @@
 // seeing them: bounded, terminated Unicode conversions and the handling of
 // invalid UTF-8; the 288-byte chat event record; the profile copies staying
 // within their buffers; no dated message after ClearMessageHandlers; the idle
-// limit and the script failure flag; Pellick's block count and fatal report;
-// the registry file.
+// limit and the script failure flag; list cells reused across lists;
+// Pellick's block count and fatal report; the registry file.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -19,6 +19,7 @@
 #include "../Src/platform/Corvel.h"
 #include "../Src/platform/Pellick.h"
 #include "../Src/platform/QvLang.h"
+#include "../Src/platform/QvWin.h"
 #include "../host/standin/StandIn.h"
 #include "support/Platform.h"
 
@@ -258,6 +259,55 @@ TEST_F(StandIn, RunawayNestingAndMissedClicksFailTheScript) {
     Check([] { EndScreenLoop(); });
     RunScreenLoop(CountFrame);
     EXPECT_TRUE(ScriptFailed());
+}
+
+// ---- toolkit lists ----------------------------------------------------------------------------
+namespace {
+
+QvControl MakeList(int columns) {
+    ControlDescriptor d{};
+    d.kind = kTextList;
+    d.height = 150;
+    QvControl list = CreateControl(&d);
+    ListSetColumns(list, columns);
+    return list;
+}
+
+// Every cell of every row, "|" between cells, " / " between rows.
+std::string CellsOf(QvControl list) {
+    std::string out;
+    for (const ListRow& row : Find(list)->rows) {
+        out += out.empty() ? "" : " / ";
+        for (size_t i = 0; i < row.cells.size(); ++i)
+            out += (i ? "|" : "") + Utf8(row.cells[i]);
+    }
+    return out;
+}
+
+} // namespace
+
+// Cleared, reset and destroyed rows leave their cells to later rows: none of
+// their texts shows again, whatever the shape of the list that takes them.
+TEST_F(StandIn, ReusedListCellsStartEmpty) {
+    QvControl wide = MakeList(5), narrow = MakeList(2);
+    ListAddRowWithData(wide, "-", 2, 4, 0);
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 5; ++column)
+            ListSetCellText(wide, ("w" + std::to_string(row) + std::to_string(column)).c_str(), row, column);
+    ListResetRow(wide, 1);
+    ListSetCellText(wide, "again", 1, 2);
+    EXPECT_EQ(CellsOf(wide), "w00|w01|w02|w03|w04 / -||again");
+    DestroyControl(&wide);
+    for (const char* name : {"Duel", "Raid of the long night"}) {
+        ListAddRow(narrow, name);
+        Unicode count[] = {{'7'}, {0}};
+        ListSetCellText2(narrow, count, ListGetSelectedRow(narrow), 1);
+    }
+    EXPECT_EQ(CellsOf(narrow), "Duel|7 / Raid of the long night|7");
+    TextListClear(narrow);
+    ListAddRow(narrow, "Twin");
+    ListSetCellText(narrow, "", 0, 3);
+    EXPECT_EQ(CellsOf(narrow), "Twin|||");
 }
 
 // ---- core and utility ------------------------------------------------------------------------

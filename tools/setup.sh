@@ -14,6 +14,7 @@ command -v wine >/dev/null || need="$need wine"
 dpkg -s wine32:i386 >/dev/null 2>&1 || need="$need wine32:i386"
 command -v make >/dev/null || need="$need make"
 command -v zip >/dev/null || need="$need zip"
+command -v unzip >/dev/null || need="$need unzip"
 command -v valgrind >/dev/null || need="$need valgrind"
 [ -d /usr/share/i18n/locales ] || need="$need locales"
 # The renderer of the stand-in's screen (pictures and the window) and its tests.

@@ -4,9 +4,11 @@
 // chat service and the dialog closes.
 //
 // Owns the dialog's control handles (not transient controls: LeaveDialog closes
-// them through CloseChannelDialog) and the last single click in the list.
+// them through its row of the lobby's dialog table) and the last single click
+// in the list.
 #include "ChannelBanner.h"
 
+#include "../core/Dialogs.h"
 #include "../core/Lobby.h"
 
 #include <cstring>
@@ -19,10 +21,10 @@ static int32_t channelClickRow = -2;
 static uint32_t channelClickTime;
 
 enum {
-    kNameMaxLength = 32,   // characters the field takes
-    kNameTestLength = 30,  // characters that decide whether OK is enabled
-    kNameSize = 256,       // 8-bit names: 255 characters and the terminator
-    kMaxListedNames = 512, // the service's run is cut after this many names
+    kNameMaxLength = 32,     // characters the field takes
+    kNameTestLength = 30,    // characters that decide whether OK is enabled
+    kNameSize = 256,         // 8-bit names: 255 characters and the terminator
+    kMaxListedNames = 10000, // the run is cut after this many names, far more than a service offers
     kTitleText = 5261,
     kFirstLabelText = 5262,
     kSecondLabelText = 5263,
@@ -192,3 +194,5 @@ void CloseChannelDialog() {
     SetCancelControl(lobbySlots[kSlotQuit]);
     if (inputLine) SetFocus(inputLine);
 }
+
+const DialogRow kChannelDialog = {"channel", CloseChannelDialog, nullptr, nullptr, kDialogOwnControls};

@@ -4,9 +4,9 @@
 // tick runs. Owns the timers and the queued game-info request.
 #include <cstring>
 
+#include "Dialogs.h"
 #include "Lobby.h"
 
-#include "../games/JoinGame.h"
 #include "../chat/ChannelBanner.h"
 
 // ---- state ----------------------------------------------------------------------
@@ -71,6 +71,7 @@ static int FailureMessage(const FailedStatus* table, int status) {
 static void FailGameRequest(const FailedStatus* table, int status) {
     lobbyState = kLobbyIdle;
     ShowPanelMessage(GetString(FailureMessage(table, status)), ShowSidePanelClose);
+    ApplyJoinLock();
 }
 
 // ---- realm replies -------------------------------------------------------------------------
@@ -90,6 +91,7 @@ static void OnCreateReply() {
     uint16_t id = TakeRequestId();
     RealmJoinGame(launch->gameName, launch->gamePassword, id);
     pendingRequestId = id;
+    ApplyJoinLock(); // still locked, unless the player had withdrawn the create
     AnnounceGame(chatService, launch->gameName, launch->gamePassword, "", 0);
 }
 
@@ -112,14 +114,28 @@ static int OnJoinReply() {
     return 1;
 }
 
-// The join game dialog owns list and info replies while it is open; a reply is
-// released once handled (an id of 0 means nothing has arrived).
+// The request id a list or info record answers, at offset 4 of the record
+// itself; 0 when there is no record or it is too short to carry one.
+static uint16_t RecordRequestId(const uint8_t* record, uint32_t size) {
+    enum { kIdOffset = 4 };
+    uint16_t id;
+    if (!record || size < kIdOffset + sizeof id) return 0;
+    memcpy(&id, record + kIdOffset, sizeof id);
+    return id;
+}
+
+// The dialog whose row routes them owns list and info replies while it is
+// open; a reply is released once handled (an id of 0 means nothing has
+// arrived). The reply is routed by the id its record carries, not by the id the
+// client returns.
 static void OnListReply() {
     const uint8_t* record = nullptr;
     uint32_t size = 0;
-    uint16_t id = RealmNextListReply(&record, &size);
+    RealmNextListReply(&record, &size);
+    uint16_t id = RecordRequestId(record, size);
     if (id == 0) return;
-    RouteListReply(id, record, size);
+    for (const DialogRow* dialog : kLobbyDialogs)
+        if (dialog->routeReply) dialog->routeReply(id, record, size);
     RealmReleaseReply();
 }
 
@@ -187,7 +203,8 @@ static int RunChatTick(uint32_t now) {
 
 static int RunGameListTick(uint32_t now) {
     if (lobbyState != kLobbyGameListOpen || !TimerDue(&gameListTickAt, kGameListTickMs, now)) return 0;
-    RequestGameList();
+    for (const DialogRow* dialog : kLobbyDialogs)
+        if (dialog->renewRequest) dialog->renewRequest();
     return 1;
 }
 
@@ -208,6 +225,7 @@ static void CheckJoinTimeout() {
     lobbyState = kLobbyIdle;
     ShowPanelMessage(GetString(5141), nullptr);
     popupOpenedAt = 0;
+    ApplyJoinLock();
 }
 
 int LobbyFrame(uint32_t) {

@@ -178,8 +178,12 @@ void ShowLargeMessage(const Unicode* title, const Unicode* body);
 void ShowPanelMessage(const Unicode* text, ControlCallback closeAction);
 void LeaveDialog();
 void ResetLobbyButtons();
-// Create and join game unless locked by the record, ladder unless disabled.
+// Create and join game unless locked by the record, ladder unless disabled;
+// join also stays locked while a game request waits (ApplyJoinLock).
 void EnableGameAndLadderButtons();
+// Enables the Join button exactly while no create or join waits for the realm
+// (and the record does not lock the game buttons).
+void ApplyJoinLock();
 void ReleaseRightHandButtons();
 // Releases the right-hand buttons other than keptSlot (-1 releases all).
 void ReleaseRightHandButtonsExcept(int keptSlot);

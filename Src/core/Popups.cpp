@@ -1,15 +1,12 @@
 // Popups and dialog switching: the transient control list, the small, large and
-// panel messages, LeaveDialog, the lobby-button reset, the list double click and
-// the quit button.
-// Owns transientControls, popupClose, popupOpenedAt and panelMessage.
+// panel messages, the lobby's dialog table with LeaveDialog, the lobby-button
+// reset, the list double click and the quit button.
+// Owns transientControls, popupClose, popupOpenedAt, panelMessage and the
+// dialog table.
+#include "Dialogs.h"
 #include "Lobby.h"
 
 #include "../games/CreateGame.h"
-#include "../games/JoinGame.h"
-#include "../chat/ChannelBanner.h"
-#include "../help/HelpScreen.h"
-#include "../games/Profile.h"
-#include "../ladder/Ladder.h"
 
 // ---- state ----------------------------------------------------------------------
 static QvControl transientControls[kMaxTransients];
@@ -28,7 +25,8 @@ int CloseTransients(uint32_t) {
     for (int i = 0; i < transientCount; ++i)
         DestroyControl(&transientControls[i]);
     transientCount = 0;
-    ForgetLadderList(); // the ladder view's controls were among them
+    for (const DialogRow* dialog : kLobbyDialogs)
+        if (dialog->home == kDialogTransients) dialog->close();
     SetCancelControl(lobbySlots[kSlotQuit]);
     popupOpenedAt = 0;
     return 1;
@@ -120,14 +118,38 @@ int ShowSidePanelClose(uint32_t) {
 }
 
 // ---- dialog switching ----------------------------------------------------------------
-void LeaveDialog() {
-    CloseCreateGameDialog(); // with the queue screen that reuses its controls
-    CloseJoinGameDialog();
-    CloseChannelDialog();
+// CloseTransients is also a control callback, so the table takes it through this.
+static void LeaveTransients() {
     CloseTransients();
-    CloseProfile();
+}
+
+static void DestroyPanelMessage() {
     DestroyControl(&panelMessage);
-    if (helpOpen) CloseHelpScreen(0);
+}
+
+// Core's own steps of leaving a dialog, placed among the dialogs' rows.
+// clang-format off
+const DialogRow kTransientsStep   = { "transients",    LeaveTransients,     nullptr, nullptr, kDialogOwnControls };
+const DialogRow kPanelMessageStep = { "panel message", DestroyPanelMessage, nullptr, nullptr, kDialogOwnControls };
+
+// LeaveDialog's order: every dialog with its own controls closes in turn, the
+// transient rows with the transient list.
+const DialogRow* const kLobbyDialogs[] = {
+    &kCreateGameDialog, // with the queue screen that reuses its controls
+    &kJoinGameDialog,
+    &kChannelDialog,
+    &kTransientsStep,
+    &kLadderDialog,     // forgotten with the transients
+    &kProfileDialog,
+    &kPanelMessageStep,
+    &kHelpDialog,
+};
+// clang-format on
+static_assert(sizeof kLobbyDialogs / sizeof kLobbyDialogs[0] == kLobbyDialogCount, "eight dialog rows");
+
+void LeaveDialog() {
+    for (const DialogRow* dialog : kLobbyDialogs)
+        if (dialog->home == kDialogOwnControls) dialog->close();
     if (lobbyState == kLobbyGameListOpen) lobbyState = kLobbyIdle;
     if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
 }
@@ -156,11 +178,17 @@ int IsDoubleClick(int row, int32_t* lastRow, uint32_t* lastTime) {
     return 0;
 }
 
+// Opening the join dialog takes lobbyState and the pending request id, so a
+// create or join still waiting for the realm would never see its answer.
+void ApplyJoinLock() {
+    if (GameButtonsLocked()) return;
+    int waiting = lobbyState == kLobbyJoinPending || CreateRequestWaiting();
+    EnableControl(lobbySlots[kSlotJoinGame], !waiting);
+}
+
 void EnableGameAndLadderButtons() {
-    if (!GameButtonsLocked()) {
-        EnableControl(lobbySlots[kSlotCreateGame], 1);
-        EnableControl(lobbySlots[kSlotJoinGame], 1);
-    }
+    if (!GameButtonsLocked()) EnableControl(lobbySlots[kSlotCreateGame], 1);
+    ApplyJoinLock();
     EnableControl(lobbySlots[kSlotLadder], ladderDisabled == 0);
 }
 

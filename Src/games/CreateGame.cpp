@@ -6,9 +6,11 @@
 // lives in CreateRequest.cpp.
 //
 // Owns the dialog's control handles (shared with the queue screen, which
-// reuses its slots), selectedDifficulty and the two number text buffers.
+// reuses its slots), selectedDifficulty and the two number text buffers, and
+// the dialog's row of the lobby's dialog table.
 #include "CreateGame.h"
 #include "JoinGame.h"
+#include "../core/Dialogs.h"
 
 // ---- state ---------------------------------------------------------------------------
 QvControl createGameControls[kCgSlotCount];
@@ -460,6 +462,10 @@ void CloseCreateGameDialog() {
     SetCancelControl(lobbySlots[kSlotQuit]);
     if (inputLine) SetFocus(inputLine);
 }
+
+// Closing it also takes down the queue screen that reuses its controls.
+const DialogRow kCreateGameDialog = {"create game", CloseCreateGameDialog, nullptr, nullptr,
+                                     kDialogOwnControls};
 
 static int CreateGameCancel(uint32_t) {
     ResetLobbyButtons();

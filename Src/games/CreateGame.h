@@ -82,6 +82,12 @@ extern int32_t selectedDifficulty;
 // The Create button and Enter in any field; 0 when nothing was done.
 int CreateGameConfirm(uint32_t arg);
 int CreateGameEnter(const Unicode* text);
+// 1 while a create request waits for the realm (lobbyState 1) and the player
+// has not withdrawn it.
+int CreateRequestWaiting();
+// The player withdraws the waiting request (the queue screen's Cancel).
+// lobbyState stays 1, so a status that still comes for it is handled.
+void WithdrawCreateRequest();
 
 // ---- 4. field helpers -----------------------------------------------------------------------
 // Remembered settings under this registry key.

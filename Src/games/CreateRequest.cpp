@@ -3,7 +3,8 @@
 // a realm, the request start, and the wait for the realm's first answer (which
 // may put the request into the realm's creation queue).
 //
-// Owns createCancelled, set when the player cancels the realm wait.
+// Owns createCancelled, set when the player cancels the realm wait or leaves
+// the queue.
 #include "CreateGame.h"
 
 // ---- state -------------------------------------------------------------------------
@@ -88,6 +89,8 @@ static void StartCreateRequest(const GameCreateRecord* record) {
         RealmReset(0);
         RealmCreateGame(record, id);
         pendingRequestId = id;
+        createCancelled = 0;
+        ApplyJoinLock();
     } else if (launch->realmName[0]) {
         lobbyState = kLobbyIdle;
         ShowPanelMessage(GetString(11020), ShowSidePanelClose);
@@ -121,16 +124,24 @@ static void AwaitCreateAnswer() {
         CloseCreateGameDialog();
         return;
     }
-    createCancelled = 0;
     ShowWaitMessage(GetString(5243), CancelCreateWait);
     RunScreenLoop(CreateWaitFrame);
     CloseTransients();
     if (createCancelled) {
         RealmLeaveQueue();
         RealmReset(0);
+        ApplyJoinLock();
     }
     CloseCreateGameDialog();
     if (RealmIsQueued()) OpenCreationQueueScreen();
+}
+
+int CreateRequestWaiting() {
+    return lobbyState == kLobbyCreatePending && !createCancelled;
+}
+
+void WithdrawCreateRequest() {
+    createCancelled = 1;
 }
 
 // ---- Create ---------------------------------------------------------------------------------------

@@ -76,6 +76,7 @@ static int RefreshCreationQueue(uint32_t) {
 
 // Withdraws the request; the plain lobby shows its side panel again.
 static int CancelQueuedCreation(uint32_t) {
+    WithdrawCreateRequest();
     ResetLobbyButtons();
     RealmLeaveQueue();
     RealmReset(0);

@@ -53,13 +53,14 @@ static void AddPlayerLines(const GameInfoReply* info) {
     }
 }
 
-// A reply shorter than its fixed layout shows nothing: the box stays cleared.
+// The box is cleared first; a reply shorter than its fixed layout then shows
+// nothing.
 void ShowGameInfo(const uint8_t* reply, uint32_t size) {
     if (!gameInfoBox) return;
+    TextListClear(gameInfoBox);
     GameInfoReply info;
     if (!reply || size < sizeof info) return;
     memcpy(&info, reply, sizeof info);
-    TextListClear(gameInfoBox);
     char line[kLineSize];
     TextCopyN(line, sizeof line, info.description, sizeof info.description);
     if (line[0]) {

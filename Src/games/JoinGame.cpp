@@ -1,17 +1,22 @@
 // The join game dialog: the name and password fields, the game list from the
 // realm or the chat service with its refreshes, the row click that asks for a
 // game's details, and the join request. Owns the dialog's controls, the two
-// tables of listed games with their counters, the list's request time and the
-// last row click.
+// tables of listed games with their counters and the set of their ids, the
+// list's request time and the last row click, and the dialog's row of the
+// lobby's dialog table.
 #include <cstring>
 
 #include "JoinGame.h"
+#include "../core/Dialogs.h"
 
 // ---- state ----------------------------------------------------------------------
 GameListRecord gameRecords[kMaxGameRecords];  // filled from the sources
 GameListRecord shownRecords[kMaxGameRecords]; // snapshot behind the list's rows
 int32_t gameCount, shownCount;
 uint32_t listRequestTime;
+// The ids of the first gameCount records, one bit per 16-bit id: a realm reply
+// is checked against it at once, not against every game listed before it.
+static uint32_t listedIds[65536 / 32];
 static int32_t lastClickRow; // the last single click in the list
 static uint32_t lastClickTime;
 
@@ -62,6 +67,28 @@ static QvControl* const kJoinControls[] = {
     &joinCancelButton, &joinNameField, &joinPasswordField, &gameList,          &gameInfoBox,
 };
 static_assert(sizeof kJoinControls / sizeof kJoinControls[0] == 11, "eleven dialog controls");
+
+// ---- the game records ----------------------------------------------------------------
+static int IsListed(uint16_t id) {
+    return (int)(listedIds[id >> 5] >> (id & 31) & 1u);
+}
+
+// The next record of gameRecords, zeroed, under the given id.
+static GameListRecord* AppendRecord(uint16_t id) {
+    GameListRecord* record = &gameRecords[gameCount++];
+    memset(record, 0, sizeof *record);
+    record->id = id;
+    listedIds[id >> 5] |= 1u << (id & 31);
+    return record;
+}
+
+// Empties gameRecords; clearing only the ids of its records keeps the
+// cost to the games that were listed.
+static void ClearGameRecords() {
+    for (int i = 0; i < gameCount; ++i)
+        listedIds[gameRecords[i].id >> 5] &= ~(1u << (gameRecords[i].id & 31));
+    gameCount = 0;
+}
 
 // ---- fields -------------------------------------------------------------------------
 // 8-bit text of an edit box (empty when nothing is typed).
@@ -144,8 +171,9 @@ static void BuildJoinGameDialog() {
 }
 
 // The join-game button. The list is asked for at most every 5 s when the
-// dialog opens; the open request also restarts the 15 s refresh, so a reopened
-// dialog does not ask twice at once.
+// dialog opens. The 15 s refresh keeps its own time: when it is due, the first
+// frame asks again, and the replies to the opening request are dropped as
+// stale.
 int OpenJoinGameDialog(uint32_t) {
     LeaveDialog();
     lobbyState = kLobbyGameListOpen;
@@ -154,11 +182,11 @@ int OpenJoinGameDialog(uint32_t) {
         return 1;
     }
     BuildJoinGameDialog();
-    shownCount = gameCount = 0;
+    shownCount = 0;
+    ClearGameRecords();
     uint32_t now = OsTickCount();
     if (now - listRequestTime >= kListRequestGapMs) {
         listRequestTime = now;
-        gameListTickAt = now;
         RequestGameList();
     }
     SetFocus(joinNameField);
@@ -177,6 +205,10 @@ void CloseJoinGameDialog() {
     SetCancelControl(lobbySlots[kSlotQuit]);
     if (inputLine) SetFocus(inputLine);
 }
+
+// The dialog owns the realm's list and info replies while it is open.
+const DialogRow kJoinGameDialog = {"join game", CloseJoinGameDialog, RouteListReply, RequestGameList,
+                                   kDialogOwnControls};
 
 static int JoinCancel(uint32_t) {
     ResetLobbyButtons();
@@ -232,30 +264,33 @@ static void ServiceCategory(uint32_t* value, uint32_t* mask) {
 }
 
 // The difficulty digit the game's statText starts with is within reach of the
-// character: k = progress / 5 + 1 above "0", or above "3" for ladder characters.
-// A text that does not start with a digit names no difficulty and fails.
+// character: its code is at most k = progress / 5 + 1 above "0", or from "3" to
+// k above it for ladder characters. The code is taken as 0..255, so a first
+// byte above 0x7F is out of reach; any code below "0" (an empty statText's
+// terminator included) passes the plain rule.
 static int PassesDigitRule(const char* statText) {
-    char digit = statText[0];
-    if (digit < '0' || digit > '9') return 0;
+    int code = (unsigned char)statText[0];
     int reach = CharacterProgress() / 5 + 1;
-    if (launch->characterFlags & kFlagLadderCharacter) return digit >= '3' && digit - '3' <= reach;
-    return digit - '0' <= reach;
+    if (launch->characterFlags & kFlagLadderCharacter) return code >= '3' && code - '3' <= reach;
+    return code - '0' <= reach;
 }
 
 static void AddServiceGame(const ServiceGame* game) {
-    GameListRecord* record = &gameRecords[gameCount++];
-    memset(record, 0, sizeof *record);
+    GameListRecord* record = AppendRecord(1);
     TextCopy(record->name, sizeof record->name, game->name);
     TextCopy(record->description, sizeof record->description, game->statText[0] ? game->statText + 1 : "");
-    record->id = 1;
     record->address = game->address;
 }
 
+// The count is the service's word for how far the block goes: at most 1000
+// entries are read, listed or not, and the first entry that is not whole ends
+// the block.
 static void ReadServiceGames(const void* block) {
     uint32_t count = BlockCount(block);
+    if (count > kMaxGameRecords) count = kMaxGameRecords;
     const uint8_t* cursor = static_cast<const uint8_t*>(block) + sizeof count;
     ServiceGame game;
-    for (uint32_t i = 0; i < count && gameCount < kMaxGameRecords; ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         if (!TakeServiceGame(&cursor, &game)) return;
         if (PassesDigitRule(game.statText)) AddServiceGame(&game);
     }
@@ -264,7 +299,7 @@ static void ReadServiceGames(const void* block) {
 // ---- list requests and replies --------------------------------------------------------------------
 void RequestGameList() {
     lobbyState = kLobbyGameListOpen;
-    gameCount = 0;
+    ClearGameRecords();
     if (launch->accountKind == kAccountKindRealmList) {
         GameListFilter filter;
         memset(&filter, 0, sizeof filter);
@@ -292,11 +327,8 @@ static int CopyReply(void* dst, uint32_t fixedSize, const uint8_t* reply, uint32
 void AddGameListEntry(const uint8_t* reply, uint32_t size) {
     GameListReply game;
     if (gameCount >= kMaxGameRecords || !CopyReply(&game, sizeof game, reply, size)) return;
-    for (int i = 0; i < gameCount; ++i)
-        if (gameRecords[i].id == game.gameId) return;
-    GameListRecord* record = &gameRecords[gameCount++];
-    memset(record, 0, sizeof *record);
-    record->id = game.gameId;
+    if (IsListed(game.gameId)) return;
+    GameListRecord* record = AppendRecord(game.gameId);
     record->players = game.players;
     TextCopyN(record->name, sizeof record->name, game.name, sizeof game.name);
     TextCopyN(record->description, sizeof record->description, game.description, sizeof game.description);
@@ -326,9 +358,16 @@ void RouteListReply(uint16_t requestId, const uint8_t* reply, uint32_t size) {
 }
 
 // ---- the list ------------------------------------------------------------------------------------
-static void ShowPlayerCount(int row, int players) {
+// The count in decimal, built here: formatting through the string library
+// would cost more than the rest of the row.
+static void ShowPlayerCount(int row, uint16_t players) {
     Unicode text[8];
-    Unicode::sprintf(text, 8, "%d", players);
+    int digits = 0;
+    for (uint32_t rest = players; digits == 0 || rest > 0; rest /= 10)
+        ++digits;
+    text[digits].ch = 0;
+    for (uint32_t rest = players; digits > 0; rest /= 10)
+        text[--digits].ch = (uint16_t)('0' + rest % 10);
     ListSetCellText2(gameList, text, row, 1);
 }
 
@@ -415,6 +454,7 @@ int StartJoinRequest(const char* name, const char* password, uint16_t gameWord, 
         RealmJoinGame(name, password, id);
         pendingRequestId = id;
         if (sidePanelTextBox) ShowControl(sidePanelTextBox, 1);
+        ApplyJoinLock();
         return 1;
     }
     if (launch->realmName[0]) {

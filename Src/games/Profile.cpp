@@ -5,9 +5,11 @@
 // mode), and the ladder button that looks the character up on the ladder.
 //
 // Owns profileMode, the fetch flags, the three value buffers, the lookup name
-// with its two flags and the panel's control handles.
+// with its two flags, the panel's control handles and its row of the lobby's
+// dialog table.
 #include <cstring>
 
+#include "../core/Dialogs.h"
 #include "../core/Lobby.h"
 #include "../ladder/Ladder.h"
 #include "Profile.h"
@@ -248,6 +250,8 @@ void CloseProfile() {
     SetCancelControl(lobbySlots[kSlotQuit]);
     if (inputLine) SetFocus(inputLine);
 }
+
+const DialogRow kProfileDialog = {"profile", CloseProfile, nullptr, nullptr, kDialogOwnControls};
 
 // ---- buttons -------------------------------------------------------------------------------------
 static void FieldValue(QvControl field, char* dst, int size) {

@@ -2,9 +2,11 @@
 // paragraphs from the module's string table and an OK button that Escape
 // presses. The paragraphs about chatting show only once the player is in chat.
 //
-// Owns the screen's four control handles and helpOpen.
+// Owns the screen's four control handles, helpOpen and the screen's row of the
+// lobby's dialog table.
 #include "HelpScreen.h"
 
+#include "../core/Dialogs.h"
 #include "../core/Lobby.h"
 
 // ---- state ----------------------------------------------------------------------
@@ -98,3 +100,10 @@ int CloseHelpScreen(uint32_t) {
     SetCancelControl(lobbySlots[kSlotQuit]);
     return 1;
 }
+
+// Leaving for another dialog closes the screen only when it is open.
+static void LeaveHelpScreen() {
+    if (helpOpen) CloseHelpScreen(0);
+}
+
+const DialogRow kHelpDialog = {"help", LeaveHelpScreen, nullptr, nullptr, kDialogOwnControls};

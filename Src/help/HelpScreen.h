@@ -1,4 +1,5 @@
-// The help screen: what the lobby's help buttons and LeaveDialog call.
+// The help screen: what the lobby's help buttons call; LeaveDialog closes it
+// through the screen's row of the dialog table (core/Dialogs.h).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
 // The ladder view as the rest of the lobby reaches it: the lobby's ladder
-// button, the view opened on a kind (or on a looked-up character) and the
-// list handle that LeaveDialog forgets.
+// button and the view opened on a kind (or on a looked-up character).
 #pragma once
 
 #include <cstdint>
@@ -23,8 +22,5 @@ void OpenLadderView(int base);
 void LookUpLadderPosition(const char* name, int flagA, int flagB);
 // The kind base for a character's two status flags (0x04 as A, 0x20 as B).
 int LadderBaseFor(int flagA, int flagB);
-// The view's controls are transient: once they are gone, late replies and
-// timer ticks must find no list.
-void ForgetLadderList();
 // Realm reply handler (also reached by tests through the stand-in realm).
 void OnLadderEntries(int firstRow, int count, int nameSize, int type, const void* entries);

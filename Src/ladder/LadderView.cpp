@@ -7,9 +7,11 @@
 // Owns the view state: the list and tab handles, the type shown, the paging
 // state (ladderTopRow, lastRequestedTop, pageStart, lastPageStart,
 // nextLadderRequestTime), the row limit and the looked-up name. Every control
-// of the menu and the view is a transient control.
+// of the menu and the view is a transient control, so its row of the lobby's
+// dialog table only forgets the handles.
 #include <cstring>
 
+#include "../core/Dialogs.h"
 #include "../core/Lobby.h"
 #include "../games/Profile.h"
 #include "Ladder.h"
@@ -256,11 +258,15 @@ void OpenLadderView(int base) {
     RealmSetLadderHandlers(OnLadderEntries, IgnoreLadderRecord);
 }
 
-void ForgetLadderList() {
+// Once the view's transient controls are gone, late replies and timer ticks
+// must find no list.
+static void ForgetLadderList() {
     ladderList = nullptr;
     for (QvControl& tab : ladderTabs)
         tab = nullptr;
 }
+
+const DialogRow kLadderDialog = {"ladder", ForgetLadderList, nullptr, nullptr, kDialogTransients};
 
 // ---- buttons ---------------------------------------------------------------------------
 int LadderButton(uint32_t) {

@@ -17,8 +17,10 @@ int RealmIsConnected();
 int RealmPump(); // non-zero when it did some work
 int RealmLastStatus();
 uint16_t RealmLastReplyId();
-// Takes the next game list / game info reply: returns its request id (0: none)
-// and points *record at its bytes, *size at their count.
+// Takes the next game list / game info reply: points *record at its bytes
+// (null: none) and *size at their count. The request id the reply answers is
+// the record's own, at offset 4; the lobby routes by that one and leaves the
+// returned id unused.
 uint16_t RealmNextListReply(const uint8_t** record, uint32_t* size);
 void RealmReleaseReply();
 

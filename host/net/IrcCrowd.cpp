@@ -45,16 +45,6 @@ int nameSerial = 0;
 
 const char* const kSyllables[] = {"ka", "ri", "mo", "ve",  "ta", "lin", "dor", "sa",  "el", "th",
                                   "ar", "na", "zu", "bel", "or", "wyn", "ia",  "gar", "es", "qu"};
-const char* const kTalk[] = {"anyone up for a crypt run?",
-                             "hi all",
-                             "lol",
-                             "selling a spare shield",
-                             "which act is the best for levelling?",
-                             "brb",
-                             "gg everyone",
-                             "need two more for the tower",
-                             "good morning lobby",
-                             "that boss took forever"};
 
 uint32_t Random() {
     randomState ^= randomState << 13;
@@ -164,7 +154,8 @@ void Talk(Client& c, uint64_t now, uint64_t start) {
     if (!c.inChannel || now < c.nextTalk) return;
     c.nextTalk = now + (uint64_t)options.talkPeriodMs / 2 + Below((uint32_t)options.talkPeriodMs + 1);
     if (options.talkForMs > 0 && now - start >= (uint64_t)options.talkForMs) return;
-    std::string text = std::string(kTalk[Below(10)]) + " (" + c.nick + "-" + std::to_string(++c.serial) + ")";
+    std::string text = std::string(kCrowdTalk[Below(kCrowdTalkCount)]) + " (" + c.nick + "-" +
+                       std::to_string(++c.serial) + ")";
     SendLine(c, "PRIVMSG #" + options.channel + " :" + text);
     if (c.fd < 0) return;
     std::lock_guard<std::mutex> lock(countsMutex);
@@ -218,6 +209,17 @@ void Run() {
 }
 
 } // namespace
+
+const char* const kCrowdTalk[kCrowdTalkCount] = {"anyone up for a crypt run?",
+                                                 "hi all",
+                                                 "lol",
+                                                 "selling a spare shield",
+                                                 "which act is the best for levelling?",
+                                                 "brb",
+                                                 "gg everyone",
+                                                 "need two more for the tower",
+                                                 "good morning lobby",
+                                                 "that boss took forever"};
 
 void StartCrowd(const CrowdOptions& o) {
     StopCrowd();

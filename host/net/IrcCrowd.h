@@ -29,6 +29,9 @@ struct CrowdCounts {
     int sent = 0;   // talk lines sent
     int failed = 0; // connections that failed or were closed by the server
 };
+// What a client says: one of these lines, picked at random each time.
+constexpr int kCrowdTalkCount = 10;
+extern const char* const kCrowdTalk[kCrowdTalkCount];
 void StartCrowd(const CrowdOptions& options);
 // Every client quits; waits for the crowd's thread.
 void StopCrowd();

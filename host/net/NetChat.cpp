@@ -464,28 +464,9 @@ int ClearMessageHandlersSlot() {
 ChatServiceTable* BuildTable() {
     static ChatServiceTable table{};
     auto set = [](ChatSlot slot, auto fn) { table.slot[slot] = reinterpret_cast<void*>(fn); };
-    set(kSlotEnterChatPlain, static_cast<EnterChatPlainFn>(EnterChatPlainSlot));
-    set(kSlotSendChatLine, static_cast<SendChatLineFn>(SendChatLineSlot));
-    set(kSlotGetOwnName, static_cast<GetOwnNameFn>(GetOwnNameSlot));
-    set(kSlotJoinChannel, static_cast<JoinChannelFn>(JoinChannelSlot));
-    set(kSlotGetChannelList, static_cast<GetChannelListFn>(GetChannelListSlot));
-    set(kSlotPollEvent, static_cast<PollEventFn>(PollEventSlot));
-    set(kSlotPeriodicTick, static_cast<PeriodicTickFn>(PeriodicTickSlot));
-    set(kSlotAnnounceGame, static_cast<AnnounceGameFn>(AnnounceGameSlot));
-    set(kSlotGameListQuery, static_cast<GameListQueryFn>(GameListQuerySlot));
-    set(kSlotGameJoined, static_cast<GameJoinedFn>(GameJoinedSlot));
-    set(kSlotGetRealmLogonData, static_cast<GetRealmLogonDataFn>(GetRealmLogonDataSlot));
-    set(kSlotEnterChat, static_cast<EnterChatFn>(EnterChatSlot));
-    set(kSlotLeaveChat, static_cast<LeaveChatFn>(LeaveChatSlot));
-    set(kSlotIsConnected, static_cast<IsConnectedFn>(IsConnectedSlot));
-    set(kSlotNotifyAdClick, static_cast<NotifyAdClickFn>(NotifyAdClickSlot));
-    set(kSlotWriteProfile, static_cast<WriteProfileFn>(WriteProfileSlot));
-    set(kSlotRequestProfile, static_cast<RequestProfileFn>(RequestProfileSlot));
-    set(kSlotPollProfile, static_cast<PollProfileFn>(PollProfileSlot));
-    set(kSlotQueueQuery, static_cast<QueueQueryFn>(QueueQuerySlot));
-    set(kSlotGetAdInfo, static_cast<GetAdInfoFn>(GetAdInfoSlot));
-    set(kSlotSetMessageHandlers, static_cast<SetMessageHandlersFn>(SetMessageHandlersSlot));
-    set(kSlotClearMessageHandlers, static_cast<ClearMessageHandlersFn>(ClearMessageHandlersSlot));
+#define QV_SET_SLOT(name) set(kSlot##name, static_cast<name##Fn>(name##Slot));
+    QV_CHAT_SLOTS(QV_SET_SLOT)
+#undef QV_SET_SLOT
     return &table;
 }
 

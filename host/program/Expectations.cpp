@@ -275,13 +275,11 @@ static Run OrderExpectation(const std::vector<OrderedCall>& items) {
 static int ReadColour(LineReader& reader) {
     Token t = reader.Next("colour");
     if (!t.quoted && t.text == "*") return -1;
-    long long c = ParseNumber(reader.where(), t.text, "colour");
-    if (c < 0) ScenarioError(reader.where(), "colours are 0 or more (* for any)");
-    return (int)c;
+    return (int)ParseNumber(reader.where(), t.text, "colour (* for any)", 0, INT32_MAX);
 }
 
 static Run Result(LineReader& reader) {
-    long long code = reader.Number("result code");
+    long long code = reader.Uint32("result code");
     reader.End();
     return [code]() -> std::string {
         uint32_t result = *ScenarioResult();
@@ -332,14 +330,14 @@ static Run NoPaneContains(LineReader& reader) {
 }
 
 static Run TextAt(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     std::string text = reader.Rest();
     return ListLineExpectation(x, y, -1, text, kExact, true);
 }
 
 static Run ControlById(LineReader& reader) {
-    int textId = (int)reader.Number("string id");
+    int textId = reader.Int("string id");
     std::string state = ReadState(reader);
     reader.End();
     return ControlExpectation([textId]() { return standin::FindByTextId(textId); },
@@ -347,9 +345,9 @@ static Run ControlById(LineReader& reader) {
 }
 
 static Run ControlAt(LineReader& reader) {
-    int k = (int)reader.Number("control kind");
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int k = reader.Int("control kind");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     std::string state = ReadState(reader);
     reader.End();
     return ControlExpectation([k, x, y]() { return standin::FindAt(k, x, y); },
@@ -361,7 +359,7 @@ static Run ControlAt(LineReader& reader) {
 // "expect <library>call", "expect no<library>call" and "expect <library>calls": one
 // parse for all of them, the row names the library and the check.
 template <const Library& library, CallCheck check> static Run CallsOf(LineReader& reader) {
-    long long count = check == kCount ? reader.Number("call count") : 0;
+    long long count = check == kCount ? reader.Count("call count") : 0;
     std::string name = reader.Word("call name");
     std::vector<Token> args;
     Token t;
@@ -416,7 +414,7 @@ static Run FigureLabel(LineReader& reader) {
 }
 
 static Run FigureCount(LineReader& reader) {
-    long long n = reader.Number("figure count");
+    long long n = reader.Count("figure count");
     reader.End();
     return [n]() -> std::string {
         int live = standin::LiveFigureCount();
@@ -426,8 +424,8 @@ static Run FigureCount(LineReader& reader) {
 }
 
 static Run EditAt(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     std::string text = reader.Rest();
     return [=]() -> std::string {
         standin::Control* edit = standin::FindAt(kEditBox, x, y);
@@ -459,10 +457,10 @@ static std::string CellText(const standin::ListRow& row, int column) {
 }
 
 static Run Cell(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
-    int row = (int)reader.Number("row");
-    int column = (int)reader.Number("column");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int row = reader.Int("row");
+    int column = reader.Int("column");
     std::string text = reader.Rest();
     return [=]() -> std::string {
         const standin::ListRow* r = nullptr;
@@ -476,10 +474,10 @@ static Run Cell(LineReader& reader) {
 }
 
 static Run RowColour(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
-    int row = (int)reader.Number("row");
-    int colour = (int)reader.Number("colour");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int row = reader.Int("row");
+    int colour = reader.Int("colour");
     reader.End();
     return [=]() -> std::string {
         const standin::ListRow* r = nullptr;
@@ -492,10 +490,10 @@ static Run RowColour(LineReader& reader) {
 }
 
 static Run ListShape(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
-    int rows = (int)reader.Number("rows");
-    int top = (int)reader.Number("top");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int rows = reader.Count("rows");
+    int top = reader.Int("top");
     reader.End();
     return [=]() -> std::string {
         standin::Control* list = standin::FindAt(kTextList, x, y);

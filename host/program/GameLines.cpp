@@ -24,8 +24,8 @@ static standin::RealmGame& ScriptedGame(LineReader& reader, const std::string& n
 
 static Run RealmGame(LineReader& reader) {
     standin::RealmGame game;
-    game.id = (uint16_t)reader.Number("game id");
-    game.players = (uint16_t)reader.Number("players");
+    game.id = reader.Uint16("game id");
+    game.players = reader.Uint16("players");
     game.name = reader.Word("game name");
     game.description = reader.Rest();
     std::vector<standin::RealmGame>& games = ScriptedGames();
@@ -43,10 +43,10 @@ static Run UpdateGame(const standin::RealmGame& game) {
 
 static Run RealmGameDetails(LineReader& reader) {
     standin::RealmGame& game = ScriptedGame(reader, reader.Word("game name"));
-    game.elapsedSeconds = (uint32_t)reader.Number("elapsed seconds");
-    game.level = (uint8_t)reader.Number("level");
-    game.difference = (uint8_t)reader.Number("level difference");
-    game.maxPlayers = (uint8_t)reader.Number("player limit");
+    game.elapsedSeconds = reader.Uint32("elapsed seconds");
+    game.level = reader.Uint8("level");
+    game.difference = reader.Uint8("level difference");
+    game.maxPlayers = reader.Uint8("player limit");
     reader.End();
     return UpdateGame(game);
 }
@@ -54,8 +54,8 @@ static Run RealmGameDetails(LineReader& reader) {
 static Run RealmGamePlayer(LineReader& reader) {
     standin::RealmGame& game = ScriptedGame(reader, reader.Word("game name"));
     standin::GamePlayer player;
-    player.classIndex = (uint16_t)reader.Number("class index");
-    player.level = (uint16_t)reader.Number("level");
+    player.classIndex = reader.Uint16("class index");
+    player.level = reader.Uint16("level");
     player.name = reader.Rest();
     game.playerList.push_back(player);
     return UpdateGame(game);
@@ -70,7 +70,7 @@ static Run RealmNoGame(LineReader& reader) {
 static Run ServiceGame(LineReader& reader) {
     standin::ServiceGame game;
     game.name = reader.Word("game name");
-    game.address = (uint32_t)reader.Number("address");
+    game.address = reader.Uint32("address");
     game.statText = reader.Rest();
     return Do([game]() { standin::AddServiceGame(game); });
 }
@@ -90,8 +90,8 @@ static std::string RowText(const standin::ListRow& row) {
 }
 
 static Run RowExpectation(LineReader& reader, bool wanted) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     std::string text = reader.Rest();
     return [x, y, text, wanted]() -> std::string {
         standin::Control* list = standin::FindAt(kTextList, x, y);
@@ -118,8 +118,8 @@ static Run NoRow(LineReader& reader) {
 }
 
 static Run SelectedRow(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     std::string text = reader.Rest();
     return [x, y, text]() -> std::string {
         standin::Control* list = standin::FindAt(kTextList, x, y);

@@ -1,7 +1,7 @@
 // qvhost: the stand-in game host. Loads the lobby module, runs one lobby visit
 // scripted by a scenario file and checks the scenario's expectations.
 //
-//   qvhost [--module PATH] [--print [--calls]] [--png DIR] [--art DIR] [--overlay] SCENARIO.scn
+//   qvhost [--module PATH] [--print [--calls]] [--png DIR] [--art DIR] [--overlay] [--own-temp] SCENARIO.scn
 //   qvhost [--module PATH] [--print] --window [--crowd N] [--seed N] [--fps N] [--art DIR] [SCENARIO.scn]
 //   either of them with --irc HOST:PORT --nick NAME [--character FILE]: against a real chat server
 //
@@ -20,7 +20,8 @@
 static void Usage() {
     std::fprintf(
         stderr,
-        "usage: qvhost [--module PATH] [--print [--calls]] [--png DIR] [--art DIR] [--overlay] SCENARIO.scn\n"
+        "usage: qvhost [--module PATH] [--print [--calls]] [--png DIR] [--art DIR] [--overlay] [--own-temp]\n"
+        "              SCENARIO.scn\n"
         "       qvhost [--module PATH] [--print] --window [--crowd N] [--seed N] [--fps N] [--art DIR]\n"
         "              [SCENARIO.scn]\n"
         "  --module PATH  the lobby module (default: next to qvhost)\n"
@@ -39,6 +40,7 @@ static void Usage() {
         "  --nick NAME    with --irc: the player's nick, which is its account name\n"
         "  --character FILE  with --irc: the player's character (name, realm, class, level,\n"
         "                 status, lookA, lookB lines)\n"
+        "  --own-temp     a temporary folder of its own for the visit, removed when qvhost ends\n"
         "%s",
         qvhost::RendererAvailable() ? ""
                                     : "  (this build has no renderer: --png, --art, --overlay and "
@@ -60,6 +62,7 @@ int main(int argc, char** argv) {
 #endif
     qvhost::Options options;
     options.modulePath = qvhost::DefaultModulePath(argv[0]);
+    bool ownTemp = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc) {
             options.modulePath = argv[++i];
@@ -75,6 +78,8 @@ int main(int argc, char** argv) {
             options.overlay = true;
         } else if (std::strcmp(argv[i], "--window") == 0) {
             options.window = true;
+        } else if (std::strcmp(argv[i], "--own-temp") == 0) {
+            ownTemp = true;
         } else if (std::strcmp(argv[i], "--crowd") == 0 || std::strcmp(argv[i], "--seed") == 0 ||
                    std::strcmp(argv[i], "--fps") == 0) {
             long v = 0;
@@ -125,9 +130,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string error;
+    if (ownTemp && !qvhost::UseOwnTempFolder(&error)) {
+        std::fprintf(stderr, "qvhost: %s\n", error.c_str());
+        return 2;
+    }
     const LobbyInterface* lobby = qvhost::LoadModule(options.modulePath, &error);
     if (!lobby) {
-        std::fprintf(stderr, "qvhost: %s\n", error.c_str());
+        std::fprintf(stderr, "qvhost: %s\n", qvhost::Printable(error).c_str());
         return 2;
     }
     return qvhost::RunScenario(options, lobby);

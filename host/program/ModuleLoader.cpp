@@ -32,10 +32,24 @@ std::string DefaultModulePath(const char* argv0) {
 
 #if defined(_WIN32)
 
+// The system's text for an error code, on one line ("" when it has none).
+static std::string SystemErrorText(DWORD code) {
+    char text[512] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                  0, text, sizeof text, nullptr);
+    std::string out(text, length < sizeof text ? length : 0);
+    while (!out.empty() &&
+           (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.'))
+        out.pop_back();
+    return out.empty() ? "no reason given" : out;
+}
+
 const LobbyInterface* LoadModule(const std::string& path, std::string* error) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (!module) {
-        *error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+        DWORD code = GetLastError();
+        *error =
+            "cannot load " + path + ": " + SystemErrorText(code) + " (error " + std::to_string(code) + ")";
         return nullptr;
     }
     // The stand-in host owns the clock: scenarios let minutes pass (join

@@ -58,6 +58,14 @@ std::vector<std::string> OutputFieldNames() {
     return std::vector<std::string>(std::begin(kOutputOrder), std::end(kOutputOrder));
 }
 
+// A number for the field as written in a scenario, within the field's size;
+// negative values stand for the field's two's complement.
+static uint32_t FieldNumber(const Where& where, const std::string& value, const RecordField& f) {
+    long long limit = f.size == 4 ? 0xffffffffLL : (1LL << (8 * f.size)) - 1;
+    long long v = ParseNumber(where, value, f.name, -(limit / 2 + 1), limit);
+    return (uint32_t)(v & limit);
+}
+
 static uint32_t ReadNumber(const LaunchRecord* record, const RecordField& f) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(record) + f.offset;
     uint32_t value = 0;
@@ -132,10 +140,7 @@ static void WriteField(LaunchRecord* record, const RecordField& f, const std::st
         return;
     }
     default: {
-        long long v = ParseNumber(where, value, f.name);
-        long long limit = f.size == 4 ? 0xffffffffLL : (1LL << (8 * f.size)) - 1;
-        if (v < -(limit / 2 + 1) || v > limit) ScenarioError(where, std::string(f.name) + " is out of range");
-        uint32_t u = (uint32_t)v;
+        uint32_t u = FieldNumber(where, value, f);
         std::memcpy(p, &u, f.size);
         return;
     }
@@ -153,9 +158,9 @@ void SetRecordField(LineReader& reader, LaunchRecord* record) {
         return;
     }
     if (name == "raw") {
-        long long offset = reader.Number("offset");
+        long long offset = reader.Number("offset", 0, sizeof(LaunchRecord));
         std::vector<uint8_t> bytes = ParseHex(where, reader.Rest());
-        if (offset < 0 || (size_t)offset + bytes.size() > sizeof(LaunchRecord))
+        if ((size_t)offset + bytes.size() > sizeof(LaunchRecord))
             ScenarioError(where, "the bytes do not fit in the 0x400-byte record");
         std::memcpy(reinterpret_cast<uint8_t*>(record) + offset, bytes.data(), bytes.size());
         return;
@@ -183,7 +188,7 @@ std::string CompareRecordField(const LaunchRecord* record, const std::string& fi
         break;
     }
     default:
-        same = ReadNumber(record, *f) == (uint32_t)ParseNumber(where, value, f->name);
+        same = ReadNumber(record, *f) == FieldNumber(where, value, *f);
         break;
     }
     if (same) return "";

@@ -3,7 +3,10 @@
 //
 // State: the run's launch record, result, the scripted steps (where each came
 // from and how many ran) and the failures found so far, in the order found.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "../standin/StandIn.h"
@@ -128,6 +131,16 @@ const LineKind* FindLineKind(LineReader& reader) {
     return kind;
 }
 
+// Opens the scenario file; "" or why it cannot be read. A folder opens as an
+// empty stream on some systems, which would run a visit without any line.
+static std::string OpenScenario(const std::string& path, std::ifstream* in) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return path + " is a folder, not a scenario file";
+    in->open(path);
+    if (!*in) return "cannot read " + path + ": " + std::strerror(errno);
+    return "";
+}
+
 // ---- the run --------------------------------------------------------------------------------------
 int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     options = opts;
@@ -137,10 +150,12 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     lastScreen.clear();
     result = 0;
     std::ifstream in;
-    if (!options.scenarioPath.empty()) in.open(options.scenarioPath); // a window without a scenario: no lines
-    if (!options.scenarioPath.empty() && !in) {
-        std::fprintf(stderr, "qvhost: cannot read %s\n", options.scenarioPath.c_str());
-        return 2;
+    if (!options.scenarioPath.empty()) { // a window without a scenario: no lines
+        std::string error = OpenScenario(options.scenarioPath, &in);
+        if (!error.empty()) {
+            std::fprintf(stderr, "qvhost: %s\n", Printable(error).c_str());
+            return 2;
+        }
     }
     std::vector<std::string> lines;
     std::vector<int> numbers; // each line's number in the file (its first, when continued)
@@ -153,6 +168,10 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
             lines.push_back(line);
             numbers.push_back(fileLines);
         }
+    }
+    if (in.bad()) {
+        std::fprintf(stderr, "qvhost: %s\n", Printable("cannot read " + options.scenarioPath).c_str());
+        return 2;
     }
     if (!lines.empty() && Continues(&lines.back()))
         ScenarioError(Where{options.scenarioPath, fileLines},
@@ -173,6 +192,10 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
     }
 
     standin::ResetAll();
+    // A scenario's registry lines and the module's remembered settings stay in
+    // the run; only the window without a scenario, which a person uses, keeps
+    // the user's registry file. A registrypath line names a file instead.
+    if (!options.scenarioPath.empty()) standin::UseMemoryRegistry();
     standin::FillLaunchRecord(&record);
     if (!PrepareNetVisit(options, &record)) return 2;
     struct AfterVisit {
@@ -232,6 +255,14 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         Fail(Where{options.scenarioPath, fileLines}, "the visit did not end: the screen loop ran " +
                                                          std::to_string(standin::kIdleFrameLimit) +
                                                          " idle frames and was ended by force");
+    // The package's list of string ids is the stand-in's table: a text the
+    // module asks for that the table lacks would be missing from it too.
+    std::string unknown;
+    for (int id : standin::UnknownStringIds())
+        unknown += (unknown.empty() ? "" : ", ") + std::to_string(id);
+    if (!unknown.empty())
+        Fail(Where{options.scenarioPath, fileLines},
+             "the module asked for string ids the stand-in's string table lacks: " + unknown);
     for (const AfterVisit& a : afterVisit) {
         std::string message = a.check();
         if (!message.empty()) Fail(a.where, message);
@@ -249,9 +280,9 @@ int RunScenario(const Options& opts, const LobbyInterface* lobby) {
         std::fputs(out.c_str(), stdout);
     }
     for (size_t i = 0; i < failures.size(); ++i)
-        std::printf("%s %s\n", i == 0 ? "FAILED" : "also failed", failures[i].c_str());
+        std::printf("%s %s\n", i == 0 ? "FAILED" : "also failed", Printable(failures[i], true).c_str());
     std::printf("%s: %s (result %u, %d of %d scripted steps ran)\n",
-                options.scenarioPath.empty() ? "(window)" : options.scenarioPath.c_str(),
+                options.scenarioPath.empty() ? "(window)" : Printable(options.scenarioPath).c_str(),
                 failures.empty() ? "passed" : "FAILED", result, stepsRun, (int)steps.size());
     std::fflush(stdout);
     return failures.empty() ? 0 : 1;

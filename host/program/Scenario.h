@@ -22,6 +22,12 @@ const LobbyInterface* LoadModule(const std::string& path, std::string* error);
 // The module's file name next to the program (argv[0]).
 std::string DefaultModulePath(const char* argv0);
 
+// ---- the temporary folder (TempFolder.cpp) ----------------------------------------
+// Gives the program a temporary folder of its own (TMPDIR; TMP and TEMP on
+// Windows), removed with everything in it when the program ends. False with
+// *error set when it cannot be made.
+bool UseOwnTempFolder(std::string* error);
+
 // ---- scenario text (ScenarioText.cpp) -------------------------------------------
 struct Token {
     std::string text;
@@ -42,9 +48,17 @@ class LineReader {
     Token Next(const char* what); // fails the scenario when nothing is left
     bool NextIf(Token* token);    // false at the end of the line
     std::string Word(const char* what) { return Next(what).text; }
-    long long Number(const char* what); // decimal, 0x hex, negative allowed
-    std::string Rest();                 // the rest as one text ("" when nothing is left)
-    void End();                         // fails when anything is left
+    // A number within [low, high]: decimal or 0x hex, '-' before either; one
+    // outside the range fails the scenario rather than wrap. The typed ones take
+    // the range of their type.
+    long long Number(const char* what, long long low, long long high);
+    int Int(const char* what) { return (int)Number(what, INT32_MIN, INT32_MAX); }
+    int Count(const char* what) { return (int)Number(what, 0, INT32_MAX); }
+    uint32_t Uint32(const char* what) { return (uint32_t)Number(what, 0, UINT32_MAX); }
+    uint16_t Uint16(const char* what) { return (uint16_t)Number(what, 0, UINT16_MAX); }
+    uint8_t Uint8(const char* what) { return (uint8_t)Number(what, 0, UINT8_MAX); }
+    std::string Rest(); // the rest as one text ("" when nothing is left)
+    void End();         // fails when anything is left
     const Where& where() const { return where_; }
 
   private:
@@ -55,7 +69,12 @@ class LineReader {
 };
 // Reports a malformed scenario line and ends the program with exit code 2.
 [[noreturn]] void ScenarioError(const Where& where, const std::string& message);
-long long ParseNumber(const Where& where, const std::string& text, const char* what);
+long long ParseNumber(const Where& where, const std::string& text, const char* what, long long low,
+                      long long high);
+// The text with control bytes, C1 controls and bytes that are not UTF-8 written
+// as \xNN, so that a message never sends raw bytes to the terminal; with
+// keepLines a line feed stays one (messages of several lines).
+std::string Printable(const std::string& text, bool keepLines = false);
 std::vector<uint8_t> ParseHex(const Where& where, const std::string& text);
 // Escapes a text for printing: quotes, backslashes, control bytes, and the
 // colour marker shown as \m.

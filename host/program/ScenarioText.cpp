@@ -3,6 +3,7 @@
 // A token is a run of non-blank characters or a text in double quotes. A '#' at
 // the start of a token begins a comment. Escapes work inside and outside quotes:
 // \\ \" \# \n \r \t \xNN (one byte) and \m (the chat pane's colour marker).
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,7 +13,7 @@
 namespace qvhost {
 
 void ScenarioError(const Where& where, const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", where.Text().c_str(), message.c_str());
+    std::fprintf(stderr, "%s\n", Printable(where.Text() + ": " + message).c_str());
     std::fflush(stderr);
     std::exit(2);
 }
@@ -107,9 +108,9 @@ Token LineReader::Next(const char* what) {
     return token;
 }
 
-long long LineReader::Number(const char* what) {
+long long LineReader::Number(const char* what, long long low, long long high) {
     Token token = Next(what);
-    return ParseNumber(where_, token.text, what);
+    return ParseNumber(where_, token.text, what, low, high);
 }
 
 std::string LineReader::Rest() {
@@ -149,12 +150,22 @@ void LineReader::End() {
     if (!AtEnd()) ScenarioError(where_, "unexpected text at the end of the line: " + text_.substr(pos_));
 }
 
-long long ParseNumber(const Where& where, const std::string& text, const char* what) {
+long long ParseNumber(const Where& where, const std::string& text, const char* what, long long low,
+                      long long high) {
     if (text.empty()) ScenarioError(where, std::string("missing ") + what);
-    const char* s = text.c_str();
-    char* end = nullptr;
-    long long value = std::strtoll(s, &end, 0);
-    if (*end != 0) ScenarioError(where, std::string(what) + " is not a number: " + text);
+    size_t i = text[0] == '-' ? 1 : 0;
+    bool hex = text.compare(i, 2, "0x") == 0 || text.compare(i, 2, "0X") == 0;
+    if (hex) i += 2;
+    // Digits alone after the sign and prefix: no blanks, no second sign, no octal.
+    bool digits = i < text.size();
+    for (size_t d = i; d < text.size(); ++d)
+        digits = digits && (hex ? HexDigit(text[d]) >= 0 : text[d] >= '0' && text[d] <= '9');
+    if (!digits) ScenarioError(where, std::string(what) + " is not a number: " + text);
+    errno = 0;
+    long long value = std::strtoll(text.c_str(), nullptr, hex ? 16 : 10);
+    if (errno == ERANGE || value < low || value > high)
+        ScenarioError(where, std::string(what) + " is out of range (" + std::to_string(low) + " to " +
+                                 std::to_string(high) + "): " + text);
     return value;
 }
 
@@ -200,6 +211,42 @@ std::string Quote(const std::string& utf8) {
         }
     }
     return out + "\"";
+}
+
+// The length of the UTF-8 sequence at text[i] that is a printable character
+// (not a C1 control, not overlong, no surrogate), or 0.
+static size_t PrintableSequence(const std::string& text, size_t i) {
+    unsigned char c = (unsigned char)text[i];
+    size_t length = c >= 0xf0 && c <= 0xf4 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
+    if (c >= 0xf5 || length == 0 || i + length > text.size()) return 0;
+    uint32_t code = c & (0x7f >> length);
+    for (size_t k = 1; k < length; ++k) {
+        unsigned char next = (unsigned char)text[i + k];
+        if ((next & 0xc0) != 0x80) return 0;
+        code = code << 6 | (next & 0x3f);
+    }
+    static const uint32_t kLowest[] = {0, 0, 0xa0, 0x800, 0x10000};
+    if (code < kLowest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return 0;
+    return length;
+}
+
+std::string Printable(const std::string& text, bool keepLines) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = (unsigned char)text[i];
+        bool plain = (c >= 0x20 && c != 0x7f) || (keepLines && c == '\n');
+        size_t length = c >= 0x80 ? PrintableSequence(text, i) : plain ? 1 : 0;
+        if (length > 0) {
+            out.append(text, i, length);
+            i += length;
+            continue;
+        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02x", c);
+        out += hex;
+        ++i;
+    }
+    return out;
 }
 
 } // namespace qvhost

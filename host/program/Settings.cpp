@@ -9,9 +9,7 @@
 namespace qvhost {
 
 static bool ReadFlag(LineReader& reader, const char* what) {
-    long long v = reader.Number(what);
-    if (v != 0 && v != 1) ScenarioError(reader.where(), std::string(what) + " is 0 or 1");
-    return v == 1;
+    return reader.Number(what, 0, 1) == 1;
 }
 
 // "none", or hex bytes.
@@ -35,7 +33,7 @@ static Run ChatConnected(LineReader& reader) {
 }
 
 static Run ChatDropAfter(LineReader& reader) {
-    int calls = (int)reader.Number("calls");
+    int calls = reader.Int("calls");
     reader.End();
     return Do([calls]() { standin::DropChatAfter(calls); });
 }
@@ -48,22 +46,22 @@ static Run RealmConnected(LineReader& reader) {
 
 // ---- the realm's answers ---------------------------------------------------------------------
 static Run RealmAutoAnswer(LineReader& reader) {
-    int create = (int)reader.Number("create status");
-    int join = (int)reader.Number("join status");
+    int create = reader.Int("create status");
+    int join = reader.Int("join status");
     reader.End();
     return Do([create, join]() { standin::RealmAutoAnswer(create, join); });
 }
 
 static Run RealmJoinReply(LineReader& reader) {
-    uint16_t word = (uint16_t)reader.Number("word");
-    uint32_t dword = (uint32_t)reader.Number("dword");
+    uint16_t word = reader.Uint16("word");
+    uint32_t dword = reader.Uint32("dword");
     std::string text = reader.Rest();
     return Do([word, dword, text]() { standin::SetJoinReply(word, dword, text); });
 }
 
 static Run RealmLogon(LineReader& reader) {
-    int frames = (int)reader.Number("frames");
-    int status = (int)reader.Number("status");
+    int frames = reader.Int("frames");
+    int status = reader.Int("status");
     bool selectDone = true, drop = false;
     if (!reader.AtEnd()) selectDone = ReadFlag(reader, "selectDone");
     if (!reader.AtEnd()) drop = ReadFlag(reader, "dropDuringWait");
@@ -73,16 +71,16 @@ static Run RealmLogon(LineReader& reader) {
 
 static Run RealmQueued(LineReader& reader) {
     bool queued = ReadFlag(reader, "queued");
-    int position = reader.AtEnd() ? 0 : (int)reader.Number("position");
+    int position = reader.AtEnd() ? 0 : reader.Int("position");
     reader.End();
     return Do([queued, position]() { standin::SetRealmQueued(queued, position); });
 }
 
 // The next create request waits in the realm's queue, moving up over time.
 static Run RealmCreateQueue(LineReader& reader) {
-    int position = (int)reader.Number("position");
-    uint32_t stepMs = (uint32_t)reader.Number("milliseconds per place");
-    int status = (int)reader.Number("status");
+    int position = reader.Int("position");
+    uint32_t stepMs = reader.Uint32("milliseconds per place");
+    int status = reader.Int("status");
     reader.End();
     return Do([=]() { standin::ScriptCreateQueue(position, stepMs, status); });
 }
@@ -95,7 +93,7 @@ static Run Registry(LineReader& reader) {
     reader.End();
     if (!number.quoted && number.text == "none")
         return Do([key, value]() { standin::ClearRegistryValue(key, value); });
-    uint32_t n = (uint32_t)ParseNumber(reader.where(), number.text, "number");
+    uint32_t n = (uint32_t)ParseNumber(reader.where(), number.text, "number", 0, UINT32_MAX);
     return Do([key, value, n]() { RegistryWriteNumber(key.c_str(), value.c_str(), 0, n); });
 }
 
@@ -119,19 +117,19 @@ static Run FullContent(LineReader& reader) {
 }
 
 static Run Clock(LineReader& reader) {
-    uint32_t ms = (uint32_t)reader.Number("tick count");
+    uint32_t ms = reader.Uint32("tick count");
     reader.End();
     return Do([ms]() { standin::SetNow(ms); });
 }
 
 static Run FailFigures(LineReader& reader) {
-    int n = (int)reader.Number("count");
+    int n = reader.Count("count");
     reader.End();
     return Do([n]() { standin::FailNextFigures(n); });
 }
 
 static Run FigureFrames(LineReader& reader) {
-    int n = (int)reader.Number("count");
+    int n = reader.Count("count");
     reader.End();
     return Do([n]() { standin::SetFigureFrameCount(n); });
 }
@@ -169,19 +167,19 @@ static Run GameBlock(LineReader& reader) {
 
 static Run QueueOutcome(LineReader& reader) {
     bool done = ReadFlag(reader, "done");
-    uint32_t outcome = (uint32_t)reader.Number("outcome");
+    uint32_t outcome = reader.Uint32("outcome");
     reader.End();
     return Do([done, outcome]() { standin::SetQueueOutcome(done, outcome); });
 }
 
 static Run QueueWait(LineReader& reader) {
-    int polls = (int)reader.Number("polls");
+    int polls = reader.Count("polls");
     reader.End();
     return Do([polls]() { standin::SetQueueWait(polls); });
 }
 
 static Run AnnounceResult(LineReader& reader) {
-    int result = (int)reader.Number("result");
+    int result = reader.Int("result");
     reader.End();
     return Do([result]() { standin::SetAnnounceResult(result); });
 }
@@ -194,7 +192,7 @@ static Run Profile(LineReader& reader) {
 }
 
 static Run AdInfo(LineReader& reader) {
-    uint32_t id = (uint32_t)reader.Number("ad id");
+    uint32_t id = reader.Uint32("ad id");
     bool present = false;
     std::vector<uint8_t> bytes = ReadBytesOrNone(reader, &present);
     return Do([id, bytes, present]() { standin::SetAdInfo(id, bytes, present); });
@@ -202,7 +200,7 @@ static Run AdInfo(LineReader& reader) {
 
 // The link of an ad: its advertisement information is the link text with its terminator.
 static Run AdLink(LineReader& reader) {
-    uint32_t id = (uint32_t)reader.Number("ad id");
+    uint32_t id = reader.Uint32("ad id");
     std::string link = reader.Rest();
     std::vector<uint8_t> bytes(link.begin(), link.end());
     bytes.push_back(0);
@@ -228,25 +226,25 @@ static Run StartFails(LineReader& reader) {
 }
 
 static Run ProfileWrite(LineReader& reader) {
-    int result = (int)reader.Number("result");
+    int result = reader.Int("result");
     reader.End();
     return Do([result]() { standin::SetProfileWriteResult(result); });
 }
 
 static Run Language(LineReader& reader) {
-    int number = (int)reader.Number("language number");
+    int number = reader.Int("language number");
     reader.End();
     return Do([number]() { standin::SetLanguageNumber(number); });
 }
 
 static Run RealmLadder(LineReader& reader) {
-    int delay = (int)reader.Number("answer delay");
+    int delay = reader.Int("answer delay");
     reader.End();
     return Do([delay]() { standin::SetLadderAnswers(delay); });
 }
 
 static Run RealmLadderPlace(LineReader& reader) {
-    int row = (int)reader.Number("row");
+    int row = reader.Int("row");
     std::string name = reader.Rest();
     return Do([row, name]() { standin::PlaceOnLadder(name, row); });
 }

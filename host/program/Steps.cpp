@@ -15,7 +15,7 @@ static std::string Place(int x, int y) {
 
 // ---- clicks -----------------------------------------------------------------------------------
 static Run Click(LineReader& reader) {
-    int textId = (int)reader.Number("string id");
+    int textId = reader.Int("string id");
     reader.End();
     return [textId]() -> std::string {
         standin::Control* c = standin::FindByTextId(textId);
@@ -27,9 +27,9 @@ static Run Click(LineReader& reader) {
 
 // clickat, rightclickat and doubleclickat: the row names the click.
 template <void (*click)(standin::Control*)> static Run ClickByPlace(LineReader& reader) {
-    int kind = (int)reader.Number("control kind");
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int kind = reader.Int("control kind");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     reader.End();
     return [=]() -> std::string {
         standin::Control* c = standin::FindAt(kind, x, y);
@@ -40,10 +40,10 @@ template <void (*click)(standin::Control*)> static Run ClickByPlace(LineReader& 
 }
 
 static Run ClickRow(LineReader& reader) {
-    int kind = (int)reader.Number("control kind");
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
-    int row = (int)reader.Number("row");
+    int kind = reader.Int("control kind");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int row = reader.Int("row");
     reader.End();
     return [=]() -> std::string {
         standin::Control* c = standin::FindAt(kind, x, y);
@@ -54,8 +54,8 @@ static Run ClickRow(LineReader& reader) {
 }
 
 static Run Tick(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     reader.End();
     return [=]() -> std::string {
         standin::Control* c = standin::FindAt(kTimer, x, y);
@@ -108,8 +108,8 @@ static Run CaretKey(LineReader& reader) {
 }
 
 static Run Select(LineReader& reader) {
-    int from = (int)reader.Number("first character");
-    int to = (int)reader.Number("end");
+    int from = reader.Int("first character");
+    int to = reader.Int("end");
     reader.End();
     return [from, to]() -> std::string {
         if (!standin::Focus()) return "no edit box has the focus to select in";
@@ -120,23 +120,22 @@ static Run Select(LineReader& reader) {
 
 // ---- time, the pointer, the screen ---------------------------------------------------------------
 static Run Wait(LineReader& reader) {
-    uint32_t ms = (uint32_t)reader.Number("milliseconds");
+    uint32_t ms = reader.Uint32("milliseconds");
     reader.End();
     return Do([ms]() { standin::AdvanceTime(ms); });
 }
 
 // n steps: the n-1 before this line's own step are enqueued here.
 static Run Frames(LineReader& reader) {
-    long long n = reader.Number("frame count");
+    long long n = reader.Number("frame count", 1, 100000);
     reader.End();
-    if (n < 1 || n > 100000) ScenarioError(reader.where(), "frames takes 1 to 100000");
     EnqueueIdleSteps(reader.where(), (int)n - 1);
     return Do([]() {});
 }
 
 static Run Pointer(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
     reader.End();
     return Do([x, y]() { standin::SetPointer(x, y); });
 }
@@ -161,8 +160,8 @@ static Run Picture(LineReader& reader) {
 
 // ---- chat-service input ------------------------------------------------------------------------
 static Run Event(LineReader& reader) {
-    uint32_t number = (uint32_t)reader.Number("event number");
-    uint32_t flags = (uint32_t)reader.Number("user flags");
+    uint32_t number = reader.Uint32("event number");
+    uint32_t flags = reader.Uint32("user flags");
     Token name = reader.Next("user name (- for none)");
     std::string user = !name.quoted && name.text == "-" ? "" : name.text;
     std::string text = reader.Rest();
@@ -170,13 +169,19 @@ static Run Event(LineReader& reader) {
 }
 
 static Run RawEvent(LineReader& reader) {
-    uint32_t kind = (uint32_t)reader.Number("record kind");
+    uint32_t kind = reader.Uint32("record kind");
     std::vector<uint8_t> bytes = ParseHex(reader.where(), reader.Rest());
+    // The service writes a record into the module's buffer of that size; more
+    // would not fit, and cutting it off would hide the scenario's mistake.
+    if (bytes.size() > QV_EVENT_RECORD_SIZE)
+        ScenarioError(reader.where(), "rawevent takes at most " + std::to_string(QV_EVENT_RECORD_SIZE) +
+                                          " bytes (the event record's size), found " +
+                                          std::to_string(bytes.size()));
     return Do([kind, bytes]() { standin::PushRawEvent(kind, bytes); });
 }
 
 static Run Ad(LineReader& reader) {
-    uint32_t adId = (uint32_t)reader.Number("ad id");
+    uint32_t adId = reader.Uint32("ad id");
     std::string fileName = reader.Word("file name");
     std::string data = reader.Rest();
     std::vector<uint8_t> bytes(data.begin(), data.end());
@@ -184,7 +189,7 @@ static Run Ad(LineReader& reader) {
 }
 
 static Run Dated(LineReader& reader) {
-    uint32_t when = (uint32_t)reader.Number("unix time");
+    uint32_t when = reader.Uint32("unix time");
     std::string text = reader.Rest();
     return [=]() -> std::string {
         return standin::PushDatedMessage(when, text) ? "" : "no dated-message handler is registered";
@@ -203,13 +208,13 @@ static Run ClearDated(LineReader& reader) {
 static uint16_t RequestIdOf(LineReader& reader, bool* last) {
     Token t = reader.Next("request id or last");
     *last = !t.quoted && t.text == "last";
-    return *last ? 0 : (uint16_t)ParseNumber(reader.where(), t.text, "request id");
+    return *last ? 0 : (uint16_t)ParseNumber(reader.where(), t.text, "request id", 0, UINT16_MAX);
 }
 
 static Run RealmReply(LineReader& reader) {
     bool last = false;
     uint16_t id = RequestIdOf(reader, &last);
-    int status = (int)reader.Number("status");
+    int status = reader.Int("status");
     reader.End();
     return Do([=]() { standin::RealmReply(last ? standin::RealmLastRequestId() : id, status); });
 }
@@ -217,21 +222,21 @@ static Run RealmReply(LineReader& reader) {
 static Run RealmListReply(LineReader& reader) {
     bool last = false;
     uint16_t id = RequestIdOf(reader, &last);
-    int status = (int)reader.Number("status");
+    int status = reader.Int("status");
     std::vector<uint8_t> bytes = ParseHex(reader.where(), reader.Rest());
     return Do([=]() { standin::PushListReply(last ? standin::RealmLastRequestId() : id, status, bytes); });
 }
 
 static Run RealmMessage(LineReader& reader) {
-    int key = (int)reader.Number("message key");
+    int key = reader.Int("message key");
     std::string text = reader.Rest();
     return Do([key, text]() { standin::PushRealmMessage(key, text); });
 }
 
 static Run RealmLadderPage(LineReader& reader) {
-    int type = (int)reader.Number("ladder type");
-    int firstRow = (int)reader.Number("first row");
-    int count = (int)reader.Number("count");
+    int type = reader.Int("ladder type");
+    int firstRow = reader.Int("first row");
+    int count = reader.Int("count");
     reader.End();
     return [=]() -> std::string {
         return standin::PushLadderPage(type, firstRow, count) ? "" : "no ladder handler is registered";
@@ -239,10 +244,10 @@ static Run RealmLadderPage(LineReader& reader) {
 }
 
 static Run RealmLadderReply(LineReader& reader) {
-    int firstRow = (int)reader.Number("first row");
-    int count = (int)reader.Number("count");
-    int nameSize = (int)reader.Number("name size");
-    int type = (int)reader.Number("ladder type");
+    int firstRow = reader.Int("first row");
+    int count = reader.Int("count");
+    int nameSize = reader.Int("name size");
+    int type = reader.Int("ladder type");
     std::vector<uint8_t> bytes = ParseHex(reader.where(), reader.Rest());
     return [=]() -> std::string {
         return standin::PushLadderEntries(firstRow, count, nameSize, type, bytes)
@@ -253,9 +258,9 @@ static Run RealmLadderReply(LineReader& reader) {
 
 // The player scrolls a list so that the row is its first visible one.
 static Run Scroll(LineReader& reader) {
-    int x = (int)reader.Number("x");
-    int y = (int)reader.Number("y");
-    int row = (int)reader.Number("row");
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int row = reader.Int("row");
     reader.End();
     return [=]() -> std::string {
         standin::Control* c = standin::FindAt(kTextList, x, y);

@@ -15,7 +15,7 @@ standin::ListRow* RowOf(QvControl list, int row) {
 
 void ListResetRow(QvControl list, int row) {
     if (standin::ListRow* r = RowOf(list, row)) {
-        r->cells.clear();
+        standin::toolkit::RecycleCells(*r);
         r->colour = 0;
     }
 }

@@ -366,8 +366,19 @@ void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text) {
     R().joinText = text;
 }
 
+// The client's records carry the id they answer at offset 4, as every list
+// and info record does; a shorter record is made long enough to hold it.
 void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record) {
-    R().listReplies.push_back({requestId, status, record});
+    enum { kIdOffset = 4 };
+    std::vector<uint8_t> bytes = record;
+    if (bytes.size() < kIdOffset + 2) bytes.resize(kIdOffset + 2);
+    bytes[kIdOffset] = (uint8_t)requestId;
+    bytes[kIdOffset + 1] = (uint8_t)(requestId >> 8);
+    R().listReplies.push_back({requestId, status, bytes});
+}
+
+void PushListReplyAsIs(uint16_t returnedId, int status, const std::vector<uint8_t>& record) {
+    R().listReplies.push_back({returnedId, status, record});
 }
 
 int LiveListReplies() {

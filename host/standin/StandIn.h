@@ -190,6 +190,9 @@ bool StringsLoaded();
 // Puts a text in place of the table's for that id (a translation, say) until ResetAll.
 void SetStringText(int id, const std::string& utf8);
 std::u16string StringText(int id); // from the stand-in's English table, or the text put in its place
+std::vector<int> StringIds();      // every id of the table, ascending
+// The ids GetString was asked for since the reset that the table lacks, ascending.
+std::vector<int> UnknownStringIds();
 std::string Utf8(const std::u16string& s);
 std::string Utf8(const Unicode* s);
 std::u16string Utf16(const std::string& utf8);
@@ -264,8 +267,14 @@ void RealmReply(uint16_t requestId, int status);
 void RealmAutoAnswer(int createStatus, int joinStatus);
 uint16_t RealmLastRequestId(); // id of the last create/join/list/info request
 void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text);
-// A list or info reply with its request id, taken by RealmNextListReply.
+// A list or info reply with its request id, taken by RealmNextListReply. The
+// id is written into the record at offset 4, as the realm client does (a
+// record shorter than 6 bytes is lengthened with zeros to hold it), and is
+// also what RealmNextListReply returns.
 void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record);
+// A reply handed over byte for byte, whatever id its record carries, while
+// RealmNextListReply returns returnedId.
+void PushListReplyAsIs(uint16_t returnedId, int status, const std::vector<uint8_t>& record);
 int LiveListReplies(); // taken and not yet released
 void SetRealmQueued(bool queued, int position = 0);
 // The next create request waits in the realm's queue at that position (0 or

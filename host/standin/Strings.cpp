@@ -4,8 +4,10 @@
 //
 // GetString answers from the table whether or not LoadModuleStrings has run, so
 // a text looked up outside a visit is still readable; StringsLoaded() tells
-// whether the module loaded it. Unknown ids give an empty text.
+// whether the module loaded it. Unknown ids give an empty text and are kept,
+// so that a run can tell that the table lacks a text the module shows.
 #include <map>
+#include <set>
 #include <string>
 
 #include "../../Src/platform/QvLang.h"
@@ -18,6 +20,7 @@ namespace {
 bool loadFails = false;
 bool loaded = false;
 int languageNumber = 0;
+std::set<int> unknownIds;               // asked for since the reset, not in the table
 std::map<int, std::u16string> replaced; // texts a test put in place of the table's
 
 struct Entry {
@@ -45,7 +48,10 @@ const Unicode* GetString(int id) {
     auto own = replaced.find(id);
     if (own != replaced.end()) return reinterpret_cast<const Unicode*>(own->second.c_str());
     auto it = Table().find(id);
-    if (it == Table().end()) return reinterpret_cast<const Unicode*>(empty);
+    if (it == Table().end()) {
+        unknownIds.insert(id);
+        return reinterpret_cast<const Unicode*>(empty);
+    }
     return reinterpret_cast<const Unicode*>(it->second.c_str());
 }
 
@@ -74,6 +80,17 @@ void SetStringsLoadFails(bool fails) {
 }
 bool StringsLoaded() {
     return loaded;
+}
+
+std::vector<int> UnknownStringIds() {
+    return std::vector<int>(unknownIds.begin(), unknownIds.end());
+}
+
+std::vector<int> StringIds() {
+    std::vector<int> ids;
+    for (const auto& entry : Table())
+        ids.push_back(entry.first);
+    return ids;
 }
 
 void SetStringText(int id, const std::string& utf8) {
@@ -147,6 +164,7 @@ void ResetStrings() {
     loadFails = false;
     loaded = false;
     languageNumber = 0;
+    unknownIds.clear();
     replaced.clear();
 }
 

@@ -55,6 +55,9 @@ uintptr_t nextControlValue = kControlBase, nextImageValue = kImageBase, nextFigu
 int nextSerial = 1;
 
 std::map<uintptr_t, std::unique_ptr<Record>> controls; // by handle value = creation order
+// The control looked up last: the module fills a list with a run of calls on it.
+uintptr_t lastValue = 0;
+Record* lastRecord = nullptr;
 QvControl focus = nullptr, cancelControl = nullptr;
 
 std::map<uintptr_t, std::string> imagePaths; // every image loaded since the last reset
@@ -86,12 +89,39 @@ Control* ModelOf(QvControl handle) {
     return r ? &r->model : nullptr;
 }
 
+// Short texts (list rows, cells) are converted on the stack.
+constexpr size_t kShortText = 64;
+
+// 8-bit text into dst, whose room is reused. Plain ASCII is the same in
+// 16 bits; other texts go through the code page.
+void AssignWide(std::u16string& dst, const char* text) {
+    size_t n = text ? strnlen(text, kMaxText) : 0;
+    if (n < kShortText) {
+        char16_t units[kShortText];
+        size_t i = 0;
+        for (; i < n && (unsigned char)text[i] < 0x80; ++i)
+            units[i] = (char16_t)text[i];
+        if (i == n) {
+            dst.clear();
+            dst.append(units, n);
+            return;
+        }
+    }
+    Unicode shortText[kShortText];
+    std::vector<Unicode> longText;
+    Unicode* wide = shortText;
+    if (n >= kShortText) {
+        longText.resize(n + 1);
+        wide = longText.data();
+    }
+    Unicode::win2Unicode(wide, text ? text : "", (int)(n + 1));
+    standin::toolkit::AssignUnicode(dst, wide);
+}
+
 std::u16string Widen1252(const char* text) {
-    if (!text) return {};
-    size_t n = strnlen(text, kMaxText);
-    std::vector<Unicode> wide(n + 1);
-    Unicode::win2Unicode(wide.data(), text, (int)(n + 1));
-    return standin::toolkit::FromUnicode(wide.data());
+    std::u16string s;
+    if (text) AssignWide(s, text);
+    return s;
 }
 
 std::string Decimal(long long v) {
@@ -105,13 +135,56 @@ standin::ListRow* RowAt(Control* list, int row) {
     return &list->rows[(size_t)row];
 }
 
-void SetCell(Control* list, int row, int column, const std::u16string& text) {
-    if (column < 0 || column >= 256) return;
+// ---- cell storage ----
+// Rows that are cleared, reset or destroyed hand their cells back here, texts
+// and all, kept by their number of cells; the next rows given cells take the
+// cells of a row of as many columns again, with their room: refilling a list
+// allocates nothing once a list of its size and shape has been shown.
+// Bounded, so that a huge list does not keep its memory forever.
+constexpr size_t kMaxSpareTexts = 16384, kMaxSpareCellLists = 4096, kCellShapes = 9;
+std::vector<std::u16string> spareTexts; // single texts
+// By number of cells (1 to 8; 0 for more).
+std::vector<std::vector<std::u16string>> spareCellLists[kCellShapes];
+
+size_t ShapeOf(size_t cells) {
+    return cells < kCellShapes ? cells : 0;
+}
+
+// A cleared text, with room if one is spare.
+std::u16string& NewCell(std::vector<std::u16string>& cells) {
+    if (spareTexts.empty()) return cells.emplace_back();
+    cells.push_back(std::move(spareTexts.back()));
+    spareTexts.pop_back();
+    cells.back().clear();
+    return cells.back();
+}
+
+// The cell text at column, the row's cells made with room for every column of
+// the list, and cell 0 showing the row's own text until it is set.
+std::u16string* CellAt(Control* list, int row, int column) {
+    if (column < 0 || column >= 256) return nullptr;
     standin::ListRow* r = RowAt(list, row);
-    if (!r) return;
-    if (r->cells.empty()) r->cells.push_back(Widen1252(r->text.c_str()));
-    if ((size_t)column >= r->cells.size()) r->cells.resize((size_t)column + 1);
-    r->cells[(size_t)column] = text;
+    if (!r) return nullptr;
+    std::vector<std::u16string>& cells = r->cells;
+    if (cells.empty()) {
+        auto& spare = spareCellLists[ShapeOf((size_t)std::max(column + 1, list->columns))];
+        if (cells.capacity() == 0 && !spare.empty()) {
+            cells.swap(spare.back());
+            spare.pop_back();
+        }
+        // Spare cells past this column are not shown: they wait for the next columns set.
+        while (cells.size() > (size_t)column + 1) {
+            if (spareTexts.size() < kMaxSpareTexts) spareTexts.push_back(std::move(cells.back()));
+            cells.pop_back();
+        }
+        for (std::u16string& text : cells)
+            text.clear();
+        cells.reserve((size_t)std::max(column + 1, list->columns));
+        AssignWide(cells.empty() ? NewCell(cells) : cells[0], r->text.c_str());
+    }
+    while ((size_t)column >= cells.size())
+        NewCell(cells);
+    return &cells[(size_t)column];
 }
 
 // Called after a line was added: a view that showed the box's last entry
@@ -195,10 +268,26 @@ QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
 // ---- internal hooks -----------------------------------------------------------------
 namespace standin::toolkit {
 
+void RecycleCells(standin::ListRow& row) {
+    auto& spare = spareCellLists[ShapeOf(row.cells.size())];
+    if (row.cells.capacity() > 0 && spare.size() < kMaxSpareCellLists) spare.push_back(std::move(row.cells));
+    row.cells.clear();
+}
+
+void RecycleRows(std::vector<standin::ListRow>& rows) {
+    for (standin::ListRow& row : rows)
+        if (!row.cells.empty() || row.cells.capacity() > 0) RecycleCells(row);
+    rows.clear();
+}
+
 Record* RecordOf(QvControl handle) {
     if (!handle) return nullptr;
+    if (Value(handle) == lastValue) return lastRecord;
     auto it = controls.find(Value(handle));
-    return it == controls.end() ? nullptr : it->second.get();
+    if (it == controls.end()) return nullptr;
+    lastValue = it->first;
+    lastRecord = it->second.get();
+    return lastRecord;
 }
 
 Record* RecordOf(const Control* control) {
@@ -225,14 +314,26 @@ void RunDueTimers() {
 
 std::u16string FromUnicode(const Unicode* text) {
     std::u16string s;
-    if (!text) return s;
-    size_t n = 0;
-    while (n < kMaxText && text[n].ch)
-        ++n;
-    s.resize(n);
-    for (size_t i = 0; i < n; ++i)
-        s[i] = (char16_t)text[i].ch;
+    AssignUnicode(s, text);
     return s;
+}
+
+// Set at its length in one go; dst keeps its room when the text fits.
+void AssignUnicode(std::u16string& dst, const Unicode* text) {
+    size_t n = 0;
+    while (text && n < kMaxText && text[n].ch)
+        ++n;
+    if (n < kShortText) {
+        char16_t units[kShortText];
+        for (size_t i = 0; i < n; ++i)
+            units[i] = (char16_t)text[i].ch;
+        dst.clear();
+        dst.append(units, n);
+        return;
+    }
+    dst.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = (char16_t)text[i].ch;
 }
 
 void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text) {
@@ -254,6 +355,11 @@ namespace standin::internal {
 // the reset stay unknown.
 void ResetToolkit() {
     controls.clear();
+    lastValue = 0;
+    lastRecord = nullptr;
+    spareTexts.clear();
+    for (auto& spare : spareCellLists)
+        spare.clear();
     focus = cancelControl = nullptr;
     imagePaths.clear();
     liveImages.clear();
@@ -398,7 +504,12 @@ void DestroyControl(QvControl* handle) {
     QvControl h = *handle;
     *handle = nullptr;
     if (!h) return;
+    if (Control* m = ModelOf(h)) standin::toolkit::RecycleRows(m->rows);
     controls.erase(Value(h));
+    if (lastValue == Value(h)) {
+        lastValue = 0;
+        lastRecord = nullptr;
+    }
     if (focus == h) focus = nullptr;
     if (cancelControl == h) cancelControl = nullptr;
 }
@@ -479,7 +590,7 @@ void TextListClear(QvControl list) {
     Record* r = standin::toolkit::RecordOf(list);
     if (!r) return;
     r->model.lines.clear();
-    r->model.rows.clear();
+    standin::toolkit::RecycleRows(r->model.rows);
     r->model.selection = -1;
     r->model.scrollTop = 0;
     r->currentRow = -1;
@@ -542,13 +653,15 @@ void ListAddRowWithData(QvControl list, const char* text, int data, int colour, 
     if (!r) return;
     int count = data > 1 ? data : 1;
     if (count > kMaxRows - (int)r->model.rows.size()) count = kMaxRows - (int)r->model.rows.size();
+    // A run of rows takes its room at once; single rows grow the list geometrically.
+    if (count > 1) r->model.rows.reserve(r->model.rows.size() + (size_t)count);
+    size_t length = text ? strnlen(text, kMaxText) : 0;
     for (int i = 0; i < count; ++i) {
-        standin::ListRow row;
-        row.text = text ? std::string(text, strnlen(text, kMaxText)) : std::string();
+        standin::ListRow& row = r->model.rows.emplace_back();
+        row.text.assign(text ? text : "", length);
         row.data = data;
         row.colour = colour;
         row.order = ++lineOrder;
-        r->model.rows.push_back(std::move(row));
     }
     r->currentRow = (int)r->model.rows.size() - 1;
     (void)flags;
@@ -642,11 +755,13 @@ void ListSetCellY(QvControl list, int row, int y) {
 }
 
 void ListSetCellText(QvControl list, const char* text, int row, int column) {
-    if (Control* m = ModelOf(list)) SetCell(m, row, column, Widen1252(text));
+    if (Control* m = ModelOf(list))
+        if (std::u16string* cell = CellAt(m, row, column)) AssignWide(*cell, text);
 }
 
 void ListSetCellText2(QvControl list, const Unicode* text, int row, int column) {
-    if (Control* m = ModelOf(list)) SetCell(m, row, column, standin::toolkit::FromUnicode(text));
+    if (Control* m = ModelOf(list))
+        if (std::u16string* cell = CellAt(m, row, column)) standin::toolkit::AssignUnicode(*cell, text);
 }
 
 void TimerStart(QvControl timer, int period) {

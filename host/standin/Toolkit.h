@@ -37,6 +37,12 @@ void RunDueTimers();
 
 // 16-bit text helpers.
 std::u16string FromUnicode(const Unicode* text);
+void AssignUnicode(std::u16string& dst, const Unicode* text);
+
+// Hands a row's cells (RecycleCells) or every row of a list, which is emptied
+// (RecycleRows), back to the toolkit's spare cell storage.
+void RecycleCells(ListRow& row);
+void RecycleRows(std::vector<ListRow>& rows);
 void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text);
 
 // Forgets the sound calls (Sound.cpp; part of the toolkit's reset).

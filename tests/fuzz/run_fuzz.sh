@@ -12,6 +12,11 @@ set -u
 program=$1 target=$2 dir=$3 seconds=$4 work=$5
 out=$work/$target
 rm -rf "$out" && mkdir -p "$out/corpus" "$out/crashes"
+# The visits' temporary files (advertisement pictures) go to a folder of the
+# run's own, removed when it ends.
+TMPDIR=$(mktemp -d) || exit 1
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 cp "$dir/corpus/$target"/* "$out/corpus/" 2>/dev/null
 # The leak checker is off: the targets check the service's blocks themselves
 # after every visit (LSan would scan the heap after every input that finds

@@ -30,16 +30,6 @@
 namespace {
 
 constexpr int kUsers = 200, kTalkMs = 5000, kScriptedTalks = 400;
-const char* const kTalk[] = {"anyone up for a crypt run?",
-                             "hi all",
-                             "lol",
-                             "selling a spare shield",
-                             "which act is the best for levelling?",
-                             "brb",
-                             "gg everyone",
-                             "need two more for the tower",
-                             "good morning lobby",
-                             "that boss took forever"};
 
 std::string SelfPath() {
     char path[4096];
@@ -97,8 +87,8 @@ void RunScripted() {
             int i = (t * 37) % kUsers;
             std::string nick = "Kari" + std::to_string(i + 1);
             standin::PushChatEvent(5, 0, "Veth*" + nick,
-                                   std::string(kTalk[t % 10]) + " (" + nick + "-" +
-                                       std::to_string(t / kUsers + 1) + ")");
+                                   std::string(net::kCrowdTalk[t % net::kCrowdTalkCount]) + " (" + nick +
+                                       "-" + std::to_string(t / kUsers + 1) + ")");
         });
     standin::Frames(2);
     QuitSoon();

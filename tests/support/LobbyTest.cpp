@@ -18,6 +18,8 @@ uint32_t Visit::Run() {
     EXPECT_FALSE(standin::LoopTimedOut()) << "the screen loop never ended";
     EXPECT_FALSE(standin::ScriptFailed()) << "a scripted click found no control";
     EXPECT_EQ(standin::PendingActions(), 0) << "the visit ended before every scripted step ran";
+    EXPECT_EQ(standin::UnknownStringIds(), std::vector<int>())
+        << "the module asked for string ids the stand-in's table (the package's list) lacks";
     return result;
 }
 

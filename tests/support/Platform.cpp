@@ -4,13 +4,28 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace lobbytest {
+
+namespace {
+// The program's own temporary folder, made before main from another unit's
+// static object (hence a function's static), and the process that made it: a
+// child forked for a death test shares the folder and must not remove it.
+std::string& ProgramTemp() {
+    static std::string dir;
+    return dir;
+}
+long programTempOwner = 0;
+} // namespace
 
 std::string UsLongDate(const char* weekday, const char* month, int day, int year) {
     char text[64];
@@ -49,20 +64,34 @@ std::string MakeTempDirectory(const char* prefix) {
 }
 
 void SetTempDirectory(const char* dir) {
-    // The system's own TMP, kept from the first change.
-    static std::string systemTmp;
+    // The TMP the program started with (its own folder once it has one).
+    static std::string startTmp;
     static bool kept = false, hadTmp = false;
     if (!kept) {
         char value[MAX_PATH];
         DWORD n = GetEnvironmentVariableA("TMP", value, MAX_PATH);
         hadTmp = n > 0 && n < MAX_PATH;
-        if (hadTmp) systemTmp.assign(value, n);
+        if (hadTmp) startTmp.assign(value, n);
         kept = true;
     }
     if (dir)
         SetEnvironmentVariableA("TMP", dir);
     else
-        SetEnvironmentVariableA("TMP", hadTmp ? systemTmp.c_str() : nullptr);
+        SetEnvironmentVariableA("TMP", hadTmp ? startTmp.c_str() : nullptr);
+}
+
+static long ProcessId() {
+    return (long)GetCurrentProcessId();
+}
+
+// GetTempPath reads TMP first, then TEMP: both name the folder, in the
+// process's environment and in the C library's copy of it (which the test
+// framework's TempDir reads).
+static void UseTempFolder(const std::string& dir) {
+    for (const char* name : {"TMP", "TEMP"}) {
+        SetEnvironmentVariableA(name, dir.c_str());
+        _putenv((std::string(name) + "=" + dir).c_str());
+    }
 }
 
 #else
@@ -79,17 +108,54 @@ testing::AssertionResult InDefaultLocale() {
 }
 
 std::string MakeTempDirectory(const char* prefix) {
-    std::string name = std::string("/tmp/") + prefix + "XXXXXX";
+    const char* base = std::getenv("TMPDIR");
+    std::string name = std::string(base && *base ? base : "/tmp") + "/" + prefix + "XXXXXX";
     return mkdtemp(name.data()) ? name : "";
 }
 
 void SetTempDirectory(const char* dir) {
+    // The TMPDIR the program started with (its own folder once it has one).
+    static std::string startTmp;
+    static bool kept = false, hadTmp = false;
+    if (!kept) {
+        const char* value = std::getenv("TMPDIR");
+        hadTmp = value != nullptr;
+        if (hadTmp) startTmp = value;
+        kept = true;
+    }
     if (dir)
         setenv("TMPDIR", dir, 1);
+    else if (hadTmp)
+        setenv("TMPDIR", startTmp.c_str(), 1);
     else
         unsetenv("TMPDIR");
 }
 
+static long ProcessId() {
+    return (long)getpid();
+}
+
+static void UseTempFolder(const std::string& dir) {
+    setenv("TMPDIR", dir.c_str(), 1);
+}
+
 #endif
+
+std::string StartProgramTempFolder() {
+    std::string& dir = ProgramTemp();
+    dir = MakeTempDirectory("qvtest");
+    if (dir.empty()) return "";
+    programTempOwner = ProcessId();
+    UseTempFolder(dir);
+    return dir;
+}
+
+void EndProgramTempFolder() {
+    std::string& dir = ProgramTemp();
+    if (dir.empty() || ProcessId() != programTempOwner) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+    dir.clear();
+}
 
 } // namespace lobbytest

@@ -32,12 +32,22 @@ testing::AssertionResult InDefaultLocale();
 // the day with only the digits it needs ("Friday, January 1, 1971").
 std::string UsLongDate(const char* weekday, const char* month, int day, int year);
 
-// Makes a new empty directory in the system's temporary directory, its name
-// starting with prefix; returns its path ("" when it could not be made).
+// Makes a new empty directory in the temporary directory (the program's own
+// once it has one), its name starting with prefix; returns its path ("" when it
+// could not be made).
 std::string MakeTempDirectory(const char* prefix);
 // Makes dir the temporary directory the OS layer finds (TMPDIR on POSIX, TMP
-// under Windows) until called with null, which brings back the system's.
+// under Windows) until called with null, which brings back the one the program
+// started with (its own, see StartProgramTempFolder).
 void SetTempDirectory(const char* dir);
+
+// Every test program runs with a temporary folder of its own (TMPDIR on POSIX,
+// TMP and TEMP under Windows), made when the program starts and removed with
+// all it holds when the program ends (tests/support/TempFolder.cpp, linked into
+// each test program, calls these two). Returns the folder, "" when none could
+// be made (the system's is used then).
+std::string StartProgramTempFolder();
+void EndProgramTempFolder();
 
 #if defined(_WIN32)
 // Whether the user's default locale is lcid (0x0407: German, Germany). Under

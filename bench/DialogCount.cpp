@@ -1,0 +1,154 @@
+// bench_count's dialog child: a chat-layout visit on a connected realm with N
+// users in the channel, N realm games, N channels offered by the chat service
+// and N ladder rows, where every dialog is opened and worked twice (the second
+// time is measured). Frames count the lobby's frame callback, clicks the
+// module's callback. State: none.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "CountChild.h"
+#include "CountSteps.h"
+
+namespace si = standin;
+
+namespace bench {
+
+namespace {
+
+enum Label {
+    kCreateLabel = 5312,
+    kJoinLabel = 5313,
+    kChannelLabel = 5314,
+    kLadderLabel = 5315,
+    kQuitLabel = 5316,
+    kHelpLabel = 5308,
+    kOverallLadderLabel = 5318,
+};
+constexpr int kLadderPage = 16, kFirstClassTabX = 513;
+
+// Names of other things than users, as long as theirs and told apart the same way.
+std::string GameName(int i) {
+    return CharacterName(12000 + i);
+}
+std::string ChannelName(int i) {
+    return CharacterName(14000 + i);
+}
+
+si::RealmGame Game(int i) {
+    si::RealmGame game;
+    game.id = (uint16_t)(i + 1);
+    game.players = (uint16_t)(1 + i % 8);
+    game.name = GameName(i);
+    game.description = TalkLine(i, kMinTalk + i % 22);
+    game.elapsedSeconds = 600 + 37u * (uint32_t)i;
+    game.level = (uint8_t)(20 + i % 60);
+    game.difference = (uint8_t)(i % 3 == 0 ? 255 : 5 + i % 10);
+    for (int k = 0; k < game.players; ++k)
+        game.playerList.push_back({CharacterName(i * 8 + k), (uint16_t)(k % 7), (uint16_t)(10 + k * 9)});
+    return game;
+}
+
+void Script(int rows) {
+    std::vector<std::string> channels;
+    for (int i = 0; i < rows; ++i) {
+        si::AddRealmGame(Game(i));
+        channels.push_back(ChannelName(i));
+    }
+    si::SetChannelList(channels);
+    si::SetProfile("m", "Westhold", TalkLine(1, 80));
+}
+
+void ClickLabel(int textId) {
+    si::ClickControl(si::FindByTextId(textId));
+}
+
+// Escape closes what is open; with nothing open it would quit.
+void Close() {
+    si::Enqueue([] {
+        si::Control* quit = si::FindByTextId(kQuitLabel);
+        if (!quit || si::CancelControl() != quit->handle) si::PressEscape();
+    });
+}
+
+// The 15 s refresh asks the realm again: on the machine's own clock it would not.
+void CheckRefreshAsked(size_t before) {
+    if (si::RealmCallsNamed("RealmRequestGameList").size() == before + 1) return;
+    fprintf(stderr, "15 s of the stand-in's clock ran no list refresh: the module reads another clock\n");
+    exit(3);
+}
+
+// The whole list arrives one reply a frame after the dialog opens, and again
+// after the refresh, with a row selected between them.
+void JoinList(int rows, int r) {
+    static size_t asked = 0;
+    MeasureFrames(Tagged("join list", r), rows + 1, [] { ClickLabel(kJoinLabel); });
+    MeasureAction(Tagged("game info", r), 0,
+                  [rows] { si::ClickListRow(si::FindAt(kTextList, 432, 393), rows / 2); });
+    MeasureFrames(
+        Tagged("game info", r), 2, [] { si::AdvanceTime(1000); }, 1);
+    MeasureFrames(Tagged("refresh", r), rows + 2, [] {
+        asked = si::RealmCallsNamed("RealmRequestGameList").size();
+        si::AdvanceTime(15000);
+    });
+    si::Enqueue([] { CheckRefreshAsked(asked); });
+    Close();
+}
+
+// The view opened, its rows loaded page by page as the realm answers, a page
+// sent again, then the first class tab.
+void Ladder(int rows, int r) {
+    si::Click(kLadderLabel);
+    MeasureAction(Tagged("ladder view opened", r), 0, [] { ClickLabel(kOverallLadderLabel); });
+    for (int first = 0, page = 0; first < rows; first += kLadderPage, ++page) {
+        int count = rows - first < kLadderPage ? rows - first : kLadderPage;
+        MeasureAction(Tagged("full ladder", r), page, [=] { si::PushLadderPage(0, first, count); });
+    }
+    MeasureAction(Tagged("ladder page", r), 0, [] { si::PushLadderPage(0, 0, kLadderPage); });
+    MeasureAction(Tagged("class tab", r), 0,
+                  [] { si::ClickControl(si::FindAt(kButton, kFirstClassTabX, 149)); });
+    Close(); // back to the menu
+    Close();
+}
+
+void SimpleDialogs(int r) {
+    MeasureAction(Tagged("channel dialog", r), 0, [] { ClickLabel(kChannelLabel); });
+    Close();
+    MeasureAction(Tagged("create", r), 0, [] { ClickLabel(kCreateLabel); });
+    Close();
+    MeasureAction(Tagged("profile", r), 0, [] { si::RightClickControl(si::FindAt(kClickArea, 40, 591)); });
+    Close();
+    MeasureAction(Tagged("help", r), 0, [] { ClickLabel(kHelpLabel); });
+    Close();
+}
+
+} // namespace
+
+void RunDialogChild(int rows) {
+    LaunchRecord record{};
+    si::FillLaunchRecord(&record);
+    memset(record.realmName, 0, sizeof record.realmName);
+    strncpy(record.realmName, "Zendri", sizeof record.realmName - 1);
+    record.accountKind = 2;
+    si::SetRealmConnected(true);
+    Script(rows);
+    FillChannel(rows);
+    si::Frames(rows + 2);
+    StartCounting();
+    for (int r = 0; r < kDialogRepeats; ++r) {
+        // The timers that are due run before the measured work, not in it.
+        si::Wait(20000);
+        si::Frames(2);
+        JoinList(rows, r);
+        Ladder(rows, r);
+        SimpleDialogs(r);
+    }
+    si::Click(kQuitLabel);
+    si::RunVisit(Lobby(), &record);
+    if (si::LoopTimedOut() || si::ScriptFailed() || si::PendingActions() != 0) {
+        fprintf(stderr, "the dialog visit did not run every step\n");
+        exit(4);
+    }
+}
+
+} // namespace bench
