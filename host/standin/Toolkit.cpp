@@ -990,6 +990,8 @@ void RestoreToolkit(const Part& part) {
     controls.clear();
     for (auto& [value, rec] : p.controls)
         controls.emplace(value, std::make_unique<Record>(rec));
+    lastValue = 0; // the records it pointed at are gone
+    lastRecord = nullptr;
     focus = p.focus;
     cancelControl = p.cancelControl;
     // Handles are never reused: no load since, and as many live, is no change.
