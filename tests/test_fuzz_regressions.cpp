@@ -4,10 +4,7 @@
 // Also the cases behind them, as ordinary lobby tests.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,32 +13,15 @@
 
 using namespace lobbytest;
 
-namespace {
-
-std::vector<std::string> Files(const std::string& dir) {
-    std::vector<std::string> files;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.') files.push_back(dir + "/" + e->d_name);
-        closedir(d);
-    }
-    return files;
-}
-
-std::vector<uint8_t> Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(FuzzRegressions, EveryCommittedInputEndsItsVisitCleanly) {
     int replayed = 0;
     for (const fuzz::Target* t = fuzz::kTargets; t->name; ++t) {
         for (const std::string& path :
-             Files(std::string(QV_SOURCE_DIR "/tests/fuzz/regressions/") + t->name)) {
+             fuzz::InputFiles(std::string(QV_SOURCE_DIR "/tests/fuzz/regressions/") + t->name)) {
             SCOPED_TRACE(path);
-            std::vector<uint8_t> input = Read(path);
+            std::vector<uint8_t> input = fuzz::ReadInput(path);
             ASSERT_FALSE(input.empty());
             t->run(input.data(), input.size());
             EXPECT_FALSE(standin::LoopTimedOut()) << "the visit did not end by its quit";

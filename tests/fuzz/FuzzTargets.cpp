@@ -10,10 +10,15 @@
 // profile values, list and ladder replies) get none that the bytes do not hold.
 #include "FuzzTargets.h"
 
+#include <dirent.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <deque>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -687,6 +692,22 @@ const Target* FindTarget(const char* name) {
     for (const Target* t = kTargets; t->name; ++t)
         if (strcmp(t->name, name) == 0) return t;
     return nullptr;
+}
+
+std::vector<std::string> InputFiles(const std::string& dir) {
+    std::vector<std::string> files;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.') files.push_back(dir + "/" + e->d_name);
+        closedir(d);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<uint8_t> ReadInput(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 } // namespace fuzz

@@ -52,4 +52,8 @@ void EndSteps(int count);
 // Aborts with a message unless every block handed out was given back.
 void CheckBlocks(int expected, const char* when);
 
+// The inputs kept in a folder (corpus or regressions), by name, dot files left out.
+std::vector<std::string> InputFiles(const std::string& dir);
+std::vector<uint8_t> ReadInput(const std::string& path);
+
 } // namespace fuzz

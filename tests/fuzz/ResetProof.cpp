@@ -5,13 +5,11 @@
 // the input and the first differing line. One process per target: every
 // input runs fresh first, then all of them, in order, in one open visit.
 // usage: fuzz_reset_proof TARGET DIR...
-#include <dirent.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -29,22 +27,6 @@ std::u16string qvhost::ColourMarker() {
 }
 
 namespace {
-
-std::vector<std::string> Files(const std::string& dir) {
-    std::vector<std::string> files;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (e->d_name[0] != '.') files.push_back(dir + "/" + e->d_name);
-        closedir(d);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::vector<uint8_t> Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The banner's picture goes to a temporary file whose name is new every time.
 std::string WithoutTemporaryNames(const std::string& text) {
@@ -89,7 +71,7 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> files;
     for (int i = 2; i < argc; ++i)
-        for (const std::string& f : Files(argv[i]))
+        for (const std::string& f : fuzz::InputFiles(argv[i]))
             files.push_back(f);
     fuzz::SavePristineState();
     fuzz::afterInput = [] {
@@ -100,11 +82,11 @@ int main(int argc, char** argv) {
         std::vector<std::string> fresh;
         fuzz::UseFreshVisits();
         for (const std::string& f : files)
-            fresh.push_back(RunOne(target, Read(f)));
+            fresh.push_back(RunOne(target, fuzz::ReadInput(f)));
         fuzz::UseOpenVisit();
         int mismatches = 0;
         for (size_t i = 0; i < files.size(); ++i) {
-            std::string open = RunOne(target, Read(files[i]));
+            std::string open = RunOne(target, fuzz::ReadInput(files[i]));
             if (open == fresh[i]) continue;
             ++mismatches;
             printf("%s: %s differs in the open visit at %s\n", argv[1], files[i].c_str(),
