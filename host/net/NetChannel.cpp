@@ -349,13 +349,23 @@ void SquelchOn(const std::string& rest) {
 void SquelchOff(const std::string& rest) {
     Squelch(rest, false);
 }
+// clang-format off
 const Command kCommands[] = {
-    {"w", Whisper},           {"whisper", Whisper},  {"m", Whisper},
-    {"msg", Whisper},         {"me", Emote},         {"emote", Emote},
-    {"squelch", SquelchOn},   {"ignore", SquelchOn}, {"unsquelch", SquelchOff},
-    {"unignore", SquelchOff}, {"join", Join},        {"j", Join},
-    {"channel", Join},
+    {"w",         Whisper},
+    {"whisper",   Whisper},
+    {"m",         Whisper},
+    {"msg",       Whisper},
+    {"me",        Emote},
+    {"emote",     Emote},
+    {"squelch",   SquelchOn},
+    {"ignore",    SquelchOn},
+    {"unsquelch", SquelchOff},
+    {"unignore",  SquelchOff},
+    {"join",      Join},
+    {"j",         Join},
+    {"channel",   Join},
 };
+// clang-format on
 static_assert(sizeof kCommands / sizeof kCommands[0] == 13, "one row per command word");
 
 void RunCommand(const std::string& line) {

@@ -224,18 +224,38 @@ struct LineKind {
     const char* command;
     void (*handle)(const Message& m, const std::string& nick);
 };
+// clang-format off
 const LineKind kLineKinds[] = {
-    {"PING", OnPing},          {"PONG", OnPongLine},      {"001", OnWelcome},
-    {"433", OnNickInUse},      {"JOIN", OnJoinLine},      {"PART", OnPart},
-    {"QUIT", OnQuit},          {"KICK", OnKick},          {"NICK", OnNick},
-    {"MODE", OnModeLine},      {"353", OnNamesLine},      {"PRIVMSG", OnPrivmsg},
-    {"NOTICE", OnNotice},      {"375", OnMotdStart},      {"372", OnMotdLine},
-    {"321", OnListStart},      {"322", OnListEntry},      {"323", OnListEnd},
-    {"401", OnNoSuchNickLine}, {"471", OnChannelFull},    {"403", OnChannelRefused},
-    {"473", OnChannelRefused}, {"474", OnChannelRefused}, {"475", OnChannelRefused},
-    {"476", OnChannelRefused}, {"477", OnChannelRefused}, {"479", OnChannelRefused},
-    {"ERROR", OnErrorLine},
+    {"PING",    OnPing},
+    {"PONG",    OnPongLine},
+    {"001",     OnWelcome},
+    {"433",     OnNickInUse},
+    {"JOIN",    OnJoinLine},
+    {"PART",    OnPart},
+    {"QUIT",    OnQuit},
+    {"KICK",    OnKick},
+    {"NICK",    OnNick},
+    {"MODE",    OnModeLine},
+    {"353",     OnNamesLine},
+    {"PRIVMSG", OnPrivmsg},
+    {"NOTICE",  OnNotice},
+    {"375",     OnMotdStart},
+    {"372",     OnMotdLine},
+    {"321",     OnListStart},
+    {"322",     OnListEntry},
+    {"323",     OnListEnd},
+    {"401",     OnNoSuchNickLine},
+    {"471",     OnChannelFull},
+    {"403",     OnChannelRefused},
+    {"473",     OnChannelRefused},
+    {"474",     OnChannelRefused},
+    {"475",     OnChannelRefused},
+    {"476",     OnChannelRefused},
+    {"477",     OnChannelRefused},
+    {"479",     OnChannelRefused},
+    {"ERROR",   OnErrorLine},
 };
+// clang-format on
 static_assert(sizeof kLineKinds / sizeof kLineKinds[0] == 28, "one row per line kind");
 
 // The message of the day ends: the dated-message handlers get it when they asked.
