@@ -2,7 +2,6 @@
 // (CountSteps.h). State: none besides the loaded module.
 #include "CountSteps.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 #include <valgrind/callgrind.h>
 
@@ -14,22 +13,6 @@
 namespace si = standin;
 
 namespace bench {
-
-const LobbyInterface* Lobby() {
-    char self[4096];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path(self, n > 0 ? (size_t)n : 0);
-    size_t slash = path.rfind('/');
-    path = (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/libQvMulti.so";
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto query =
-        module ? reinterpret_cast<const LobbyInterface* (*)()>(dlsym(module, "QueryInterface")) : nullptr;
-    if (!query) {
-        fprintf(stderr, "cannot load %s\n", path.c_str());
-        exit(2);
-    }
-    return query();
-}
 
 // ---- the measured steps -------------------------------------------------------------
 void StartCounting() {

@@ -14,10 +14,9 @@
 #include <string>
 
 #include "../host/standin/StandIn.h"
+#include "Measure.h"
 
 namespace bench {
-
-const LobbyInterface* Lobby();
 
 // ---- the measured steps -------------------------------------------------------------
 // Turns callgrind's instrumentation on (scripted): what runs before it is not

@@ -19,96 +19,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "CountChild.h"
 #include "CountSteps.h"
+#include "Measure.h"
 
 namespace {
 
-std::string SelfPath() {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    path[n > 0 ? n : 0] = 0;
-    return path;
-}
-
-// ---- reading callgrind's dumps ---------------------------------------------------------
-enum Side { kModule, kStandIn, kRuntime };
-
-Side SideOf(const std::string& object) {
-    if (object.find("libQvMulti") != std::string::npos) return kModule;
-    if (object.find("libc.") != std::string::npos || object.find("libstdc++") != std::string::npos ||
-        object.find("libm.") != std::string::npos || object.find("libgcc") != std::string::npos ||
-        object.find("ld-linux") != std::string::npos || object.find("libpthread") != std::string::npos)
-        return kRuntime;
-    return kStandIn; // the stand-in libraries and this program, which drives them
-}
-
-// "(id) name" defines a compressed name, "(id)" refers to it.
-std::string Name(std::map<std::string, std::string>& names, const std::string& field) {
-    if (field.empty() || field[0] != '(') return field;
-    size_t close = field.find(')');
-    std::string id = field.substr(0, close + 1);
-    if (close + 1 < field.size()) names[id] = field.substr(close + 2);
-    return names[id];
-}
-
-struct Counts {
-    std::string name;
-    uint64_t side[3] = {};
-    uint64_t Total() const { return side[kModule] + side[kStandIn]; }
-};
-
-// Self cost by side; the runtime's cost goes to the side that called it.
-Counts ReadDump(const std::string& path) {
-    Counts c;
-    std::ifstream in(path);
-    std::map<std::string, std::string> objects;
-    std::string line, object, callee;
-    bool callCost = false;
-    while (std::getline(in, line)) {
-        if (line.rfind("desc: Trigger: Client Request: ", 0) == 0) {
-            c.name = line.substr(31);
-        } else if (line.rfind("ob=", 0) == 0) {
-            object = Name(objects, line.substr(3));
-            callee.clear();
-        } else if (line.rfind("cob=", 0) == 0) {
-            callee = Name(objects, line.substr(4));
-        } else if (line.rfind("fn=", 0) == 0) {
-            callee.clear();
-        } else if (line.rfind("calls=", 0) == 0) {
-            callCost = true;
-        } else if (!line.empty() &&
-                   (isdigit((unsigned char)line[0]) || line[0] == '+' || line[0] == '-' || line[0] == '*')) {
-            std::istringstream fields(line);
-            std::string position;
-            uint64_t cost = 0;
-            fields >> position >> cost;
-            Side caller = SideOf(object);
-            if (callCost) {
-                Side target = SideOf(callee.empty() ? object : callee);
-                if (caller != kRuntime && target == kRuntime) c.side[caller] += cost;
-                callCost = false;
-                callee.clear();
-            } else if (caller != kRuntime) {
-                c.side[caller] += cost;
-            }
-        }
-    }
-    return c;
-}
+using bench::Counts;
+using bench::kModule;
+using bench::kStandIn;
 
 std::vector<Counts> RunUnderCallgrind(const char* mode, int size) {
     std::string dir = "/tmp/qv-bench-count-" + std::to_string(getpid());
     std::string base = dir + "/cg";
     std::string command = "rm -rf " + dir + " && mkdir -p " + dir +
                           " && valgrind --tool=callgrind --instr-atstart=no --toggle-collect='LobbyFrame*' " +
-                          "--callgrind-out-file=" + base + " '" + SelfPath() + "' " + mode + " " +
+                          "--callgrind-out-file=" + base + " '" + bench::SelfPath() + "' " + mode + " " +
                           std::to_string(size) + " >" + dir + "/log 2>&1";
     std::vector<Counts> dumps;
     if (system(command.c_str()) != 0) {
@@ -120,7 +50,7 @@ std::vector<Counts> RunUnderCallgrind(const char* mode, int size) {
     for (int n = 1;; ++n) {
         std::string path = base + "." + std::to_string(n);
         if (access(path.c_str(), R_OK) != 0) break;
-        dumps.push_back(ReadDump(path));
+        dumps.push_back(bench::ReadDump(path));
     }
     std::string clean = "rm -rf " + dir;
     if (system(clean.c_str()) != 0) fprintf(stderr, "could not remove %s\n", dir.c_str());

@@ -656,14 +656,18 @@ void CheckBlocks(int expected, const char* when) {
     abort();
 }
 
-void RunWholeVisit(VisitSetup& setup) {
-    std::deque<standin::Action> script = standin::saved::TakeActions();
+void StartFreshStandIn(const VisitSetup& setup) {
     standin::ResetAll();
     standin::AdvanceTime(3600000);
     // The remembered create-game settings start empty every visit.
     standin::UseMemoryRegistry();
     for (auto& set : setup.before)
         set();
+}
+
+void RunWholeVisit(VisitSetup& setup) {
+    std::deque<standin::Action> script = standin::saved::TakeActions();
+    StartFreshStandIn(setup);
     for (auto& set : setup.also)
         set();
     standin::saved::PutActions(std::move(script));

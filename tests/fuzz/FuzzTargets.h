@@ -47,6 +47,9 @@ extern std::function<void()> afterInput;
 // memory): the settings, the script, then Escape and quit until the visit ends;
 // every block the service handed the module must be given back.
 void RunWholeVisit(VisitSetup& setup);
+// The stand-in as such a visit starts: reset, the clock an hour on, an empty
+// registry in memory, then the input's start settings.
+void StartFreshStandIn(const VisitSetup& setup);
 // Presses Escape, then the quit button, while a screen loop runs, up to count times.
 void EndSteps(int count);
 // Aborts with a message unless every block handed out was given back.

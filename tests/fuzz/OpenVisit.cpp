@@ -180,11 +180,7 @@ Start& MakeStart(VisitSetup& setup) {
     start->record = setup.record;
     Start* s = start.get();
     RestoreAll(pristine);
-    standin::ResetAll();
-    standin::AdvanceTime(3600000);
-    standin::UseMemoryRegistry();
-    for (auto& set : setup.before)
-        set();
+    StartFreshStandIn(setup);
     standin::Enqueue([s] {
         // A first step taken in a loop of the start's own (the realm's logon
         // wait) has that loop's caller on the stack: such a start runs whole.

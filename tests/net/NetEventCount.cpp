@@ -1,14 +1,13 @@
 // The module's own instructions per chat event against a real chat server,
 // beside the same figure with the scripted stand-in: valgrind's callgrind
-// counts the talk handler of the module (its own code, not what it calls in
-// the host's libraries) in two runs of a channel of 200 users, one fed by the
+// counts the talk handler of the module (its own code and the C runtime it
+// calls, not the host's libraries) in two runs of a channel of 200 users, one fed by the
 // scripted chat service, one by 200 real clients of a local chat server that
 // talk for 5 s. Fails (exit 1) when the two differ by more than 20 %.
 //
 //   net_event_count                  both runs under callgrind, the figures, the verdict
 //   net_event_count --child scripted|network   one run (what callgrind runs)
 // Exit 77 when valgrind or the chat server is missing.
-#include <dlfcn.h>
 #include <unistd.h>
 #include <valgrind/callgrind.h>
 
@@ -16,12 +15,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <map>
-#include <sstream>
 #include <regex>
 #include <string>
 #include <thread>
 
+#include "../../bench/Measure.h"
 #include "../../host/net/IrcCrowd.h"
 #include "../../host/net/IrcServer.h"
 #include "../../host/net/NetChat.h"
@@ -30,25 +28,6 @@
 namespace {
 
 constexpr int kUsers = 200, kTalkMs = 5000, kScriptedTalks = 400;
-
-std::string SelfPath() {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    path[n > 0 ? n : 0] = 0;
-    return path;
-}
-
-const LobbyInterface* Lobby() {
-    std::string self = SelfPath();
-    std::string path = self.substr(0, self.rfind('/')) + "/libQvMulti.so";
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto query = module ? reinterpret_cast<QueryInterfaceFn>(dlsym(module, QVMULTI_ENTRY_NAME)) : nullptr;
-    if (!query) {
-        fprintf(stderr, "cannot load %s\n", path.c_str());
-        exit(2);
-    }
-    return query();
-}
 
 uint64_t Ms() {
     using namespace std::chrono;
@@ -92,7 +71,7 @@ void RunScripted() {
         });
     standin::Frames(2);
     QuitSoon();
-    standin::RunVisit(Lobby(), &record);
+    standin::RunVisit(bench::Lobby(), &record);
     printf("talk events %d\n", kScriptedTalks);
 }
 
@@ -168,7 +147,7 @@ int RunNetwork() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
-    standin::RunVisit(Lobby(), &record);
+    standin::RunVisit(bench::Lobby(), &record);
     standin::SetFrameHook(nullptr);
     net::StopCrowd();
     net::Disconnect();
@@ -177,49 +156,13 @@ int RunNetwork() {
     return 0;
 }
 
-// The module's own instructions in a dump of the talk handler: self costs of
-// the module's object (calls' inclusive costs are left out).
-uint64_t ModuleCost(const std::string& path) {
-    std::ifstream in(path);
-    std::map<std::string, std::string> names; // "(id)" -> object, defined where first used
-    auto name = [&names](const std::string& field) {
-        if (field.empty() || field[0] != '(') return field;
-        size_t close = field.find(')');
-        std::string id = field.substr(0, close + 1);
-        if (close + 1 < field.size()) names[id] = field.substr(close + 2);
-        return names[id];
-    };
-    std::string line, object;
-    bool afterCall = false;
-    uint64_t total = 0;
-    while (std::getline(in, line)) {
-        if (line.rfind("ob=", 0) == 0) {
-            object = name(line.substr(3));
-        } else if (line.rfind("cob=", 0) == 0) {
-            name(line.substr(4));
-        } else if (line.rfind("calls=", 0) == 0) {
-            afterCall = true;
-        } else if (!line.empty() &&
-                   (isdigit((unsigned char)line[0]) || line[0] == '+' || line[0] == '-' || line[0] == '*')) {
-            if (!afterCall && object.find("libQvMulti") != std::string::npos) {
-                std::string position;
-                uint64_t cost = 0;
-                std::istringstream(line) >> position >> cost;
-                total += cost;
-            }
-            afterCall = false;
-        }
-    }
-    return total;
-}
-
 // One run under callgrind: the module's instructions per talk event.
 double PerEvent(const char* kind) {
     std::string dir = "/tmp/qv-net-callgrind-" + std::to_string(getpid()) + "-" + kind;
     std::string out = dir + "/cg.out", log = dir + "/log";
     std::string command = "mkdir -p " + dir + " && valgrind --tool=callgrind --instr-atstart=no " +
-                          "--toggle-collect='OnTalk*' --callgrind-out-file=" + out + " '" + SelfPath() +
-                          "' --child " + kind + " >" + log + " 2>&1";
+                          "--toggle-collect='OnTalk*' --callgrind-out-file=" + out + " '" +
+                          bench::SelfPath() + "' --child " + kind + " >" + log + " 2>&1";
     if (system(command.c_str()) != 0) {
         fprintf(stderr, "callgrind run failed, see %s\n", log.c_str());
         exit(1);
@@ -228,7 +171,7 @@ double PerEvent(const char* kind) {
     int events = 0;
     for (std::string line; std::getline(in, line);)
         if (line.rfind("talk events ", 0) == 0) events = atoi(line.c_str() + 12);
-    uint64_t cost = ModuleCost(out);
+    uint64_t cost = bench::ReadDump(out).side[bench::kModule];
     printf("%-9s %6d talk events, %12llu module instructions, %8.0f per event\n", kind, events,
            (unsigned long long)cost, events ? (double)cost / events : 0.0);
     std::string clean = "rm -rf " + dir;
