@@ -504,7 +504,13 @@ void DestroyControl(QvControl* handle) {
     QvControl h = *handle;
     *handle = nullptr;
     if (!h) return;
-    if (Control* m = ModelOf(h)) standin::toolkit::RecycleRows(m->rows);
+    Control* m = ModelOf(h);
+    // Kind and place name the control, so that a scenario can follow the order
+    // in which a lobby step takes its controls down.
+    if (m)
+        standin::toolkit::NoteToolkitCall("DestroyControl",
+                                          {Decimal(m->desc.kind), Decimal(m->desc.x), Decimal(m->desc.y)});
+    if (m) standin::toolkit::RecycleRows(m->rows);
     controls.erase(Value(h));
     if (lastValue == Value(h)) {
         lastValue = 0;
