@@ -81,7 +81,7 @@ TEST(NetChat, TwoPlayersChatWhisperEmoteSquelchAndChangeChannel) {
             });
         std::string heard;
         s.Then(
-            "Arin leaving the channel", [] { return !HasFigure("Arin"); },
+            "Arin leaving the channel", [] { return lobbytest::Look().FigureOf("Arin") == nullptr; },
             [&] {
                 if (PaneHas("can you hear me")) heard = "a squelched line was shown";
                 Click(kQuitLabel);
@@ -94,7 +94,8 @@ TEST(NetChat, TwoPlayersChatWhisperEmoteSquelchAndChangeChannel) {
         "joining Lobby", [] { return PaneHas("You have joined channel: Lobby"); },
         [&] { arinInLobby.Raise(); });
     s.Then(
-        "Mira in the channel", [] { return HasFigure("Mira"); }, [] { Say("hello from Arin"); });
+        "Mira in the channel", [] { return lobbytest::Look().FigureOf("Mira") != nullptr; },
+        [] { Say("hello from Arin"); });
     s.Then(
         "Mira's whisper", [] { return PaneHas("Bront (*Mira) whispers: psst Arin"); },
         [] { Say("/r got it"); });
