@@ -24,31 +24,19 @@ bool AnySelected(const Screen& s) {
 
 } // namespace
 
-TEST(ChatButtons, SendSendsTheLineLikeEnter) {
-    Visit visit;
-    Screen before, after;
-    Snap(&before);
-    standin::Type("hello all");
-    standin::Click(kSendLabel);
-    Snap(&after);
-    visit.Quit();
-    EXPECT_EQ(SentLines(), Lines{"hello all"});
-    ASSERT_EQ(after.pane.size(), before.pane.size() + 1);
-    EXPECT_NE(after.Last().find("hello all"), std::string::npos);
-    EXPECT_EQ(after.input, "");
-}
-
-// A button pressed with a user selected: the line sent, and whether the
-// press clears the selection. The account is addressed, "*" added when the
-// name has none; a slash line is never wrapped.
+// A button pressed with a user selected: the line sent, whether it is echoed
+// and whether the press clears the selection. Send sends like Enter; the
+// others address the account, "*" added when the name has none; a slash line
+// is never wrapped.
 TEST(ChatButtons, ButtonsAddressTheSelectedAccount) {
     struct Case {
         const char* user;
         uint32_t flags;
         int label;
         const char *typed, *sent;
-        bool clearsSelection;
+        bool clearsSelection, echoed = false;
     } const cases[] = {
+        {"Nim*Acct", 0, kSendLabel, "hello all", "hello all", false, true},
         {"Nim*Acct", 0, kWhisperLabel, "psst", "/whisper *Acct psst", false},
         {"*Lone", 0, kWhisperLabel, "hi", "/whisper *Lone hi", false},
         {"Nim*Acct", 0, kWhisperLabel, "/who", "/who", false},
@@ -72,6 +60,7 @@ TEST(ChatButtons, ButtonsAddressTheSelectedAccount) {
         EXPECT_EQ(SentLines(), Lines{c.sent});
         EXPECT_EQ(after.input, "");
         EXPECT_EQ(AnySelected(after), !c.clearsSelection);
+        EXPECT_EQ(after.Texts(), c.echoed ? Lines{kMarker + "4<Arin> " + kMarker + "0" + c.typed} : Lines{});
     }
 }
 

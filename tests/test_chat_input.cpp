@@ -1,8 +1,10 @@
 // The chat input line: sending, the lobby's own commands, the slash-line
 // history, the guard word and Ctrl+N, driven through a lobby visit in the
-// chat layout.
+// chat layout. (A talk line sent, echoed and emptied, "/qvnotify" turning the
+// notices on: chat_input.scn.)
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,33 +23,53 @@ struct GuardedVisit : Visit {
     }
 };
 
+// What a scripted step did: the lines it sent, the pane lines it added (texts
+// and colours) and the input line after it.
+struct Effect {
+    Lines sent, shown;
+    std::vector<int> colours;
+    std::string input;
+};
+
+// Scripts step (typing, keys, clicks) and records its effect a frame later.
+template <class Step> void Record(Effect* e, Step step) {
+    auto before = std::make_shared<std::pair<size_t, size_t>>();
+    standin::Check([=] { *before = {SentLines().size(), Look().pane.size()}; });
+    step();
+    standin::Frames(1);
+    standin::Check([=] {
+        Lines sent = SentLines();
+        e->sent.assign(sent.begin() + (long)before->first, sent.end());
+        Screen s = Look();
+        for (size_t i = before->second; i < s.pane.size(); ++i) {
+            e->shown.push_back(standin::Utf8(s.pane[i].text));
+            e->colours.push_back(s.pane[i].colour);
+        }
+        e->input = s.input;
+    });
+}
+
 } // namespace
 
 // An empty line or one of spaces is neither sent nor stored; Tab with nothing
 // stored leaves the line as it is.
-TEST(ChatInput, PlainLineIsSentEchoedAndClearedBlankLinesAreNot) {
+TEST(ChatInput, BlankLinesAreNeitherSentNorStored) {
     Visit visit;
-    Screen before, spaces, recalled, typed, after;
-    Snap(&before);
-    standin::Enter(); // nothing typed
-    Say("   ");
-    Snap(&spaces);
-    standin::Tab();
-    Snap(&recalled);
-    standin::Type("hello there");
-    standin::Tab();
-    Snap(&typed);
-    standin::Enter();
-    Snap(&after);
+    Effect blank, typed;
+    Record(&blank, [] {
+        standin::Enter(); // nothing typed
+        Say("   ");
+        standin::Tab();
+    });
+    Record(&typed, [] {
+        standin::Type("hello there");
+        standin::Tab();
+    });
     visit.Quit();
-    EXPECT_EQ(SentLines(), Lines{"hello there"});
-    EXPECT_EQ(spaces.pane.size(), before.pane.size());
-    EXPECT_EQ(spaces.input, "");
-    EXPECT_EQ(recalled.input, "");
+    EXPECT_TRUE(SentLines().empty());
+    EXPECT_TRUE(blank.shown.empty());
+    EXPECT_EQ(blank.input, "");
     EXPECT_EQ(typed.input, "hello there");
-    ASSERT_EQ(after.pane.size(), before.pane.size() + 1);
-    EXPECT_NE(after.Last().find("hello there"), std::string::npos);
-    EXPECT_EQ(after.input, "");
 }
 
 // Slash lines other than the lobby's own go to the service as typed, are
@@ -57,28 +79,26 @@ TEST(ChatInput, OtherSlashLinesReachTheServiceUnchangedWithoutEcho) {
     for (int i = 0; i < 60; ++i)
         standin::PushChatEvent(6, 0, "", "notice " + std::to_string(i));
     standin::Frames(61);
-    Screen before, after, recalled;
-    int shown = 0, top = -1;
-    Snap(&before);
     standin::Check([] { ChatPane()->scrollTop = 0; });
-    Say("/qvnotifyx"); // not the lobby's command: the word must stand alone
-    Say("/join  Some Channel");
-    Say("/WHO x");
-    Snap(&after);
-    standin::Check([&] {
-        shown = ChatPane()->visibleCount;
-        top = ChatPane()->scrollTop;
+    Effect slash, recalled;
+    int top = -1, end = -1;
+    Record(&slash, [] {
+        Say("/qvnotifyx"); // not the lobby's command: the word must stand alone
+        Say("/join  Some Channel");
+        Say("/WHO x");
     });
-    standin::Tab();
-    Snap(&recalled);
+    standin::Check([&] {
+        top = ChatPane()->scrollTop;
+        end = (int)ChatPane()->lines.size() - ChatPane()->visibleCount;
+    });
+    Record(&recalled, [] { standin::Tab(); });
     visit.Quit();
-    EXPECT_EQ(SentLines(), (Lines{"/qvnotifyx", "/join  Some Channel", "/WHO x"}));
-    EXPECT_EQ(after.pane.size(), before.pane.size());
-    EXPECT_EQ(after.input, "");
+    EXPECT_EQ(slash.sent, (Lines{"/qvnotifyx", "/join  Some Channel", "/WHO x"}));
+    EXPECT_TRUE(slash.shown.empty());
+    EXPECT_EQ(slash.input, "");
     EXPECT_EQ(recalled.input, "/WHO x");
-    ASSERT_GT(shown, 0);
-    ASSERT_GT((int)after.pane.size(), shown);
-    EXPECT_EQ(top, (int)after.pane.size() - shown);
+    ASSERT_GT(end, 0);
+    EXPECT_EQ(top, end);
 }
 
 // Tab walks newest first, down to the second line; the first is gone and the
@@ -87,21 +107,17 @@ TEST(ChatInput, HistoryKeepsTheTenNewestSlashLines) {
     Visit visit;
     for (int i = 1; i <= 11; ++i)
         Say("/cmd" + std::to_string(i));
-    std::vector<Screen> walk(12);
-    for (Screen& s : walk) {
-        standin::Tab();
-        Snap(&s);
+    std::vector<Effect> walk(13);
+    for (int i = 0; i < 13; ++i) {
+        if (i == 12) Say(" more"); // stores "/cmd10 more"
+        Record(&walk[(size_t)i], [] { standin::Tab(); });
     }
-    Say(" more"); // stores "/cmd10 more"
-    Screen after;
-    standin::Tab();
-    Snap(&after);
     visit.Quit();
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(walk[i].input, "/cmd" + std::to_string(11 - i)) << "Tab " << i + 1;
+        EXPECT_EQ(walk[(size_t)i].input, "/cmd" + std::to_string(11 - i)) << "Tab " << i + 1;
     EXPECT_EQ(walk[10].input, "/cmd11");
     EXPECT_EQ(walk[11].input, "/cmd10");
-    EXPECT_EQ(after.input, "/cmd10 more");
+    EXPECT_EQ(walk[12].input, "/cmd10 more");
     EXPECT_EQ(SentLines().size(), 12u);
 }
 
@@ -125,39 +141,24 @@ TEST(ChatInput, ReplyCommandsAnswerTheLatestWhisperer) {
         {"/r2 y", "/r2 y", ""},
         {"/replyy y", "/replyy y", ""},
     };
-    const int n = std::size(cases);
+    const size_t n = std::size(cases);
     Visit visit;
-    std::vector<Screen> before(n), after(n);
-    std::vector<size_t> sentBefore(n), sentAfter(n);
-    for (int i = 0; i < n; ++i) {
+    std::vector<Effect> got(n);
+    for (size_t i = 0; i < n; ++i) {
         if (i == 1) {
             Push(4, 0, "Old*Earlier", "first");
             Push(4, 0, "Nim*Acct", "psst");
+            standin::Frames(2);
         }
-        Snap(&before[i]);
-        standin::Check([&, i] { sentBefore[i] = SentLines().size(); });
-        Say(cases[i].typed);
-        Snap(&after[i]);
-        standin::Check([&, i] { sentAfter[i] = SentLines().size(); });
+        Record(&got[i], [&] { Say(cases[i].typed); });
     }
     visit.Quit();
-    Lines sent = SentLines();
-    for (int i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         SCOPED_TRACE(cases[i].typed);
-        if (cases[i].sent[0]) {
-            ASSERT_EQ(sentAfter[i], sentBefore[i] + 1);
-            EXPECT_EQ(sent[sentBefore[i]], cases[i].sent);
-        } else {
-            EXPECT_EQ(sentAfter[i], sentBefore[i]);
-        }
-        if (cases[i].paneLine[0]) {
-            ASSERT_EQ(after[i].pane.size(), before[i].pane.size() + 1);
-            EXPECT_EQ(after[i].Last(), cases[i].paneLine);
-            EXPECT_EQ(after[i].pane.back().colour, 1);
-        } else {
-            EXPECT_EQ(after[i].pane.size(), before[i].pane.size());
-        }
-        EXPECT_EQ(after[i].input, "");
+        EXPECT_EQ(got[i].sent, cases[i].sent[0] ? Lines{cases[i].sent} : Lines{});
+        EXPECT_EQ(got[i].shown, cases[i].paneLine[0] ? Lines{cases[i].paneLine} : Lines{});
+        EXPECT_EQ(got[i].colours, std::vector<int>(got[i].shown.size(), 1));
+        EXPECT_EQ(got[i].input, "");
     }
 }
 
@@ -179,39 +180,33 @@ TEST(ChatInput, LinesWhileDisconnectedShowConnectionLost) {
         Push(4, 0, "Nim*Acct", "psst");
         standin::Frames(1);
         standin::Check([] { standin::SetChatConnected(false); });
-        Say(c.line);
-        Screen after, recalled;
+        Effect said, recalled;
         bool lost = false;
-        Snap(&after);
+        Record(&said, [&] { Say(c.line); });
         standin::Check([&] { lost = Showing(kConnectionLost); });
-        standin::Tab(); // the popup leaves the input line working
-        Snap(&recalled);
+        Record(&recalled, [] { standin::Tab(); }); // the popup leaves the input line working
         standin::Click(kOkLabel);
         EXPECT_EQ(visit.Run(), 4u);
         EXPECT_TRUE(lost);
         EXPECT_TRUE(SentLines().empty());
-        EXPECT_EQ(after.input, c.kept);
+        EXPECT_EQ(said.input, c.kept);
         EXPECT_EQ(recalled.input, c.recalled);
     }
 }
 
+// "/qvnotify", in any case and with anything after it, flips the notices
+// without the service, also while it is down.
 TEST(ChatInput, NotifyFlipsTheNoticesEvenWhileDisconnected) {
     Visit visit;
-    Screen on, off, joined;
+    Effect on, off;
     standin::Check([] { standin::SetChatConnected(false); });
-    Say("/qvnotify anything at all");
-    Snap(&on);
+    Record(&on, [] { Say("/qvnotify anything at all"); });
     standin::Check([] { standin::SetChatConnected(true); });
-    Push(2, 0, "Nim*Acct", "TAHC");
-    Snap(&joined);
-    Say("/QVNotify");
-    Snap(&off);
+    Record(&off, [] { Say("/QVNotify"); });
     visit.Quit();
-    EXPECT_EQ(on.Last(), "Player entering/leaving notifications are enabled.");
-    EXPECT_EQ(on.pane.back().colour, 3);
-    EXPECT_NE(joined.Last().find("has joined the channel."), std::string::npos);
-    EXPECT_EQ(off.Last(), "Player entering/leaving notifications are disabled.");
-    EXPECT_EQ(off.pane.back().colour, 3);
+    EXPECT_EQ(on.shown, Lines{"Player entering/leaving notifications are enabled."});
+    EXPECT_EQ(off.shown, Lines{"Player entering/leaving notifications are disabled."});
+    EXPECT_EQ(off.colours, std::vector<int>{3});
     EXPECT_TRUE(SentLines().empty());
 }
 
@@ -270,18 +265,17 @@ TEST(ChatInput, GuardWordIsRefusedOnlyOnWordBoundaries) {
 // is tested on the typed text, not the wrap: the selected account is "Darn".
 TEST(ChatInput, WhisperWrapIsStoredUnechoedAndNotGuardTested) {
     GuardedVisit visit;
-    Screen before, after, recalled;
+    Effect whisper, recalled;
     AddAndSelect("Nim*Darn");
-    Snap(&before);
-    standin::Type("a secret");
-    standin::Click(kWhisperLabel);
-    Snap(&after);
-    standin::Tab();
-    Snap(&recalled);
+    Record(&whisper, [] {
+        standin::Type("a secret");
+        standin::Click(kWhisperLabel);
+    });
+    Record(&recalled, [] { standin::Tab(); });
     visit.Quit();
-    EXPECT_EQ(SentLines(), Lines{"/whisper *Darn a secret"});
-    EXPECT_EQ(after.pane.size(), before.pane.size());
-    EXPECT_EQ(after.input, "");
+    EXPECT_EQ(whisper.sent, Lines{"/whisper *Darn a secret"});
+    EXPECT_TRUE(whisper.shown.empty());
+    EXPECT_EQ(whisper.input, "");
     EXPECT_EQ(recalled.input, "/whisper *Darn a secret");
 }
 

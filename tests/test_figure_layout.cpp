@@ -131,10 +131,10 @@ class RandomChanges {
     }
 
   private:
-    void Push(uint32_t number, uint32_t flags, const std::string& name, const std::string& text) {
+    static void Push(uint32_t number, uint32_t flags, const std::string& name, const std::string& text) {
         standin::PushChatEvent(number, flags, name, text);
     }
-    void ClickAt(int kind, int x, int y) {
+    static void ClickAt(int kind, int x, int y) {
         standin::Control* control = standin::FindAt(kind, x, y);
         ASSERT_NE(control, nullptr);
         standin::ClickControl(control);
@@ -173,56 +173,41 @@ class RandomChanges {
         return kChoices[Pick((int)std::size(kChoices))];
     }
     User& Someone() { return channel_.users[(size_t)Pick(channel_.Count())]; }
-    // The shared end of every change that goes through the user list.
-    void Relayout() {
-        channel_.Sort();
-        channel_.Scroll(0);
-        channel_.Place();
-    }
 
+    // Draws new flags, status and realm byte for the user, applies them unless
+    // an update names someone not in the list, lays the channel out again and
+    // pushes the event (0: a join, 1 a show, 9 an update) that carries them.
+    void Describe(User& u, uint32_t number) {
+        uint32_t flags = Flags();
+        uint16_t status = Status();
+        uint8_t realm = RealmByte();
+        std::string name = u.name;
+        int id = u.id;
+        if (number == 9 && Pick(8) == 0) {
+            name = "Nobody*" + Account(id); // a name not in the list changes nothing
+        } else {
+            Channel::Apply(u, flags, status, realm);
+            if (number == 0) channel_.users.push_back(u);
+            channel_.Sort();
+            if (number == 0) channel_.Scroll(0);
+            channel_.Place();
+        }
+        Push(number == 0 ? (Pick(2) ? 1 : 2) : number, flags, name, DescriptionWith(id, status, realm));
+    }
     void Join() {
         User u;
         u.id = nextId_++;
         u.name = "C" + std::to_string(u.id) + "*" + Account(u.id);
-        uint32_t flags = Flags();
-        uint16_t status = Status();
-        uint8_t realm = RealmByte();
-        Channel::Apply(u, flags, status, realm);
-        channel_.users.push_back(u);
-        Relayout();
-        Push(Pick(2) ? 1 : 2, flags, u.name, DescriptionWith(u.id, status, realm));
+        Describe(u, 0);
     }
     // A show event for a known account under another character updates its
     // record in place, name included.
     void ShowUnderAnotherCharacter() {
         User& u = Someone();
         u.name = "D" + std::to_string(Pick(1000)) + "*" + Account(u.id);
-        uint32_t flags = Flags();
-        uint16_t status = Status();
-        uint8_t realm = RealmByte();
-        Channel::Apply(u, flags, status, realm);
-        std::string name = u.name;
-        int id = u.id;
-        channel_.Sort();
-        channel_.Place();
-        Push(1, flags, name, DescriptionWith(id, status, realm));
+        Describe(u, 1);
     }
-    void Update() {
-        User& u = Someone();
-        uint32_t flags = Flags();
-        uint16_t status = Status();
-        uint8_t realm = RealmByte();
-        if (Pick(8) == 0) { // a name not in the list changes nothing
-            Push(9, flags, "Nobody*" + Account(u.id), DescriptionWith(u.id, status, realm));
-            return;
-        }
-        Channel::Apply(u, flags, status, realm);
-        std::string name = u.name;
-        int id = u.id;
-        channel_.Sort();
-        channel_.Place();
-        Push(9, flags, name, DescriptionWith(id, status, realm));
-    }
+    void Update() { Describe(Someone(), 9); }
     void Leave() {
         int at = Pick(channel_.Count());
         int id = channel_.users[(size_t)at].id;

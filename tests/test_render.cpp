@@ -42,22 +42,16 @@ struct Picture {
         Each(r, [&](int x, int y) { n += At(x, y) == rgb; });
         return n;
     }
-    // Leftmost and rightmost column of r holding that colour (-1, -1 when none).
+    // Leftmost and rightmost column of r holding that colour, or with kLight
+    // a light pixel (text in any light colour); -1, -1 when none.
+    static constexpr uint32_t kLight = 0xff000000;
     std::pair<int, int> Span(render::Rect r, uint32_t rgb) const {
         int lo = -1, hi = -1;
         Each(r, [&](int x, int y) {
-            if (At(x, y) != rgb) return;
-            if (lo < 0 || x < lo) lo = x;
-            hi = std::max(hi, x);
-        });
-        return {lo, hi};
-    }
-    // Leftmost and rightmost column of r holding a light pixel (text in any light colour).
-    std::pair<int, int> LightSpan(render::Rect r) const {
-        int lo = -1, hi = -1;
-        Each(r, [&](int x, int y) {
             uint32_t p = At(x, y);
-            if ((p >> 16 & 0xff) < 0x90 || (p >> 8 & 0xff) < 0x90 || (p & 0xff) < 0x90) return;
+            if (rgb == kLight ? (p >> 16 & 0xff) < 0x90 || (p >> 8 & 0xff) < 0x90 || (p & 0xff) < 0x90
+                              : p != rgb)
+                return;
             if (lo < 0 || x < lo) lo = x;
             hi = std::max(hi, x);
         });
@@ -106,10 +100,31 @@ render::Rect PaneLine(int i) {
 
 } // namespace
 
-TEST_F(Render, PictureFileHasTheScreensSize) {
+// The picture file has the screen's size; y names a control's bottom edge; the
+// pointer finds the topmost shown control that takes input; logos are centred
+// on their place and stay on the screen.
+TEST_F(Render, PictureFileAndControlPlaces) {
     std::string path = ::testing::TempDir() + "render_lobby_" + std::to_string(getpid()) + ".png";
     std::string error;
-    DefaultLobby([&] { EXPECT_TRUE(render::WritePicture(path, &error)) << error; });
+    DefaultLobby([&] {
+        EXPECT_TRUE(render::WritePicture(path, &error)) << error;
+        render::Rect pane = render::ControlRect(*ChatPane());
+        EXPECT_EQ(pane.y, 410 - 298);
+        EXPECT_EQ(pane.y + pane.h, 410);
+        render::Rect input = render::ControlRect(*Input());
+        EXPECT_TRUE(input.Contains(28, 449) && input.Contains(28, 418));
+        EXPECT_FALSE(input.Contains(28, 450));
+        EXPECT_EQ(render::ControlAt(733, 480), standin::FindByTextId(kQuitLabel));
+        EXPECT_EQ(render::ControlAt(40, 440), Input());
+        EXPECT_EQ(render::ControlAt(70, 550), standin::FindAt(kClickArea, 40, 591)); // the first figure cell
+        EXPECT_EQ(render::ControlAt(5, 5), nullptr);
+        EXPECT_EQ(render::ControlAt(737, 570), standin::FindAt(kButton, 725, 583)); // arrows above the strip
+        for (int x : {84, 726}) {
+            render::Rect r = render::ControlRect(*standin::FindAt(kLogo, x, 52));
+            EXPECT_EQ(r.x + r.w / 2, x);
+            EXPECT_TRUE(r.x >= 0 && r.x + r.w <= 800 && r.y >= 0) << x;
+        }
+    });
     SDL_Surface* back = IMG_Load(path.c_str());
     ASSERT_NE(back, nullptr) << IMG_GetError();
     EXPECT_EQ(back->w, 800);
@@ -165,7 +180,7 @@ TEST_F(Render, ButtonsStandOutLookDifferentInEachStateAndAreGoneWhenHidden) {
     });
 }
 
-TEST_F(Render, PaneLinesAreDrawnInTheirColoursAndColourCodesSwitchItUnseen) {
+TEST_F(Render, PaneLinesInTheirColoursAndFiguresWithTheSelectionAura) {
     DefaultLobby([] {
         Picture p;
         // 0 channel joined (5), 1 Mira's talk (4 then 0), 2 Oskar's talk (3/3),
@@ -184,40 +199,14 @@ TEST_F(Render, PaneLinesAreDrawnInTheirColoursAndColourCodesSwitchItUnseen) {
         ASSERT_GE(prefix.first, 0);
         ASSERT_GE(message.first, 0);
         EXPECT_LT(prefix.second, message.first);
-    });
-}
-
-TEST_F(Render, FiguresStandInTheirCellsAndTheSelectionHasAnAura) {
-    DefaultLobby([] {
-        Picture before;
+        // Figures stand in their cells and the selection has an aura.
         render::Rect cell0{40, 491, 60, 100}, cell5{340, 491, 60, 100};
-        EXPECT_LT(before.Count(cell0, render::BackgroundColour()),
-                  60 * 100 * 9 / 10);                                         // a figure stands there
-        EXPECT_EQ(before.Count(cell5, render::BackgroundColour()), 60 * 100); // an empty cell
+        EXPECT_LT(p.Count(cell0, render::BackgroundColour()), 60 * 100 * 9 / 10); // a figure stands there
+        EXPECT_EQ(p.Count(cell5, render::BackgroundColour()), 60 * 100);          // an empty cell
         standin::ClickControl(standin::FindAt(kClickArea, 40, 591));
         Picture selected;
-        EXPECT_GT(selected.Differences(before, cell0), 100);
-        EXPECT_EQ(selected.Differences(before, {100, 491, 60, 100}), 0);
-    });
-}
-
-// y names a control's bottom edge; the pointer finds the topmost shown control
-// that takes input.
-TEST_F(Render, ControlsStandAboveTheirYAndThePointerFindsThoseTakingInput) {
-    DefaultLobby([] {
-        render::Rect pane = render::ControlRect(*ChatPane());
-        EXPECT_EQ(pane.y, 410 - 298);
-        EXPECT_EQ(pane.y + pane.h, 410);
-        render::Rect input = render::ControlRect(*Input());
-        EXPECT_TRUE(input.Contains(28, 449));
-        EXPECT_FALSE(input.Contains(28, 450));
-        EXPECT_TRUE(input.Contains(28, 418));
-        EXPECT_EQ(render::ControlAt(733, 480), standin::FindByTextId(kQuitLabel));
-        EXPECT_EQ(render::ControlAt(40, 440), Input());
-        EXPECT_EQ(render::ControlAt(70, 550), standin::FindAt(kClickArea, 40, 591)); // the first figure cell
-        EXPECT_EQ(render::ControlAt(5, 5), nullptr);
-        // The strip's arrows stand on top of the strip.
-        EXPECT_EQ(render::ControlAt(737, 570), standin::FindAt(kButton, 725, 583));
+        EXPECT_GT(selected.Differences(p, cell0), 100);
+        EXPECT_EQ(selected.Differences(p, {100, 491, 60, 100}), 0);
     });
 }
 
@@ -225,8 +214,9 @@ TEST_F(Render, ControlsStandAboveTheirYAndThePointerFindsThoseTakingInput) {
 namespace {
 
 QvControl MakeControl(int kind, int x, int y, int w, int h, const ScrollPlacement* scroll = nullptr,
-                      QvImage* image = nullptr) {
+                      QvImage* image = nullptr, int flags = 0) {
     ControlDescriptor d{};
+    d.flags = flags;
     d.kind = kind;
     d.x = x;
     d.y = y;
@@ -383,28 +373,20 @@ TEST_F(Render, CellsFillTheColumnsTheListWasGiven) {
     TextBoxAddLine(number, cells[4], 0);
     Picture p;
     auto width = [&p](render::Rect r) {
-        auto span = p.LightSpan(r);
+        auto span = p.Span(r, Picture::kLight);
         return span.second - span.first;
     };
     EXPECT_GT(width({100, 370, 300, 30}), 60);
     EXPECT_NEAR(width({100 + 35, 92, 130, 13}), width({100, 370, 300, 30}), 1);
     EXPECT_NEAR(width({100 + 220, 92, 93, 13}), width({100, 420, 300, 30}), 1);
     // Numbers end at their column's right edge.
-    EXPECT_GE(p.LightSpan({100 + 220, 92, 93, 13}).second, 100 + 313 - 8);
+    EXPECT_GE(p.Span({100 + 220, 92, 93, 13}, Picture::kLight).second, 100 + 313 - 8);
 }
 
-// Flag 0x02 centres a box's text, flag 0x10 ends it at the box's x (a label
-// left of its field); logos are centred on their place and stay on the screen.
-TEST_F(Render, BoxFlagsAlignTheTextAndLogosStayOnTheScreen) {
+// Flag 0x02 centres a box's text, flag 0x10 ends it at the box's x (a label left of its field).
+TEST_F(Render, BoxFlagsAlignTheText) {
     auto label = [](int x, int y, int flags) {
-        ControlDescriptor d{};
-        d.kind = kTextList;
-        d.x = x;
-        d.y = y;
-        d.width = 200;
-        d.height = 22;
-        d.flags = flags;
-        QvControl c = CreateControl(&d);
+        QvControl c = MakeControl(kTextList, x, y, 200, 22, nullptr, nullptr, flags);
         TextBoxAddLine(c, "Create Game", 0);
         return c;
     };
@@ -418,17 +400,6 @@ TEST_F(Render, BoxFlagsAlignTheTextAndLogosStayOnTheScreen) {
     auto ended = p.Span({400, 328, 400, 22}, render::Palette(0));
     EXPECT_LT(ended.second, 632);
     EXPECT_GT(ended.second, 632 - 8);
-    DefaultLobby([] {
-        for (int x : {84, 726}) {
-            standin::Control* logo = standin::FindAt(kLogo, x, 52);
-            ASSERT_NE(logo, nullptr);
-            render::Rect r = render::ControlRect(*logo);
-            EXPECT_EQ(r.x + r.w / 2, x);
-            EXPECT_GE(r.x, 0);
-            EXPECT_LE(r.x + r.w, 800);
-            EXPECT_GE(r.y, 0);
-        }
-    });
 }
 
 TEST_F(Render, OverlayOutlinesClickableAreasOnlyWhenAsked) {

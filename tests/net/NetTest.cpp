@@ -55,16 +55,17 @@ net::Options Player(int port, const std::string& nick, const std::string& charac
 void FillRecord(LaunchRecord* record, const net::Options& player, const char* channel) {
     standin::FillLaunchRecord(record);
     record->chatService = net::Table();
-    memset(record->accountName, 0, sizeof record->accountName);
-    strncpy(record->accountName, player.nick.c_str(), sizeof record->accountName - 1);
-    memset(record->characterName, 0, sizeof record->characterName);
-    strncpy(record->characterName, player.character.name.c_str(), sizeof record->characterName - 1);
+    auto put = [](char* field, size_t size, const std::string& text) {
+        memset(field, 0, size);
+        strncpy(field, text.c_str(), size - 1);
+    };
+    put(record->accountName, sizeof record->accountName, player.nick);
+    put(record->characterName, sizeof record->characterName, player.character.name);
+    put(record->channelName, sizeof record->channelName, channel);
     record->characterClass = (uint8_t)player.character.classIndex;
     record->characterLevel = (uint8_t)player.character.level;
     memcpy(record->figureLookA, player.character.lookA, 16);
     memcpy(record->figureLookB, player.character.lookB, 16);
-    memset(record->channelName, 0, sizeof record->channelName);
-    strncpy(record->channelName, channel, sizeof record->channelName - 1);
 }
 
 void Script::Then(const std::string& what, std::function<bool()> ready, std::function<void()> act) {
@@ -100,19 +101,8 @@ uint32_t Script::Run(LaunchRecord* record, int timeoutMs) {
 }
 
 bool PaneHas(const std::string& part) {
-    return PaneCount(part) > 0;
-}
-
-int PaneCount(const std::string& part) {
-    int n = 0;
     for (const std::string& line : lobbytest::PaneLines())
-        if (line.find(part) != std::string::npos) ++n;
-    return n;
-}
-
-bool HasFigure(const std::string& account) {
-    for (standin::Figure* f : standin::Figures())
-        if (f->labels[0] == standin::Utf16("*" + account)) return true;
+        if (line.find(part) != std::string::npos) return true;
     return false;
 }
 

@@ -49,8 +49,6 @@ class Script {
 
 // What the screen shows.
 bool PaneHas(const std::string& part); // a pane line holds the text
-int PaneCount(const std::string& part);
-bool HasFigure(const std::string& account); // a figure labelled "*account"
 // Immediate input.
 void Say(const std::string& line);
 void Click(int textId);

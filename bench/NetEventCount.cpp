@@ -19,11 +19,11 @@
 #include <string>
 #include <thread>
 
-#include "../../bench/Measure.h"
-#include "../../host/net/IrcCrowd.h"
-#include "../../host/net/IrcServer.h"
-#include "../../host/net/NetChat.h"
-#include "../../host/standin/Live.h"
+#include "Measure.h"
+#include "../host/net/IrcCrowd.h"
+#include "../host/net/IrcServer.h"
+#include "../host/net/NetChat.h"
+#include "../host/standin/Live.h"
 
 namespace {
 
