@@ -102,6 +102,22 @@ std::string LabelAt(int kind, int x, int y) {
     return c ? standin::Utf8(c->label) : "<none>";
 }
 
+std::string RoleOf(QvControl handle) {
+    standin::Control* c = handle ? standin::Find(handle) : nullptr;
+    if (!c) return handle ? "other" : "none";
+    if (c == Input()) return "input";
+    if (c == standin::FindByTextId(kQuitLabel)) return "quit";
+    if (c->desc.kind == kButton && c->desc.y == 433 && (c->desc.x == 671 || c->desc.x == 433))
+        return c->desc.x == 671 ? "ok" : "cancel";
+    if (c->desc.kind == kEditBox)
+        return "edit " + std::to_string(c->desc.x) + "," + std::to_string(c->desc.y);
+    return "other";
+}
+
+std::string Roles() {
+    return RoleOf(standin::Focus()) + "/" + RoleOf(standin::CancelControl());
+}
+
 std::vector<std::string> PaneLines() {
     std::vector<std::string> lines;
     if (standin::Control* pane = ChatPane())

@@ -77,6 +77,11 @@ standin::Control* LitButton();
 std::string PanelText();
 // The label of the control of that kind at x, y ("<none>" when there is none).
 std::string LabelAt(int kind, int x, int y);
+// What a control is to the player: "input", "quit", "ok" or "cancel" (the
+// dialogs' buttons at the bottom), "edit X,Y" for another edit box, "none" or
+// "other"; Roles() gives those of the focus and the cancel control, joined by '/'.
+std::string RoleOf(QvControl handle);
+std::string Roles();
 // The chat pane's lines as UTF-8 (empty when the pane does not exist).
 std::vector<std::string> PaneLines();
 std::vector<int> PaneColours();
