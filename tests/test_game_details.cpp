@@ -102,17 +102,27 @@ TEST(GameDetails, RealmReplyLineByLineWithItsTimeLevelRangeAndPlayerLimit) {
     visit.Quit();
 }
 
-TEST(GameDetails, HostileRepliesStayWithinTheirFields) {
+// A reply is matched by the id its record carries at offset 4, whatever id
+// the client's call returns beside it, and read within its fields.
+TEST(GameDetails, TheRecordsOwnIdPicksTheReplyAndHostileRepliesStayWithinTheirFields) {
     DetailsVisit visit;
     standin::RealmGame crowd;
     for (int i = 0; i < 16; ++i)
         crowd.playerList.push_back({"P" + std::to_string(i), (uint16_t)(i % 8), (uint16_t)(i + 1)});
-    std::vector<uint8_t> reply = standin::GameInfoReplyBytes(crowd, 0);
-    reply[20] = 0xe8, reply[21] = 0x03;     // 1000 players claimed
-    memset(&reply[44], 'D', 32);            // description without terminator
-    memset(&reply[140 + 15 * 16], 'Z', 16); // last name without terminator
-    reply.resize(2000, 'y');
-    Answer(reply);
+    standin::Enqueue([crowd] {
+        std::vector<uint8_t> reply = standin::GameInfoReplyBytes(crowd, (uint16_t)(gameInfoRequestId + 7));
+        standin::PushListReplyAsIs(gameInfoRequestId, 0, reply);
+    });
+    standin::Check(
+        [] { EXPECT_EQ(BoxLines().at(0), "Fast duel") << "an answer to another request is dropped"; });
+    standin::Enqueue([crowd] {
+        std::vector<uint8_t> reply = standin::GameInfoReplyBytes(crowd, gameInfoRequestId);
+        reply[20] = 0xe8, reply[21] = 0x03;     // 1000 players claimed
+        memset(&reply[44], 'D', 32);            // description without terminator
+        memset(&reply[140 + 15 * 16], 'Z', 16); // last name without terminator
+        reply.resize(2000, 'y');
+        standin::PushListReplyAsIs((uint16_t)(gameInfoRequestId + 7), 0, reply);
+    });
     standin::Check([] {
         Texts lines = BoxLines();
         // description, empty line, elapsed time, empty line, then 16 players
@@ -122,34 +132,12 @@ TEST(GameDetails, HostileRepliesStayWithinTheirFields) {
         EXPECT_EQ(lines[5], "5 Level 1 Huntress");
         EXPECT_EQ(lines[4 + 2 * 7 + 1], "5 Level 8") << "class 7 is outside the table";
         EXPECT_EQ(lines[4 + 2 * 15], std::string(16, 'Z'));
+        EXPECT_EQ(standin::LiveListReplies(), 0);
     });
     std::vector<uint8_t> shortReply = standin::GameInfoReplyBytes(Duel(), 0);
     shortReply.resize(395);
     Answer(shortReply);
     standin::Check(
         [] { EXPECT_TRUE(BoxLines().empty()) << "a short reply clears the box and shows nothing"; });
-    visit.Quit();
-}
-
-// The reply is matched by the id its record carries at offset 4, whatever id
-// the client's call returns beside it.
-TEST(GameDetails, TheRecordsOwnIdPicksTheReply) {
-    DetailsVisit visit;
-    standin::RealmGame other;
-    other.description = "Other game";
-    standin::Enqueue([other] {
-        std::vector<uint8_t> reply = standin::GameInfoReplyBytes(other, (uint16_t)(gameInfoRequestId + 7));
-        standin::PushListReplyAsIs(gameInfoRequestId, 0, reply);
-    });
-    standin::Check(
-        [] { EXPECT_EQ(BoxLines().at(0), "Fast duel") << "an answer to another request is dropped"; });
-    standin::Enqueue([other] {
-        standin::PushListReplyAsIs((uint16_t)(gameInfoRequestId + 7), 0,
-                                   standin::GameInfoReplyBytes(other, gameInfoRequestId));
-    });
-    standin::Check([] {
-        EXPECT_EQ(BoxLines().at(0), "Other game");
-        EXPECT_EQ(standin::LiveListReplies(), 0);
-    });
     visit.Quit();
 }
