@@ -17,26 +17,24 @@ TEST(EntryDeathTest, NullChatServiceIsFatal3282) {
     EXPECT_EXIT(visit.Run(), testing::ExitedWithCode(kFatalExitCode), "3282");
 }
 
-// Visits that end before the screen loop: the string table cannot be loaded
-// (the result keeps the previous visit's value), the chat service is not
-// connected, or the chat is lost while entering it. None leaves a control, an
-// image or the string table behind. (The calls of the unconnected visit:
-// not_connected.scn.)
+// Visits that end before the screen loop leave no control, image or string
+// table behind: the string table cannot be loaded (the result keeps the value
+// of the visit before), the chat service is not connected, or the chat is lost
+// while entering it. (No image loaded and no chat entered in the first two:
+// strings_fail.scn and not_connected.scn.)
 TEST(Entry, VisitsEndedBeforeTheLoopLeaveNothingBehind) {
     for (int how : {0, 1, 2}) {
         SCOPED_TRACE(how);
         Fresh();
-        if (how == 0) Visit().Quit(); // a first visit that ends with 4
-        size_t loadsBefore = standin::ImageLoads().size();
-        uint64_t framesBefore = standin::FramesRun();
-        standin::ClearChatCalls();
+        if (how == 0) {
+            Visit().Quit(); // ends with 4
+            Fresh();
+        }
         standin::SetStringsLoadFails(how == 0);
         standin::SetChatConnected(how != 1);
         if (how == 2) standin::DropChatAfter(1); // the start check passes, the one after entering fails
         EXPECT_EQ(Visit().Run(), 4u);
-        EXPECT_TRUE(how == 2 || standin::ImageLoads().size() == loadsBefore) << "no image loaded";
-        EXPECT_EQ(ChatArgs("EnterChat").size(), how == 2 ? 1u : 0u);
-        EXPECT_EQ(standin::FramesRun(), framesBefore);
+        EXPECT_EQ(standin::FramesRun(), 0u);
         EXPECT_TRUE(RealmArgs("RealmFinish").empty());
         EXPECT_EQ(standin::LiveControlCount(), 0);
         EXPECT_EQ(standin::LiveImageCount(), 0);
