@@ -37,25 +37,34 @@ using Calls = std::vector<Texts>;
 
 // The home channel first, the current channel once, then the service's names
 // without the current one; the home channel is not filtered from the service's
-// names. The service is asked with the character flag 0x20.
-TEST(ChannelDialog, ListsHomeCurrentAndTheServiceNames) {
-    struct Case {
+// names. The service is asked with the character flag 0x20. Its run carries no
+// size and is handed over ending at an unreadable page: each name is read
+// within 256 bytes, and a name that does not end there is listed cut to 255
+// characters and ends the run.
+TEST(ChannelDialog, ListsHomeCurrentAndTheServiceNamesReadWithinTheirBound) {
+    using namespace std::string_literals;
+    const std::string x(300, 'x'), y(255, 'y'), z(256, 'z');
+    const struct {
         const char *channel, *home;
         uint16_t flags;
-        Texts service, rows;
-    } const cases[] = {
-        {"Lobby", "", 0, {"Lobby", "Trade", "Help"}, {"Lobby", "Trade", "Help"}},
-        {"Lobby", "Lobby", 0x24, {"Lobby", "Trade"}, {"Lobby", "Trade"}},
-        {"Trade", "Home", 0, {"Home", "Trade", "Help"}, {"Home", "Trade", "Home", "Help"}},
-        {"", "Home", 0x20, {"Lobby", "Home"}, {"Home", "Lobby", "Home"}},
-        {"", "", 0, {}, {}},
+        std::string run;
+        Texts rows;
+    } cases[] = {
+        {"Lobby", "", 0, "Lobby\0Trade\0Help\0\0"s, {"Lobby", "Trade", "Help"}},
+        {"Lobby", "Lobby", 0x24, "Lobby\0Trade\0\0"s, {"Lobby", "Trade"}},
+        {"Trade", "Home", 0, "Home\0Trade\0Help\0\0"s, {"Home", "Trade", "Home", "Help"}},
+        {"", "Home", 0x20, "Lobby\0Home\0\0"s, {"Home", "Lobby", "Home"}},
+        {"", "", 0, "\0"s, {}},
+        {"Lobby", "", 0, "Trade\0"s + x, {"Lobby", "Trade", x.substr(0, 255)}}, // a run without its end
+        {"Lobby", "", 0, y + "\0Help\0\0"s, {"Lobby", y, "Help"}},
+        {"Lobby", "", 0, z + "\0Help\0\0"s, {"Lobby", z.substr(0, 255)}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "channel '" << c.channel << "' home '" << c.home << "'");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "channel '" << c.channel << "' home '" << c.home << "' run " << c.run.substr(0, 20));
         Fresh();
-        standin::SetChannelList(c.service);
-        Visit visit;
-        visit.SetChannel(c.channel);
+        standin::SetChannelListBytes(c.run);
+        Visit visit(c.channel);
         visit.SetHome(c.home);
         visit.record.characterFlags = c.flags;
         if (!*c.channel) standin::Click(kEnterChatLabel); // the channel button works once in chat
@@ -65,37 +74,7 @@ TEST(ChannelDialog, ListsHomeCurrentAndTheServiceNames) {
         visit.Quit();
         EXPECT_TRUE(d.open);
         EXPECT_EQ(d.rows, c.rows);
-        auto asked = standin::ChatCallsNamed("GetChannelList");
-        ASSERT_EQ(asked.size(), 1u);
-        EXPECT_EQ(asked[0].args, Texts{std::to_string(c.flags & 0x20)});
-    }
-}
-
-// The service's run carries no size and is handed over ending at an unreadable
-// page: each name is read within 256 bytes, and a name that does not end there
-// is listed cut to 255 characters and ends the run.
-TEST(ChannelDialog, ServiceNamesAreReadWithinTheirBound) {
-    const std::string x(300, 'x'), y(255, 'y'), z(256, 'z');
-    using namespace std::string_literals;
-    struct Case {
-        const char* what;
-        std::string run;
-        Texts rows;
-    } const cases[] = {
-        {"a run without its end", "Trade\0"s + x, {"Lobby", "Trade", x.substr(0, 255)}},
-        {"a name of 255 characters", y + "\0Help\0\0"s, {"Lobby", y, "Help"}},
-        {"a name past 255 characters", z + "\0Help\0\0"s, {"Lobby", z.substr(0, 255)}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Fresh();
-        standin::SetChannelListBytes(c.run);
-        Visit visit;
-        Dialog d;
-        standin::Click(kChannelLabel);
-        Peek(&d);
-        visit.Quit();
-        EXPECT_EQ(d.rows, c.rows);
+        EXPECT_EQ(ChatArgs("GetChannelList"), std::vector<Texts>{{std::to_string(c.flags & 0x20)}});
     }
 }
 
