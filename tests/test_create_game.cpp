@@ -81,11 +81,12 @@ Texts LastCreate() {
     return creates.empty() ? Texts() : creates.back();
 }
 
-// The dialog and the queue screen are gone, the lobby has its buttons back.
-void ExpectPlainLobby() {
+// The dialog and the queue screen are gone, the lobby has its buttons back
+// (the create button is checked only after Escape from the queue screen).
+void ExpectPlainLobby(bool createReleased = true) {
     for (QvControl c : createGameControls)
         EXPECT_EQ(c, nullptr);
-    EXPECT_FALSE(standin::FindByTextId(kCreateLabel)->pressed);
+    EXPECT_TRUE(!createReleased || !standin::FindByTextId(kCreateLabel)->pressed);
     EXPECT_EQ(standin::CancelControl(), standin::FindByTextId(kQuitLabel)->handle);
 }
 
@@ -285,30 +286,6 @@ TEST(CreateGameRequest, RealmRecordHoldsTheCleanedFieldsAndTheSettingsAreRemembe
     EXPECT_EQ(Setting("LVL_REST"), 99u);
 }
 
-TEST(CreateGameRequest, CancelledWaitWithdrawsButALateStatusIsStillHandled) {
-    CreateVisit visit;
-    OpenAndName();
-    standin::Click(kCreateButtonLabel);
-    standin::Check([] {
-        EXPECT_EQ(standin::LoopDepth(), 2) << "the wait runs its own loop";
-        EXPECT_EQ(PopupText(), Text(kPleaseWait));
-    });
-    standin::Click(kCancelLabel);
-    standin::Check([] {
-        EXPECT_EQ(standin::LoopDepth(), 1);
-        EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
-        EXPECT_EQ(lobbyState, kLobbyCreatePending);
-        EXPECT_EQ(createGameControls[kCgBackground], nullptr);
-        EXPECT_EQ(PopupText(), "");
-    });
-    Answer(0x1f);
-    standin::Check([] {
-        EXPECT_EQ(lobbyState, kLobbyIdle);
-        EXPECT_EQ(PanelText(), Text(5138));
-    });
-    visit.Quit();
-}
-
 // Each failed status closes the dialog with its message; a realm that is down
 // when the dialog would open shows the message instead (status -1 here).
 TEST(CreateGameRequest, EveryFailedStatusAndARealmDownShowTheirMessage) {
@@ -377,37 +354,49 @@ TEST(CreateGameRequest, FailedOpenCreationKeepsTheDialog) {
     EXPECT_EQ(visit.Quit(), 4u);
 }
 
-// The queue screen replaces the dialog and locks Join; Escape withdraws the
-// request, yet a status the realm sends anyway is shown. (The position's
-// re-reading on the screen's tick, the Cancel button and the hidden side
-// panel: create_game.scn.)
-TEST(CreationQueue, ShowsThePositionAndEscapeWithdrawsButKeepsWatchingForItsStatus) {
-    CreateVisit visit;
-    standin::ScriptCreateQueue(3, 1000, 0x20);
-    OpenAndName();
-    standin::Click(kCreateButtonLabel);
-    standin::Check([] {
-        ASSERT_EQ(Slot(kQueuePositionText)->lines.size(), 3u);
-        EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[0].text), Text(11023));
-        EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[1].text), " ");
-        ExpectPosition(3);
-        EXPECT_EQ(createGameControls[kCgNameField], nullptr) << "the dialog made way for the queue screen";
-        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
-    });
-    standin::Escape();
-    standin::Check([] {
-        EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
-        ExpectPlainLobby();
-        EXPECT_TRUE(SidePanelTextBox()->shown);
-        EXPECT_EQ(lobbyState, kLobbyCreatePending);
-        EXPECT_TRUE(standin::FindByTextId(kJoinLabel)->enabled) << "a withdrawn creation waits no more";
-    });
-    standin::Wait(5000);
-    standin::Check([] { EXPECT_EQ(PanelMessage(), nullptr) << "a withdrawn request is never answered"; });
-    Answer(0x20); // unless the realm answers it anyway
-    standin::Check([] { EXPECT_EQ(PanelText(), Text(5139)); });
-    visit.Quit();
-    EXPECT_EQ(RealmArgs("RealmLeaveQueue").size(), 1u) << "nothing left to withdraw at the end";
+// A creation is withdrawn from the wait popup's Cancel, or by Escape from the
+// queue screen, which replaces the dialog and locks Join; either way a status
+// the realm sends anyway is shown. (The position's re-reading on the screen's
+// tick, the Cancel button and the hidden side panel: create_game.scn.)
+TEST(CreationQueue, CancelledWaitOrEscapedQueueWithdrawsButALateStatusIsStillShown) {
+    for (bool queued : {false, true}) {
+        SCOPED_TRACE(queued ? "queued" : "waiting");
+        Fresh();
+        CreateVisit visit;
+        if (queued) standin::ScriptCreateQueue(3, 1000, 0x20);
+        OpenAndName();
+        standin::Click(kCreateButtonLabel);
+        standin::Check([queued] {
+            EXPECT_EQ(createGameControls[kCgNameField], nullptr) << "the dialog made way";
+            EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
+            EXPECT_EQ(standin::LoopDepth(), queued ? 1 : 2) << "the wait runs its own loop";
+            EXPECT_EQ(PopupText(), queued ? "" : Text(kPleaseWait));
+            if (!queued) return;
+            ASSERT_EQ(Slot(kQueuePositionText)->lines.size(), 3u);
+            EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[0].text), Text(11023));
+            EXPECT_EQ(standin::Utf8(Slot(kQueuePositionText)->lines[1].text), " ");
+            ExpectPosition(3);
+        });
+        queued ? standin::Escape() : standin::Click(kCancelLabel);
+        standin::Check([queued] {
+            EXPECT_EQ(standin::LoopDepth(), 1);
+            EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
+            ExpectPlainLobby(queued);
+            EXPECT_EQ(PopupText(), "");
+            EXPECT_TRUE(SidePanelTextBox()->shown);
+            EXPECT_EQ(lobbyState, kLobbyCreatePending);
+            EXPECT_TRUE(standin::FindByTextId(kJoinLabel)->enabled) << "a withdrawn creation waits no more";
+        });
+        standin::Wait(5000);
+        standin::Check([] { EXPECT_EQ(PanelMessage(), nullptr) << "a withdrawn request is never answered"; });
+        Answer(queued ? 0x20 : 0x1f); // unless the realm answers it anyway
+        standin::Check([queued] {
+            EXPECT_EQ(lobbyState, kLobbyIdle);
+            EXPECT_EQ(PanelText(), Text(queued ? 5139 : 5138));
+        });
+        visit.Quit();
+        EXPECT_EQ(RealmArgs("RealmLeaveQueue").size(), 1u) << "nothing left to withdraw at the end";
+    }
 }
 
 // Opening the join list would take lobbyState and the pending id from a
