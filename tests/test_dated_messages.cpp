@@ -1,29 +1,23 @@
 // Dated messages in the character layout, the chat-text queue that carries
 // them from the chat service's thread to the chat pane, and the enter-chat
 // button's switch to the chat layout.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
-#include <string>
-#include <vector>
 
-#include "../Src/core/Lobby.h"
 #include "support/LobbyTest.h"
 
 using namespace lobbytest;
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = Texts;
 
 constexpr uint32_t kNewYear1971 = 365u * 86400u; // Friday, 1 January 1971, 00:00 UTC
 const std::string kNewYear1971Date = UsLongDate("Friday", "January", 1, 1971);
 
 // A visit in the character layout, in the given local time zone and the default locale.
 struct CharacterVisit : Visit {
-    explicit CharacterVisit(const char* tz = "UTC") {
-        SetChannel("");
+    explicit CharacterVisit(const char* tz = "UTC") : Visit("") {
         EXPECT_TRUE(InTimeZone(tz));
         EXPECT_TRUE(InDefaultLocale());
     }
@@ -60,10 +54,7 @@ TEST(DatedMessages, DateTextAndBlankLineInTheirColours) {
 TEST(DatedMessages, DateFollowsTheLocalTimeZone) {
     CharacterVisit visit("EST5");
     PushAndDrain(kNewYear1971, "late");
-    standin::Check([] {
-        ASSERT_FALSE(PaneLines().empty());
-        EXPECT_EQ(PaneLines()[0], "Thursday, December 31, 1970");
-    });
+    standin::Check([] { EXPECT_EQ(PaneLines(), (Lines{"Thursday, December 31, 1970", "late", ""})); });
     visit.Quit();
 }
 
@@ -94,9 +85,9 @@ TEST(DatedMessages, LongDateFollowsTheUserLocale) {
 #endif // Windows: the German and Japanese dated messages of test_os_layer.cpp
 
 // How line feeds split a message into pane lines (between its date and the
-// blank line after it).
-TEST(DatedMessages, LineFeedsSplitTheText) {
-    struct Row {
+// blank line after it); a clear request empties the pane.
+TEST(DatedMessages, LineFeedsSplitTheTextAndAClearRequestEmptiesThePane) {
+    const struct {
         const char* text;
         Lines lines;
     } rows[] = {
@@ -105,19 +96,13 @@ TEST(DatedMessages, LineFeedsSplitTheText) {
     };
     CharacterVisit visit;
     Lines expected;
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         PushAndDrain(kNewYear1971, row.text);
         expected.push_back(kNewYear1971Date);
         expected.insert(expected.end(), row.lines.begin(), row.lines.end());
         expected.push_back("");
     }
     standin::Check([&] { EXPECT_EQ(PaneLines(), expected); });
-    visit.Quit();
-}
-
-TEST(DatedMessages, ClearRequestEmptiesThePane) {
-    CharacterVisit visit;
-    PushAndDrain(kNewYear1971, "old");
     standin::Enqueue([] {
         EXPECT_TRUE(standin::PushClearMessages());
         EXPECT_TRUE(standin::PushDatedMessage(kNewYear1971, "new"));
@@ -127,24 +112,21 @@ TEST(DatedMessages, ClearRequestEmptiesThePane) {
     visit.Quit();
 }
 
-// The chat layout sets none (see the teardown tests of the lobby visit).
-TEST(DatedMessages, HandlersLiveOnlyAroundTheLoopOfTheCharacterLayout) {
+// The handlers are set only around the character layout's loop (the chat
+// layout sets none: see the teardown tests of the lobby visit); messages still
+// queued when it ends are freed with the lock.
+TEST(DatedMessages, HandlersLiveOnlyAroundTheLoopAndQueuedMessagesAreFreed) {
     CharacterVisit visit;
     EXPECT_FALSE(standin::MessageHandlersRegistered());
-    standin::Check([] { EXPECT_TRUE(standin::MessageHandlersRegistered()); });
-    visit.Quit();
-    EXPECT_FALSE(standin::MessageHandlersRegistered());
-    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 1u);
-}
-
-TEST(DatedMessages, MessagesLeftInTheQueueAreFreedWithTheLock) {
-    CharacterVisit visit;
     standin::Enqueue([] {
+        EXPECT_TRUE(standin::MessageHandlersRegistered());
         for (int i = 0; i < 5; ++i)
             standin::PushDatedMessage(kNewYear1971 + i, "undrawn");
         standin::ClickControl(standin::FindByTextId(kQuitLabel));
     });
     EXPECT_EQ(visit.Run(), 4u);
+    EXPECT_FALSE(standin::MessageHandlersRegistered());
+    EXPECT_EQ(ChatArgs("ClearMessageHandlers").size(), 1u);
     EXPECT_EQ(standin::LiveBlocks(), 0);
 }
 
@@ -169,8 +151,8 @@ TEST(DatedMessages, ProducerThreadLosesNothingAndKeepsOrder) {
     EXPECT_EQ(standin::LiveBlocks(), 0);
 }
 
-// ---- the switch to the chat layout ----------------------------------------------------
-
+// The switch wipes what was drawn and queued (character.scn) and brings the
+// chat layout; a message pushed after it is refused.
 TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
     CharacterVisit visit;
     PushAndDrain(kNewYear1971, "drawn before");
@@ -184,13 +166,9 @@ TEST(EnterChat, MessageQueuedBeforeTheSwitchIsWipedAndChatControlsAppear) {
     standin::Check([] {
         EXPECT_TRUE(PaneLines().empty()) << "the chat layout starts with an empty pane";
         ExpectChatLayout();
-        EXPECT_EQ(standin::LiveFigureCount(), 0);
-        auto join = standin::ChatCallsNamed("JoinChannel");
-        ASSERT_EQ(join.size(), 1u);
-        EXPECT_EQ(join[0].args, (std::vector<std::string>{"", "0", "0"}));
     });
     EXPECT_EQ(visit.Quit(), 4u);
-    EXPECT_EQ(standin::ChatCallsNamed("ClearMessageHandlers").size(), 2u)
+    EXPECT_EQ(ChatArgs("ClearMessageHandlers").size(), 2u)
         << "by the switch, and again at the end: no channel-joined event named a channel";
     EXPECT_EQ(standin::LiveControlCount(), 0);
     EXPECT_EQ(standin::LiveFigureCount(), 0);
@@ -210,7 +188,7 @@ TEST(EnterChat, WhileDisconnectedShowsConnectionLostAndChangesNothing) {
         EXPECT_EQ(standin::LiveFigureCount(), 1);
         EXPECT_EQ(Input(), nullptr);
         EXPECT_TRUE(standin::MessageHandlersRegistered());
-        EXPECT_TRUE(standin::ChatCallsNamed("JoinChannel").empty());
+        EXPECT_TRUE(ChatArgs("JoinChannel").empty());
         EXPECT_FALSE(standin::FindByTextId(kChannelLabel)->enabled);
     });
     standin::Click(kOkLabel); // the popup's button ends the visit

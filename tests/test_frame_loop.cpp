@@ -1,11 +1,7 @@
 // The lobby's frame: join timeout, realm replies to create and join requests,
 // failed statuses, the three timers and the frame's repeat rule.
-#include <gtest/gtest.h>
-
-#include <cstring>
 #include <set>
 
-#include "../Src/core/Lobby.h"
 #include "support/LobbyTest.h"
 
 using namespace lobbytest;
@@ -14,23 +10,17 @@ namespace {
 
 // A chat-layout visit on a connected realm with a game named "Duel".
 struct RealmVisit : Visit {
-    RealmVisit() {
-        SetRealm("Zendri");
-        standin::SetRealmConnected(true);
+    RealmVisit() : Visit("Lobby", "Zendri") {
         TextCopy(record.gameName, sizeof record.gameName, "Duel");
         TextCopy(record.gamePassword, sizeof record.gamePassword, "pw");
     }
 };
 
 // What the create-game and join dialogs leave behind when they send a request.
-void PretendRequest(int state) {
+void PretendRequest(int state, bool waitPopup = false) {
     lobbyState = state;
     pendingRequestId = TakeRequestId();
-}
-
-std::string PanelText() {
-    standin::Control* panel = PanelMessage();
-    return panel ? standin::Utf8(panel->label) : "";
+    if (waitPopup) ShowWaitMessage(GetString(kPleaseWait), nullptr);
 }
 
 } // namespace
@@ -41,19 +31,13 @@ TEST(JoinTimeout, FiresOnlyAfter30000msFromTheWaitPopup) {
     standin::Enqueue([] { PretendRequest(kLobbyJoinPending); });
     standin::Wait(60000);
     standin::Check([] { EXPECT_EQ(lobbyState, kLobbyJoinPending) << "no popup time recorded"; });
-    standin::Enqueue([] {
-        PretendRequest(kLobbyCreatePending);
-        ShowWaitMessage(GetString(kPleaseWait), nullptr);
-    });
+    standin::Enqueue([] { PretendRequest(kLobbyCreatePending, true); });
     standin::Wait(60000);
     standin::Check([] {
         EXPECT_EQ(lobbyState, kLobbyCreatePending) << "a pending create has no timeout of its own";
         EXPECT_EQ(PanelMessage(), nullptr);
     });
-    standin::Enqueue([] {
-        PretendRequest(kLobbyJoinPending);
-        ShowWaitMessage(GetString(kPleaseWait), nullptr);
-    });
+    standin::Enqueue([] { PretendRequest(kLobbyJoinPending, true); });
     standin::Wait(30000);
     standin::Check([] {
         EXPECT_EQ(lobbyState, kLobbyJoinPending) << "30000 ms is not yet more than 30000";
@@ -68,30 +52,35 @@ TEST(JoinTimeout, FiresOnlyAfter30000msFromTheWaitPopup) {
     EXPECT_EQ(visit.Quit(), 4u);
 }
 
-// The join after a create takes the next request id, which wraps from 65535
-// to 1; the join's success starts the game. (What the game start writes to the
-// launch record: create_game.scn and join_game.scn.)
+// Replies to other requests are ignored. The join after a create takes the
+// next request id, which wraps from 65535 to 1; the join's success starts the
+// game. (What the game start writes to the launch record: create_game.scn and
+// join_game.scn.)
 TEST(GameStart, CreateBecomesJoinAndJoinStartsTheGame) {
     RealmVisit visit;
     standin::Enqueue([] {
         nextRequestId = 65534;
         PretendRequest(kLobbyCreatePending);
         EXPECT_EQ(pendingRequestId, 65535);
-        standin::RealmReply(pendingRequestId, 0);
+        standin::RealmReply((uint16_t)(pendingRequestId + 7), 0x1e);
     });
+    standin::Frames(3);
+    standin::Check([] {
+        EXPECT_EQ(lobbyState, kLobbyCreatePending);
+        EXPECT_TRUE(RealmArgs("RealmJoinGame").empty());
+        EXPECT_EQ(PanelMessage(), nullptr);
+    });
+    Answer(0);
     standin::Check([] {
         EXPECT_EQ(lobbyState, kLobbyJoinPending);
         EXPECT_EQ(pendingRequestId, 1);
-        auto joins = standin::RealmCallsNamed("RealmJoinGame");
-        ASSERT_EQ(joins.size(), 1u);
-        EXPECT_EQ(joins[0].args, (std::vector<std::string>{"Duel", "pw", "1"}));
+        EXPECT_EQ(RealmArgs("RealmJoinGame"), (std::vector<Texts>{{"Duel", "pw", "1"}}));
         standin::SetJoinReply(0x1234, 0x0a000001, "10.0.0.1:4000");
-        standin::RealmReply(pendingRequestId, 0);
     });
+    Answer(0);
     EXPECT_EQ(visit.Run(), 1u);
-    uint32_t nextAction = visit.record.nextAction; // the record is packed: read by value
-    EXPECT_EQ(nextAction, 3u);
-    EXPECT_EQ(standin::RealmCallsNamed("RealmFinish").size(), 1u);
+    EXPECT_EQ(visit.NextAction(), 3u);
+    EXPECT_EQ(RealmArgs("RealmFinish").size(), 1u);
     EXPECT_EQ(standin::LiveControlCount(), 0);
 }
 
@@ -107,29 +96,13 @@ TEST(GameStart, LongJoinTextIsCutToTheRecordField) {
     EXPECT_EQ(visit.record.accountName[0], 'T') << "the neighbouring field is untouched";
 }
 
-TEST(GameStart, RepliesToOtherRequestsAreIgnored) {
-    RealmVisit visit;
-    standin::Enqueue([] {
-        PretendRequest(kLobbyCreatePending);
-        standin::RealmReply((uint16_t)(pendingRequestId + 7), 0x1e);
-    });
-    standin::Frames(3);
-    standin::Check([] {
-        EXPECT_EQ(lobbyState, kLobbyCreatePending);
-        EXPECT_TRUE(standin::RealmCallsNamed("RealmJoinGame").empty());
-        EXPECT_EQ(PanelMessage(), nullptr);
-    });
-    EXPECT_EQ(visit.Quit(), 4u);
-}
-
 TEST(GameStart, FailedStatusesShowTheirMessages) {
-    struct Row {
+    const struct Row {
         int state, status;
         uint16_t characterFlags;
         uint8_t realmByte;
         int messageId;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {kLobbyCreatePending, 0x1e, 0, 0, 5137},     {kLobbyCreatePending, 0x1f, 0, 0, 5138},
         {kLobbyCreatePending, 0x20, 0, 0, 5139},     {kLobbyCreatePending, 0x55, 0, 0, 5140},
         {kLobbyJoinPending, 0x29, 0, 0, 5160},       {kLobbyJoinPending, 0x2a, 0, 0, 5159},
@@ -148,14 +121,12 @@ TEST(GameStart, FailedStatusesShowTheirMessages) {
     }
     ASSERT_EQ(texts.size(), ids.size()) << "every message tells its status apart";
     for (const Row& row : rows) {
-        standin::ResetAll();
+        Fresh();
         RealmVisit visit;
         visit.record.characterFlags = row.characterFlags;
         visit.record.characterRealmByte = row.realmByte;
-        standin::Enqueue([row] {
-            PretendRequest(row.state);
-            standin::RealmReply(pendingRequestId, row.status);
-        });
+        standin::Enqueue([row] { PretendRequest(row.state); });
+        Answer(row.status);
         standin::Check([row] {
             EXPECT_EQ(lobbyState, kLobbyIdle) << row.status;
             EXPECT_EQ(PanelText(), Text(row.messageId)) << "status " << row.status;
@@ -197,7 +168,7 @@ TEST(FrameLoop, ReturnValueAndRepeatRule) {
 TEST(Timers, FireOnTheFirstFrameAndCarryIntoTheNextVisit) {
     {
         Visit visit;
-        standin::Check([] { EXPECT_EQ(standin::ChatCallsNamed("PeriodicTick").size(), 1u); });
+        standin::Check([] { EXPECT_EQ(ChatArgs("PeriodicTick").size(), 1u); });
         visit.Quit();
     }
     EXPECT_EQ(chatTickAt, standin::kClockStart);
@@ -205,9 +176,9 @@ TEST(Timers, FireOnTheFirstFrameAndCarryIntoTheNextVisit) {
     standin::SetNow(standin::kClockStart + 5000);
     Visit second;
     standin::Frames(2);
-    standin::Check([] { EXPECT_TRUE(standin::ChatCallsNamed("PeriodicTick").empty()); });
+    standin::Check([] { EXPECT_TRUE(ChatArgs("PeriodicTick").empty()); });
     standin::Wait(10000);
-    standin::Check([] { EXPECT_EQ(standin::ChatCallsNamed("PeriodicTick").size(), 1u); });
+    standin::Check([] { EXPECT_EQ(ChatArgs("PeriodicTick").size(), 1u); });
     second.Quit();
 }
 
@@ -221,27 +192,26 @@ TEST(Timers, GameInfoSendsOnlyTheLatestNameAtMostOncePerSecond) {
         gameInfoQueued = lastId = TakeRequestId();
     });
     standin::Frames(3);
-    standin::Check([] { EXPECT_TRUE(standin::RealmCallsNamed("RealmRequestGameInfo").empty()); });
+    standin::Check([] { EXPECT_TRUE(RealmArgs("RealmRequestGameInfo").empty()); });
     standin::Wait(1000);
     standin::Check([] {
-        auto sent = standin::RealmCallsNamed("RealmRequestGameInfo");
-        ASSERT_EQ(sent.size(), 1u);
-        EXPECT_EQ(sent[0].args, (std::vector<std::string>{"Second", std::to_string(lastId)}));
+        EXPECT_EQ(RealmArgs("RealmRequestGameInfo"),
+                  (std::vector<Texts>{{"Second", std::to_string(lastId)}}));
         EXPECT_EQ(gameInfoRequestId, lastId);
         EXPECT_EQ(gameInfoQueued, -1);
         TextCopy(queuedGameInfoName, sizeof queuedGameInfoName, "Third");
         gameInfoQueued = TakeRequestId();
     });
     standin::Wait(999);
-    standin::Check([] { EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameInfo").size(), 1u); });
+    standin::Check([] { EXPECT_EQ(RealmArgs("RealmRequestGameInfo").size(), 1u); });
     standin::Wait(1);
-    standin::Check([] { EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameInfo").size(), 2u); });
+    standin::Check([] { EXPECT_EQ(RealmArgs("RealmRequestGameInfo").size(), 2u); });
     visit.Quit();
 }
 
 TEST(Timers, LostRealmAtTheChatTickShowsConnectionLostUnlessButtonsLocked) {
     for (uint16_t flags : {0x0000, 0x0004, 0x000c}) {
-        standin::ResetAll();
+        Fresh();
         RealmVisit visit;
         visit.record.characterFlags = flags;
         standin::Enqueue([] { standin::SetRealmConnected(false); });
@@ -249,6 +219,6 @@ TEST(Timers, LostRealmAtTheChatTickShowsConnectionLostUnlessButtonsLocked) {
         standin::Check([flags] { EXPECT_EQ(PopupText(), flags == 0x000c ? "" : Text(kConnectionLost)); });
         standin::Click(flags == 0x000c ? kQuitLabel : kOkLabel);
         EXPECT_EQ(visit.Run(), 4u);
-        EXPECT_TRUE(standin::RealmCallsNamed("RealmFinish").empty());
+        EXPECT_TRUE(RealmArgs("RealmFinish").empty());
     }
 }

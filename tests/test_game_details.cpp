@@ -2,10 +2,7 @@
 // reply line by line, its level and player-limit rules, the class lines, and
 // replies that are short, oversized, lie about their player count or answer
 // another request.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstring>
 
 #include "../Src/games/JoinGame.h"
 #include "support/LobbyTest.h"
@@ -20,7 +17,7 @@ standin::Control* InfoBox() {
 
 // The box's rows and coloured lines in the order they were added; class lines
 // (colour 5) carry the prefix "5 ".
-std::vector<std::string> BoxLines() {
+Texts BoxLines() {
     std::vector<std::pair<int, std::string>> ordered;
     if (standin::Control* box = InfoBox()) {
         for (const standin::ListRow& row : box->rows)
@@ -29,7 +26,7 @@ std::vector<std::string> BoxLines() {
             ordered.push_back({line.order, std::to_string(line.colour) + " " + standin::Utf8(line.text)});
     }
     std::sort(ordered.begin(), ordered.end());
-    std::vector<std::string> lines;
+    Texts lines;
     for (auto& [order, text] : ordered)
         lines.push_back(text);
     return lines;
@@ -50,10 +47,7 @@ standin::RealmGame Duel() {
 
 // A realm visit with the join dialog open and the details of "Duel" asked for.
 struct DetailsVisit : Visit {
-    DetailsVisit() {
-        SetRealm("Zendri");
-        record.accountKind = 2;
-        standin::SetRealmConnected(true);
+    DetailsVisit() : Visit("Lobby", "Zendri") {
         standin::AddRealmGame(Duel());
         standin::Click(kJoinLabel);
         standin::Frames(5); // the opening's list and the first refresh's
@@ -68,23 +62,17 @@ void Answer(const std::vector<uint8_t>& reply) {
     standin::Enqueue([reply] { standin::PushListReply(gameInfoRequestId, 0, reply); });
 }
 
-std::vector<std::string> Lines(std::initializer_list<std::string> lines) {
-    return lines;
-}
-
 } // namespace
-
-struct DetailsCase {
-    uint32_t elapsed;
-    uint8_t level, difference, maxPlayers;
-    const char* description;
-    std::vector<std::string> lines;
-};
 
 // Each reply replaces the box's lines and scrolls it back to the top; players
 // without a name are left out, a class outside the table leaves its name out.
 TEST(GameDetails, RealmReplyLineByLineWithItsTimeLevelRangeAndPlayerLimit) {
-    const DetailsCase cases[] = {
+    const struct {
+        uint32_t elapsed;
+        uint8_t level, difference, maxPlayers;
+        const char* description;
+        Texts lines;
+    } cases[] = {
         {90000, 97, 5, 8, "", {"Elapsed Time: 25:00:00", "Level 92 to 99", ""}},
         {59, 3, 0, 1, "x", {"x", "", "Elapsed Time: 0:00:59", "Level 3", "Up to 1 Players", ""}},
         {3600, 3, 255, 7, "", {"Elapsed Time: 1:00:00", "Up to 7 Players", ""}},
@@ -94,11 +82,11 @@ TEST(GameDetails, RealmReplyLineByLineWithItsTimeLevelRangeAndPlayerLimit) {
     DetailsVisit visit;
     standin::Check([] {
         EXPECT_EQ(BoxLines(),
-                  Lines({"Fast duel", "", "Elapsed Time: 1:02:05", "Level 1 to 8", "Up to 4 Players", "",
+                  Texts({"Fast duel", "", "Elapsed Time: 1:02:05", "Level 1 to 8", "Up to 4 Players", "",
                          "Mira", "5 Level 12 Huntress", "Oskar", "5 Level 12"}));
         InfoBox()->scrollTop = 6;
     });
-    for (const DetailsCase& c : cases) {
+    for (const auto& c : cases) {
         standin::RealmGame game;
         game.elapsedSeconds = c.elapsed;
         game.level = c.level;
@@ -114,19 +102,29 @@ TEST(GameDetails, RealmReplyLineByLineWithItsTimeLevelRangeAndPlayerLimit) {
     visit.Quit();
 }
 
-TEST(GameDetails, HostileRepliesStayWithinTheirFields) {
+// A reply is matched by the id its record carries at offset 4, whatever id
+// the client's call returns beside it, and read within its fields.
+TEST(GameDetails, TheRecordsOwnIdPicksTheReplyAndHostileRepliesStayWithinTheirFields) {
     DetailsVisit visit;
     standin::RealmGame crowd;
     for (int i = 0; i < 16; ++i)
         crowd.playerList.push_back({"P" + std::to_string(i), (uint16_t)(i % 8), (uint16_t)(i + 1)});
-    std::vector<uint8_t> reply = standin::GameInfoReplyBytes(crowd, 0);
-    reply[20] = 0xe8, reply[21] = 0x03;     // 1000 players claimed
-    memset(&reply[44], 'D', 32);            // description without terminator
-    memset(&reply[140 + 15 * 16], 'Z', 16); // last name without terminator
-    reply.resize(2000, 'y');
-    Answer(reply);
+    standin::Enqueue([crowd] {
+        std::vector<uint8_t> reply = standin::GameInfoReplyBytes(crowd, (uint16_t)(gameInfoRequestId + 7));
+        standin::PushListReplyAsIs(gameInfoRequestId, 0, reply);
+    });
+    standin::Check(
+        [] { EXPECT_EQ(BoxLines().at(0), "Fast duel") << "an answer to another request is dropped"; });
+    standin::Enqueue([crowd] {
+        std::vector<uint8_t> reply = standin::GameInfoReplyBytes(crowd, gameInfoRequestId);
+        reply[20] = 0xe8, reply[21] = 0x03;     // 1000 players claimed
+        memset(&reply[44], 'D', 32);            // description without terminator
+        memset(&reply[140 + 15 * 16], 'Z', 16); // last name without terminator
+        reply.resize(2000, 'y');
+        standin::PushListReplyAsIs((uint16_t)(gameInfoRequestId + 7), 0, reply);
+    });
     standin::Check([] {
-        std::vector<std::string> lines = BoxLines();
+        Texts lines = BoxLines();
         // description, empty line, elapsed time, empty line, then 16 players
         ASSERT_EQ(lines.size(), 4u + 2 * 16);
         EXPECT_EQ(lines[0], std::string(32, 'D'));
@@ -134,34 +132,12 @@ TEST(GameDetails, HostileRepliesStayWithinTheirFields) {
         EXPECT_EQ(lines[5], "5 Level 1 Huntress");
         EXPECT_EQ(lines[4 + 2 * 7 + 1], "5 Level 8") << "class 7 is outside the table";
         EXPECT_EQ(lines[4 + 2 * 15], std::string(16, 'Z'));
+        EXPECT_EQ(standin::LiveListReplies(), 0);
     });
     std::vector<uint8_t> shortReply = standin::GameInfoReplyBytes(Duel(), 0);
     shortReply.resize(395);
     Answer(shortReply);
     standin::Check(
         [] { EXPECT_TRUE(BoxLines().empty()) << "a short reply clears the box and shows nothing"; });
-    visit.Quit();
-}
-
-// The reply is matched by the id its record carries at offset 4, whatever id
-// the client's call returns beside it.
-TEST(GameDetails, TheRecordsOwnIdPicksTheReply) {
-    DetailsVisit visit;
-    standin::RealmGame other;
-    other.description = "Other game";
-    standin::Enqueue([other] {
-        std::vector<uint8_t> reply = standin::GameInfoReplyBytes(other, (uint16_t)(gameInfoRequestId + 7));
-        standin::PushListReplyAsIs(gameInfoRequestId, 0, reply);
-    });
-    standin::Check(
-        [] { EXPECT_EQ(BoxLines().at(0), "Fast duel") << "an answer to another request is dropped"; });
-    standin::Enqueue([other] {
-        standin::PushListReplyAsIs((uint16_t)(gameInfoRequestId + 7), 0,
-                                   standin::GameInfoReplyBytes(other, gameInfoRequestId));
-    });
-    standin::Check([] {
-        EXPECT_EQ(BoxLines().at(0), "Other game");
-        EXPECT_EQ(standin::LiveListReplies(), 0);
-    });
     visit.Quit();
 }

@@ -1,11 +1,6 @@
 // The help screen: its title and paragraphs before and after entering chat,
 // closing it with OK, Escape or another dialog, and the cancel role. Each case
 // opens the help in another layout and closes it another way.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "support/LobbyTest.h"
 
 using namespace lobbytest;
@@ -15,37 +10,27 @@ namespace {
 constexpr int kHelpLabel = 5308, kHelpInChat = 686;
 
 struct Help {
-    bool open = false;
-    std::string title;
+    bool open = false, channelPressed = false, okButton = false;
+    std::string title, roles; // roles as Roles()
     std::vector<standin::TextLine> lines;
-    int backgrounds = 0;
-    QvControl ok = nullptr, cancel = nullptr, quit = nullptr, focus = nullptr, input = nullptr;
-    bool channelPressed = false;
 };
 
-Help LookAtHelp() {
-    Help h;
-    // The help text sits where the side panel's text box is; it is the one with a scroll bar.
-    for (standin::Control* c : standin::Controls()) {
-        if (c->desc.kind == kImageControl &&
-            standin::ImagePath(c->image).find("HelpBckg") != std::string::npos)
-            ++h.backgrounds;
-        if (c->desc.kind == kTextList && c->desc.x == 447 && c->desc.y == 398 && c->desc.image)
-            h.lines = c->lines;
-    }
-    h.open = h.backgrounds > 0;
-    if (standin::Control* title = standin::FindAt(kTextList, 400, 112)) h.title = standin::Utf8(title->label);
-    if (standin::Control* ok = standin::FindAt(kButton, 671, 433)) h.ok = ok->handle;
-    h.cancel = standin::CancelControl();
-    h.quit = standin::FindByTextId(kQuitLabel)->handle;
-    h.focus = standin::Focus();
-    if (standin::Control* input = Input()) h.input = input->handle;
-    if (standin::Control* channel = standin::FindByTextId(kChannelLabel)) h.channelPressed = channel->pressed;
-    return h;
-}
-
 void Peek(Help* h) {
-    standin::Check([h] { *h = LookAtHelp(); });
+    standin::Check([h] {
+        *h = Help();
+        // The help text sits where the side panel's text box is; it is the one with a scroll bar.
+        for (standin::Control* c : standin::Controls()) {
+            h->open |= c->desc.kind == kImageControl &&
+                       standin::ImagePath(c->image).find("HelpBckg") != std::string::npos;
+            if (c->desc.kind == kTextList && c->desc.x == 447 && c->desc.y == 398 && c->desc.image)
+                h->lines = c->lines;
+        }
+        h->title = LabelAt(kTextList, 400, 112);
+        h->roles = Roles();
+        h->okButton = standin::FindAt(kButton, 671, 433) != nullptr;
+        if (standin::Control* channel = standin::FindByTextId(kChannelLabel))
+            h->channelPressed = channel->pressed;
+    });
 }
 
 bool IsSeparator(const standin::TextLine& line) {
@@ -73,21 +58,20 @@ bool ShowsId(const Help& h, int id) {
 // button, so the next Escape leaves the lobby.
 TEST(HelpScreen, SectionsFollowEnteringChatAndOkEscapeOrAnotherDialogClose) {
     enum How { kOk, kEscape, kChannel };
-    struct Case {
+    const struct {
         const char* name;
         bool characterLayout, enterChat;
         int title, first, paragraphs, separators;
         How how;
-    } const cases[] = {
+    } cases[] = {
         {"character layout, OK", true, false, kHelpLabel, 702, 90, 44, kOk},
         {"after entering chat, Escape", true, true, kHelpInChat, 687, 106, 52, kEscape},
         {"chat layout, channel dialog", false, false, kHelpLabel, 702, 90, 44, kChannel},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        standin::ResetAll();
-        Visit visit;
-        if (c.characterLayout) visit.SetChannel("");
+        Fresh();
+        Visit visit(c.characterLayout ? "" : "Lobby");
         if (c.enterChat) standin::Click(kEnterChatLabel);
         Help h, closed;
         if (c.characterLayout && !c.enterChat)
@@ -113,14 +97,15 @@ TEST(HelpScreen, SectionsFollowEnteringChatAndOkEscapeOrAnotherDialogClose) {
         EXPECT_EQ(ShowsId(h, 11060), c.enterChat);
         for (int hidden : {700, 725, 733, 747, 770, 776})
             EXPECT_FALSE(ShowsId(h, hidden)) << hidden;
-        EXPECT_EQ(h.cancel, h.ok);
-        EXPECT_EQ(h.focus, h.input) << "the input line keeps the focus when it exists";
+        EXPECT_EQ(h.roles, c.characterLayout && !c.enterChat ? "none/ok" : "input/ok")
+            << "the input line keeps the focus when it exists";
         EXPECT_FALSE(closed.open);
         EXPECT_EQ(closed.lines.size(), 0u);
         EXPECT_EQ(closed.channelPressed, c.how == kChannel);
-        if (c.how != kChannel) { // the channel dialog has an OK button and a cancel role of its own
-            EXPECT_EQ(closed.ok, nullptr);
-            EXPECT_EQ(closed.cancel, closed.quit);
-        }
+        EXPECT_EQ(closed.okButton, c.how == kChannel);
+        // The channel dialog has an OK button and a cancel role of its own.
+        EXPECT_EQ(closed.roles, c.how == kChannel                   ? "edit 432,162/cancel"
+                                : c.characterLayout && !c.enterChat ? "none/quit"
+                                                                    : "input/quit");
     }
 }

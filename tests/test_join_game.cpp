@@ -1,10 +1,6 @@
 // The join game dialog: realm and chat-service lists, refreshes, the row click
 // and its details request, the name field, joining with and without a realm,
 // list statuses and hostile list replies.
-#include <gtest/gtest.h>
-
-#include <cstring>
-
 #include "../Src/games/JoinGame.h"
 #include "support/LobbyTest.h"
 
@@ -14,15 +10,6 @@ namespace {
 
 constexpr int kJoinDialogLabel = 5151;
 
-// A chat-layout visit on a connected realm that lists games from the realm.
-struct RealmVisit : Visit {
-    RealmVisit() {
-        SetRealm("Zendri");
-        record.accountKind = 2;
-        standin::SetRealmConnected(true);
-    }
-};
-
 standin::RealmGame Game(uint16_t id, const std::string& name, uint16_t players = 1) {
     standin::RealmGame game;
     game.id = id;
@@ -31,6 +18,11 @@ standin::RealmGame Game(uint16_t id, const std::string& name, uint16_t players =
     game.description = name + " for all";
     return game;
 }
+// Games G1..Gn.
+void AddGames(uint16_t n) {
+    for (uint16_t id = 1; id <= n; ++id)
+        standin::AddRealmGame(Game(id, "G" + std::to_string(id)));
+}
 
 standin::Control* List() {
     return standin::FindAt(kTextList, 432, 393);
@@ -38,13 +30,13 @@ standin::Control* List() {
 standin::Control* NameField() {
     return standin::FindAt(kEditBox, 432, 148);
 }
-standin::Control* JoinButton() {
-    return standin::FindAt(kButton, 594, 433);
+std::string Name() {
+    return standin::Utf8(NameField()->editText);
 }
 
 // "name" or "name|players" per row.
-std::vector<std::string> Rows() {
-    std::vector<std::string> rows;
+Texts Rows() {
+    Texts rows;
     if (standin::Control* list = List())
         for (const standin::ListRow& row : list->rows)
             rows.push_back(row.cells.size() > 1 ? row.text + "|" + standin::Utf8(row.cells[1]) : row.text);
@@ -77,14 +69,15 @@ void ClickRow(int row) {
     standin::Enqueue([row] { standin::ClickListRow(List(), row); });
 }
 
-std::vector<std::string> Args(std::initializer_list<std::string> args) {
-    return args;
+size_t ListRequests() {
+    return RealmArgs("RealmRequestGameList").size();
 }
 
 } // namespace
 
-TEST(JoinRealmList, ListsEachGameIdOnceWithItsPlayers) {
-    RealmVisit visit;
+// Reopened within 5 s, the dialog waits for the next refresh to list the games.
+TEST(JoinRealmList, ListsEachGameIdOnceWithItsPlayersAndReopeningWithin5sWaitsForTheNextRefresh) {
+    Visit visit("Lobby", "Zendri");
     visit.record.characterFlags = 0x0004;
     standin::AddRealmGame(Game(7, "Duel", 2));
     standin::AddRealmGame(Game(9, "Raid", 5));
@@ -92,55 +85,44 @@ TEST(JoinRealmList, ListsEachGameIdOnceWithItsPlayers) {
     OpenDialog();
     standin::Check([] {
         EXPECT_EQ(lobbyState, kLobbyGameListOpen);
-        EXPECT_EQ(Rows(), Args({"Duel|2", "Raid|5"})) << "the stale replies of the first request are dropped";
-        auto sent = standin::RealmCallsNamed("RealmRequestGameList");
-        ASSERT_EQ(sent.size(), 2u) << "the opening's request, then the refresh that has never run";
-        EXPECT_EQ(sent[0].args[0], std::string(40, '0') + "00080000");
-        EXPECT_EQ(sent[1].args[0], sent[0].args[0]);
-        EXPECT_EQ(sent[0].args[1], std::to_string(pendingRequestId - 1));
-        EXPECT_EQ(sent[1].args[1], std::to_string(pendingRequestId));
+        EXPECT_EQ(Rows(), Texts({"Duel|2", "Raid|5"}))
+            << "the stale replies of the first request are dropped";
+        const std::string flags = std::string(40, '0') + "00080000";
+        EXPECT_EQ(RealmArgs("RealmRequestGameList"),
+                  (std::vector<Texts>{{flags, std::to_string(pendingRequestId - 1)},
+                                      {flags, std::to_string(pendingRequestId)}}))
+            << "the opening's request, then the refresh that has never run";
         EXPECT_EQ(standin::LiveListReplies(), 0) << "every reply is released";
-        EXPECT_EQ(standin::Find(standin::CancelControl())->desc.textId, kCancelLabel);
-        EXPECT_FALSE(JoinButton()->enabled);
-        EXPECT_EQ(standin::Focus(), NameField()->handle);
+        EXPECT_EQ(Roles(), "edit 432,148/cancel");
     });
     standin::Escape();
     standin::Check([] {
         EXPECT_EQ(List(), nullptr);
         EXPECT_EQ(lobbyState, kLobbyIdle);
-        EXPECT_EQ(standin::Find(standin::CancelControl())->desc.textId, kQuitLabel);
+        EXPECT_EQ(Roles(), "input/quit");
     });
-    visit.Quit();
-}
-
-TEST(JoinRealmList, ReopeningWithin5sWaitsForTheNextRefresh) {
-    RealmVisit visit;
-    standin::AddRealmGame(Game(1, "Duel"));
-    OpenDialog();
-    standin::Escape();
     standin::Wait(4999);
     OpenDialog();
     standin::Check([] {
         EXPECT_TRUE(Rows().empty());
-        EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 2u);
+        EXPECT_EQ(ListRequests(), 2u);
     });
     standin::Wait(15000 - 4999);
-    standin::Frames(3);
+    standin::Frames(5);
     standin::Check([] {
-        EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 3u);
-        EXPECT_EQ(Rows(), Args({"Duel|1"}));
+        EXPECT_EQ(ListRequests(), 3u);
+        EXPECT_EQ(Rows(), Texts({"Duel|2", "Raid|5"}));
     });
     standin::Escape();
     standin::Wait(5000);
     OpenDialog(1);
-    standin::Check([] { EXPECT_EQ(standin::RealmCallsNamed("RealmRequestGameList").size(), 4u); });
+    standin::Check([] { EXPECT_EQ(ListRequests(), 4u); });
     visit.Quit();
 }
 
 TEST(JoinRealmList, TheThousandAndFirstGameIsIgnored) {
-    RealmVisit visit;
-    for (uint16_t id = 1; id <= 1001; ++id)
-        standin::AddRealmGame(Game(id, "G" + std::to_string(id)));
+    Visit visit("Lobby", "Zendri");
+    AddGames(1001);
     OpenDialog(2 * 1002 + 1);
     standin::Check([] {
         ASSERT_EQ(Rows().size(), 1000u);
@@ -150,9 +132,8 @@ TEST(JoinRealmList, TheThousandAndFirstGameIsIgnored) {
 }
 
 TEST(JoinRealmList, RefreshKeepsSelectionAndScrollWhileTheGameRemains) {
-    RealmVisit visit;
-    for (uint16_t id = 1; id <= 20; ++id)
-        standin::AddRealmGame(Game(id, "G" + std::to_string(id)));
+    Visit visit("Lobby", "Zendri");
+    AddGames(20);
     OpenDialog(2 * 21 + 1);
     ClickRow(12);
     standin::Check([] { List()->scrollTop = 8; });
@@ -174,10 +155,11 @@ TEST(JoinRealmList, RefreshKeepsSelectionAndScrollWhileTheGameRemains) {
     visit.Quit();
 }
 
-// Replies are read within their bytes, those for another request dropped; the
+// Replies are read within their bytes; one belongs to the request its record
+// names at offset 4, whatever id the client's call returns beside it. The
 // status 0x33 shows what arrived so far, 0x32 closes the dialog.
 TEST(JoinRealmList, HostileRepliesAreCutOrDroppedAndStatusesRebuildOrClose) {
-    RealmVisit visit;
+    Visit visit("Lobby", "Zendri");
     OpenDialog();
     standin::Enqueue([] {
         std::vector<uint8_t> longName = standin::GameListReplyBytes(Game(1, ""), 0);
@@ -193,16 +175,18 @@ TEST(JoinRealmList, HostileRepliesAreCutOrDroppedAndStatusesRebuildOrClose) {
     });
     standin::Frames(6);
     standin::Check([] {
-        EXPECT_EQ(Rows(), Args({std::string(15, 'N') + "|1"}));
+        EXPECT_EQ(Rows(), Texts({std::string(15, 'N') + "|1"}));
         EXPECT_EQ(strlen(gameRecords[0].description), 31u);
-        standin::PushListReply(pendingRequestId, 0, standin::GameListReplyBytes(Game(4, "Late"), 0));
+        uint16_t other = (uint16_t)(pendingRequestId + 50);
+        standin::PushListReplyAsIs(pendingRequestId, 0, standin::GameListReplyBytes(Game(5, "Stale"), other));
+        standin::PushListReplyAsIs(other, 0, standin::GameListReplyBytes(Game(6, "Fresh"), pendingRequestId));
         standin::PushListReply(pendingRequestId, 0x33, {});
         standin::PushListReply((uint16_t)(pendingRequestId + 100), 0, standin::GameListEndBytes(0));
     });
-    standin::Frames(4);
+    standin::Frames(5);
     standin::Check([] {
-        EXPECT_EQ(Rows(), Args({std::string(15, 'N') + "|1", "Late|1"}))
-            << "0x33 rebuilds; a reply for another request is dropped";
+        EXPECT_EQ(Rows(), Texts({std::string(15, 'N') + "|1", "Fresh|1"}))
+            << "0x33 rebuilds; replies for another request are dropped";
         EXPECT_EQ(standin::LiveListReplies(), 0) << "every reply is released";
         standin::PushListReply(pendingRequestId, 0x32, {});
     });
@@ -210,32 +194,13 @@ TEST(JoinRealmList, HostileRepliesAreCutOrDroppedAndStatusesRebuildOrClose) {
     standin::Check([] {
         EXPECT_EQ(List(), nullptr);
         EXPECT_EQ(lobbyState, kLobbyIdle);
-        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(11020));
-    });
-    visit.Quit();
-}
-
-// A list reply belongs to the request its record names at offset 4, whatever
-// id the client's call returns beside it.
-TEST(JoinRealmList, TheRecordsOwnIdPicksTheReply) {
-    RealmVisit visit;
-    OpenDialog();
-    standin::Enqueue([] {
-        uint16_t other = (uint16_t)(pendingRequestId + 50);
-        standin::PushListReplyAsIs(pendingRequestId, 0, standin::GameListReplyBytes(Game(5, "Stale"), other));
-        standin::PushListReplyAsIs(other, 0, standin::GameListReplyBytes(Game(6, "Fresh"), pendingRequestId));
-        standin::PushListReplyAsIs(other, 0, standin::GameListEndBytes(pendingRequestId));
-    });
-    standin::Frames(4);
-    standin::Check([] {
-        EXPECT_EQ(Rows(), Args({"Fresh|1"}));
-        EXPECT_EQ(standin::LiveListReplies(), 0) << "every reply is released";
+        EXPECT_EQ(PanelText(), Text(11020));
     });
     visit.Quit();
 }
 
 TEST(JoinRowClick, FillsTheNameAndAsksForDetailsOncePerSecond) {
-    RealmVisit visit;
+    Visit visit("Lobby", "Zendri");
     standin::AddRealmGame(Game(1, "Duel"));
     standin::AddRealmGame(Game(2, "Raid"));
     OpenDialog();
@@ -245,41 +210,37 @@ TEST(JoinRowClick, FillsTheNameAndAsksForDetailsOncePerSecond) {
     ClickRow(0);
     ClickRow(1);
     standin::Check([] {
-        EXPECT_EQ(standin::Utf8(NameField()->editText), "Raid");
-        EXPECT_TRUE(JoinButton()->enabled);
+        EXPECT_EQ(Name(), "Raid");
         EXPECT_NE(standin::Focus(), NameField()->handle);
-        EXPECT_TRUE(standin::RealmCallsNamed("RealmRequestGameInfo").empty());
+        EXPECT_TRUE(RealmArgs("RealmRequestGameInfo").empty());
     });
     standin::Wait(1000);
     standin::Check([] {
-        auto sent = standin::RealmCallsNamed("RealmRequestGameInfo");
-        ASSERT_EQ(sent.size(), 1u);
-        EXPECT_EQ(sent[0].args, Args({"Raid", std::to_string(gameInfoRequestId)}));
+        EXPECT_EQ(RealmArgs("RealmRequestGameInfo"),
+                  (std::vector<Texts>{{"Raid", std::to_string(gameInfoRequestId)}}));
         SetFocus(NameField()->handle);
     });
     standin::Type("x");
     standin::Check([] {
         EXPECT_EQ(Selected(), "") << "typing ends the choice from the list";
-        EXPECT_EQ(standin::Utf8(NameField()->editText), "Raidx");
+        EXPECT_EQ(Name(), "Raidx");
     });
     visit.Quit();
 }
 
 TEST(JoinRowClick, SecondClickWithin500msJoins) {
     for (uint32_t gap : {500u, 501u}) {
-        standin::ResetAll();
-        standin::AdvanceTime(5000);
-        RealmVisit visit;
+        Fresh();
+        Visit visit("Lobby", "Zendri");
         standin::AddRealmGame(Game(1, "Duel"));
         OpenDialog();
         ClickRow(0);
         standin::Wait(gap);
         ClickRow(0);
         standin::Check([gap] {
-            auto joins = standin::RealmCallsNamed("RealmJoinGame");
+            auto joins = RealmArgs("RealmJoinGame");
             if (gap == 500) {
-                ASSERT_EQ(joins.size(), 1u);
-                EXPECT_EQ(joins[0].args, Args({"Duel", "", std::to_string(pendingRequestId)}));
+                EXPECT_EQ(joins, (std::vector<Texts>{{"Duel", "", std::to_string(pendingRequestId)}}));
                 EXPECT_EQ(lobbyState, kLobbyJoinPending);
                 EXPECT_EQ(List(), nullptr);
                 EXPECT_EQ(PopupText(), Text(kPleaseWait));
@@ -295,46 +256,40 @@ TEST(JoinRowClick, SecondClickWithin500msJoins) {
 // A realm that is down stops the dialog; once it is back, the name field
 // admits game characters only and the typed name joins.
 TEST(JoinRealm, RealmDownStopsTheDialogAndATypedNameJoins) {
-    RealmVisit visit;
+    Visit visit("Lobby", "Zendri");
     standin::SetJoinReply(0x42, 0x0100007f, "127.0.0.1:4000");
     standin::RealmAutoAnswer(-1, 0);
     standin::Enqueue([] { standin::SetRealmConnected(false); });
     OpenDialog(1);
     standin::Check([] {
         EXPECT_EQ(List(), nullptr);
-        EXPECT_EQ(standin::Utf8(PanelMessage()->label), Text(5139));
+        EXPECT_EQ(PanelText(), Text(5139));
         EXPECT_EQ(lobbyState, kLobbyIdle);
         standin::SetRealmConnected(true);
     });
     OpenDialog(1);
     standin::Type("A-b_c'd 9!?");
-    standin::Check([] { EXPECT_EQ(standin::Utf8(NameField()->editText), "A-b_c'd 9"); });
+    standin::Check([] { EXPECT_EQ(Name(), "A-b_c'd 9"); });
     standin::Tab();
     standin::Type("secret");
     standin::Enter();
     EXPECT_EQ(visit.Run(), 1u);
-    auto joins = standin::RealmCallsNamed("RealmJoinGame");
+    auto joins = RealmArgs("RealmJoinGame");
     ASSERT_EQ(joins.size(), 1u);
-    EXPECT_EQ(joins[0].args[0], "A-b_c'd 9");
-    EXPECT_EQ(joins[0].args[1], "secret");
-    uint32_t nextAction = visit.record.nextAction;
-    EXPECT_EQ(nextAction, 3u);
+    EXPECT_EQ(Texts(joins[0].begin(), joins[0].begin() + 2), (Texts{"A-b_c'd 9", "secret"}));
+    EXPECT_EQ(visit.NextAction(), 3u);
     EXPECT_STREQ(visit.record.gameName, "A-b_c'd 9");
-    EXPECT_STREQ(visit.record.gameInfo, "127.0.0.1:4000");
 }
-
-// ---- without a realm: the chat service's games ---------------------------------------
-struct ServiceCase {
-    uint16_t flags;
-    const char* listed;   // first characters of the listed statTexts
-    uint32_t value, mask; // expected category
-};
 
 // The first character's code counts, digit or not: codes below "0" (the
 // terminator of an empty statText, "_" in the names) pass the plain rule, a
 // byte above 0x7F ("^") never passes.
 TEST(JoinServiceList, DigitRuleAndCategoryByProgressAndFlags) {
-    const ServiceCase cases[] = {
+    const struct {
+        uint16_t flags;
+        const char* listed;   // first characters of the listed statTexts
+        uint32_t value, mask; // expected category
+    } cases[] = {
         {Progress(9), "_!/012", 0, 0},             // k = 2 although difficulty 2 is unlocked
         {Progress(4), "_!/01", 0, 2},              // difficulty 1 unlocked only
         {Progress(9, 0x0004), "345", 4, 4},        // codes from "3", k = 2
@@ -343,9 +298,8 @@ TEST(JoinServiceList, DigitRuleAndCategoryByProgressAndFlags) {
         {Progress(31, 0x0024), "3456789:", 12, 12} // k = 7
     };
     const std::string firsts = std::string("_!/0123456789:x^");
-    for (const ServiceCase& c : cases) {
-        standin::ResetAll();
-        standin::AdvanceTime(5000); // the list is asked for at most every 5 s
+    for (const auto& c : cases) {
+        Fresh(); // the list is asked for at most every 5 s
         Visit visit;
         visit.record.characterFlags = c.flags;
         for (char d : firsts) {
@@ -358,10 +312,9 @@ TEST(JoinServiceList, DigitRuleAndCategoryByProgressAndFlags) {
             for (const std::string& row : Rows())
                 listed += row.substr(1);
             EXPECT_EQ(listed, c.listed) << "flags " << c.flags;
-            auto query = standin::ChatCallsNamed("GameListQuery");
+            auto query = ChatArgs("GameListQuery");
             ASSERT_FALSE(query.empty());
-            EXPECT_EQ(query.back().args,
-                      Args({"null", "null", std::to_string(c.value), std::to_string(c.mask)}));
+            EXPECT_EQ(query.back(), Texts({"null", "null", std::to_string(c.value), std::to_string(c.mask)}));
         });
         visit.Quit();
     }
@@ -373,7 +326,7 @@ TEST(JoinServiceList, RowClickShowsTheDescriptionAndAListedGameJoins) {
     OpenDialog(1);
     ClickRow(0);
     standin::Check([] {
-        EXPECT_EQ(standin::Utf8(NameField()->editText), "Duel");
+        EXPECT_EQ(Name(), "Duel");
         standin::Control* box = standin::FindAt(kTextList, 609, 393);
         ASSERT_EQ(box->rows.size(), 2u);
         EXPECT_EQ(box->rows[0].text, "Fast duel");
@@ -381,13 +334,11 @@ TEST(JoinServiceList, RowClickShowsTheDescriptionAndAListedGameJoins) {
     });
     standin::Click(kJoinDialogLabel);
     EXPECT_EQ(visit.Run(), 1u);
-    uint32_t nextAction = visit.record.nextAction;
-    uint16_t gameWord = visit.record.gameWord;
-    EXPECT_EQ(nextAction, 7u);
-    EXPECT_EQ(gameWord, 1);
+    EXPECT_EQ(visit.NextAction(), 7u);
+    EXPECT_EQ(visit.record.gameWord + 0, 1);
     EXPECT_STREQ(visit.record.gameInfo, "10.0.0.1");
-    EXPECT_EQ(standin::ChatCallsNamed("GameJoined").size(), 1u);
-    EXPECT_TRUE(standin::RealmCallsNamed("RealmJoinGame").empty());
+    EXPECT_EQ(ChatArgs("GameJoined").size(), 1u);
+    EXPECT_TRUE(RealmArgs("RealmJoinGame").empty());
 }
 
 TEST(JoinServiceList, UnlistedNamesAreAskedOfTheService) {
@@ -412,32 +363,31 @@ TEST(JoinServiceList, UnlistedNamesAreAskedOfTheService) {
     });
     standin::Enter();
     EXPECT_EQ(visit.Run(), 1u);
-    auto query = standin::ChatCallsNamed("GameListQuery");
-    EXPECT_EQ(query.back().args[0], "duel");
+    EXPECT_EQ(ChatArgs("GameListQuery").back().at(0), "duel");
     EXPECT_STREQ(visit.record.gameInfo, "10.0.0.2");
 }
 
 // The block holds no size, so its count is all the reader goes by: entries
-// that are not listed count toward the 1000 read too.
-TEST(JoinServiceList, AtMost1000EntriesAreRead) {
-    Visit visit;
-    visit.record.characterFlags = Progress(0);
-    std::vector<standin::ServiceGame> games(1000, {"Hard", 1, "9"});
-    games.push_back({"Late", 1, "1"});
-    standin::SetGameBlock(standin::GameBlockBytes(games));
-    OpenDialog(1);
-    standin::Check([] { EXPECT_TRUE(Rows().empty()) << "the 1001st entry is not read"; });
-    visit.Quit();
-}
-
-TEST(JoinServiceList, MalformedBlockKeepsTheGamesBeforeTheFault) {
-    Visit visit;
-    std::vector<uint8_t> block = standin::GameBlockBytes({{"Good", 1, "1ok"}, {"Bad", 1, "1"}});
-    block.resize(block.size() - 2);               // the last statText ...
-    block.insert(block.end(), 300, (uint8_t)'x'); // ... runs on for 300 bytes
-    block.push_back(0);
-    standin::SetGameBlock(block);
-    OpenDialog(1);
-    standin::Check([] { EXPECT_EQ(Rows(), Args({"Good"})); });
-    visit.Quit();
+// that are not listed count toward the 1000 read too. A statText that runs on
+// past its bound ends the block after the games before it.
+TEST(JoinServiceList, BlocksAreReadWithinTheirCountAndBounds) {
+    std::vector<standin::ServiceGame> crowd(1000, {"Hard", 1, "9"});
+    crowd.push_back({"Late", 1, "1"});
+    std::vector<uint8_t> runOn = standin::GameBlockBytes({{"Good", 1, "1ok"}, {"Bad", 1, "1"}});
+    runOn.resize(runOn.size() - 2);               // the last statText ...
+    runOn.insert(runOn.end(), 300, (uint8_t)'x'); // ... runs on for 300 bytes
+    runOn.push_back(0);
+    const struct {
+        std::vector<uint8_t> block;
+        Texts rows;
+    } cases[] = {{standin::GameBlockBytes(crowd), {}}, {runOn, {"Good"}}};
+    for (const auto& c : cases) {
+        Fresh();
+        Visit visit;
+        visit.record.characterFlags = Progress(0);
+        standin::SetGameBlock(c.block);
+        OpenDialog(1);
+        standin::Check([&c] { EXPECT_EQ(Rows(), c.rows); });
+        visit.Quit();
+    }
 }

@@ -1,16 +1,10 @@
 // The ladder view: the kinds' tabs, headers and list, paging at most once a
 // second, the rows a realm reply fills (hostile replies included), the tabs'
-// refills, the realm that is not there and the view's end. Each test runs a
-// lobby visit in the chat layout and clicks as the player would.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
+// refills, the realm that is not there and the view's end. (A character looked
+// up on the ladder, paging by scrolling and a class tab: profile_ladder.scn.)
 #include "support/LobbyTest.h"
 
 using namespace lobbytest;
-using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -53,7 +47,6 @@ struct LadderLook {
     std::vector<int> colours;
     std::vector<bool> tabs;
     const std::string& Row(int row) const { return text.at((size_t)row); }
-    int Colour(int row) const { return colours.at((size_t)row); }
 };
 
 void SnapLadder(LadderLook* look) {
@@ -64,20 +57,24 @@ void SnapLadder(LadderLook* look) {
         if (!list) return;
         look->rows = list->rows.size();
         look->top = list->scrollTop;
-        for (size_t row = 0; row < list->rows.size(); ++row) {
-            look->text.push_back(RowText(list->rows[row]));
-            look->colours.push_back(list->rows[row].colour);
+        for (const standin::ListRow& row : list->rows) {
+            look->text.push_back(RowText(row));
+            look->colours.push_back(row.colour);
         }
         for (int x : kTabXs)
             if (standin::Control* tab = standin::FindAt(kButton, x, 149)) look->tabs.push_back(tab->pressed);
     });
 }
 
-Texts PageRequests() {
-    Texts out;
-    for (const standin::Call& c : standin::RealmCallsNamed("RealmRequestLadderPage"))
-        out.push_back(c.args.at(0) + "@" + c.args.at(1));
-    return out;
+// The page requests so far, "type@firstRow", after a tick's frame.
+void ExpectPages(const Texts& pages, const char* why = "") {
+    standin::Frames(1);
+    standin::Check([pages, why] {
+        Texts sent;
+        for (const Texts& args : RealmArgs("RealmRequestLadderPage"))
+            sent.push_back(args.at(0) + "@" + args.at(1));
+        EXPECT_EQ(sent, pages) << why;
+    });
 }
 
 // One LadderEntry with a name field of nameSize bytes (the name cut or padded with zeros).
@@ -100,82 +97,64 @@ std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
 
 } // namespace
 
+// The extended kinds have eight tabs, whose overall tab shows its whole label.
 TEST(LadderView, EachKindShowsItsTitleTabsHeadersAndAnUnloadedList) {
-    struct Case {
+    const std::string overall = "Gesamtwertung aller Klassen";
+    const struct {
         int label, tabs, language;
         const char* firstHeader;
-    } const cases[] = {{kStandardLabel, 6, 0, "Rank"},
-                       {kIroncladLabel, 6, 3, "Pos."},
-                       {kStandardExtLabel, 8, 0, "Rank"},
-                       {kIroncladExtLabel, 8, 3, "Pos."}};
-    for (const Case& c : cases) {
+    } cases[] = {{kStandardLabel, 6, 0, "Rank"},
+                 {kIroncladLabel, 6, 3, "Pos."},
+                 {kStandardExtLabel, 8, 0, "Rank"},
+                 {kIroncladExtLabel, 8, 3, "Pos."}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        standin::ResetAll();
+        Fresh();
         standin::SetLanguageNumber(c.language);
+        if (c.tabs == 8) standin::SetStringText(5326, overall);
         Visit visit;
         LadderLook look;
         Texts labels;
-        bool backIsCancel = false;
         OpenKind(c.label);
         SnapLadder(&look);
         standin::Check([&] {
-            labels.push_back(standin::Utf8(standin::FindAt(kTextList, 421, 136)->label)); // the title
+            labels.push_back(LabelAt(kTextList, 421, 136)); // the title
             for (int x : kTabXs)
-                if (standin::Control* label = standin::FindAt(kTextList, x, 157))
-                    labels.push_back(standin::Utf8(label->label));
+                if (standin::FindAt(kTextList, x, 157)) labels.push_back(LabelAt(kTextList, x, 157));
             for (int x : {434, 468, 596, 640, 703})
-                labels.push_back(standin::Utf8(standin::FindAt(kTextList, x, 162)->label));
-            backIsCancel = standin::CancelControl() == standin::FindAt(kButton, 433, 433)->handle;
+                labels.push_back(LabelAt(kTextList, x, 162));
             labels.push_back(std::to_string(standin::FindAt(kTimer, 100, 0)->timerPeriod));
+            EXPECT_EQ(RoleOf(standin::CancelControl()), "cancel") << "the back button";
         });
         visit.Quit();
-        Texts want = {Text(c.label), "ALL", "HNT", "SPB", "GRV", "CRS", "BSK", "SHP", "SHB"};
+        Texts want = {Text(c.label), c.tabs == 8 ? overall : "ALL", "HNT", "SPB", "GRV", "CRS", "BSK", "SHP",
+                      "SHB"};
         want.resize(1 + c.tabs);
         want.insert(want.end(), {c.firstHeader, "Name", "Class", "Level", "Experience", "100"});
         EXPECT_EQ(labels, want);
         std::vector<bool> pressed(c.tabs, false);
         pressed[0] = true;
         EXPECT_EQ(look.tabs, pressed);
-        EXPECT_TRUE(backIsCancel);
         EXPECT_EQ(look.rows, 1000u);
         EXPECT_EQ(look.Row(0), kUnloaded);
         EXPECT_EQ(look.Row(999), kUnloaded);
     }
 }
 
-TEST(LadderView, TheOverallTabShowsItsWholeLabel) {
-    const std::string label = "Gesamtwertung aller Klassen";
-    standin::SetStringText(5326, label);
-    Visit visit;
-    std::string shown;
-    OpenKind(kStandardExtLabel);
-    standin::Check([&] { shown = standin::Utf8(standin::FindAt(kTextList, kTabXs[0], 157)->label); });
-    visit.Quit();
-    EXPECT_EQ(shown, label);
-}
-
 TEST(LadderView, PagesAreAskedForOncePerPageAndAtMostOnceASecond) {
     Visit visit;
-    Texts first, atOneSecond, afterScroll, afterIdle;
     OpenKind(kIroncladLabel);
     standin::Wait(100); // the first tick
-    standin::Frames(1);
-    standin::Check([&] { first = PageRequests(); });
+    ExpectPages({"9@0"});
     standin::Check([] { ListScrollTo(LadderList()->handle, 40); }); // the player scrolls
-    standin::Wait(1000); // a tick exactly 1000 ms after the request
-    standin::Frames(1);
-    standin::Check([&] { atOneSecond = PageRequests(); });
+    standin::Wait(1000);
+    ExpectPages({"9@0"}, "exactly 1000 ms after the request is still too soon");
     standin::Wait(100);
-    standin::Frames(1);
-    standin::Check([&] { afterScroll = PageRequests(); });
+    ExpectPages({"9@0", "9@32"});
     standin::Wait(3000);
-    standin::Frames(2);
-    standin::Check([&] { afterIdle = PageRequests(); });
+    standin::Frames(1);
+    ExpectPages({"9@0", "9@32"}, "the same page is not asked for twice");
     visit.Quit();
-    EXPECT_EQ(first, Texts{"9@0"});
-    EXPECT_EQ(atOneSecond, first) << "exactly 1000 ms after the request is still too soon";
-    EXPECT_EQ(afterScroll, (Texts{"9@0", "9@32"}));
-    EXPECT_EQ(afterIdle, afterScroll) << "the same page is not asked for twice";
 }
 
 TEST(LadderView, AReplyForRow16FillsPlaces17To32) {
@@ -187,8 +166,8 @@ TEST(LadderView, AReplyForRow16FillsPlaces17To32) {
     visit.Quit();
     // Place 17: class (16 * 3) % 7 = 6, progress 16 (the third title), level 98.
     EXPECT_EQ(look.Row(16), "17|Patriarch " + standin::LadderName(0, 16) + "|shb|98|8,904,000,000");
-    EXPECT_EQ(look.Colour(16), 4);
-    EXPECT_EQ(look.Colour(17), 5) << "a marked entry";
+    EXPECT_EQ(look.colours.at(16), 4);
+    EXPECT_EQ(look.colours.at(17), 5) << "a marked entry";
     EXPECT_EQ(look.Row(31).substr(0, 3), "32|");
     EXPECT_EQ(look.Row(15), kUnloaded);
     EXPECT_EQ(look.Row(32), kUnloaded);
@@ -198,7 +177,6 @@ TEST(LadderView, AReplyForRow16FillsPlaces17To32) {
 TEST(LadderView, TabsRefillTheirOwnListAndTheShownTabChangesNothing) {
     Visit visit;
     LadderLook sameTab, classTab, backToOverall;
-    Texts requests;
     OpenKind(kIroncladExtLabel);
     standin::Check([] { standin::PushLadderPage(27, 0, 16); });
     PressTab(0);
@@ -208,8 +186,7 @@ TEST(LadderView, TabsRefillTheirOwnListAndTheShownTabChangesNothing) {
     standin::Check([] { standin::PushLadderPage(34, 192, 16); }); // rows past 200 are dropped
     SnapLadder(&classTab);
     standin::Wait(100);
-    standin::Frames(1);
-    standin::Check([&] { requests = PageRequests(); });
+    ExpectPages({"34@0"});
     PressTab(0);
     SnapLadder(&backToOverall);
     visit.Quit();
@@ -219,11 +196,9 @@ TEST(LadderView, TabsRefillTheirOwnListAndTheShownTabChangesNothing) {
     EXPECT_EQ(classTab.Row(0), kUnloaded) << "refilled, and the other type's reply ignored";
     EXPECT_EQ(classTab.text.back().substr(0, 4), "200|");
     EXPECT_EQ(classTab.tabs, (std::vector<bool>{false, false, false, false, false, false, false, true}));
-    EXPECT_EQ(requests, Texts{"34@0"});
     EXPECT_EQ(backToOverall.rows, 1000u);
     EXPECT_EQ(backToOverall.Row(999), kUnloaded);
 }
-
 // The realm client hands count entries whole (the stand-in pads the bytes given
 // here with zeros and ends them at an unreadable page); a reply claiming more
 // than the ladder holds, or a name field past 256 bytes, is not read at all.
@@ -258,7 +233,7 @@ TEST(LadderView, RepliesAreReadWithinTheirEntriesAndShownWithAll64Bits) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        standin::ResetAll();
+        Fresh();
         Visit visit;
         LadderLook look;
         OpenKind(kIroncladLabel);
@@ -269,7 +244,7 @@ TEST(LadderView, RepliesAreReadWithinTheirEntriesAndShownWithAll64Bits) {
         int first = c.firstRow < 0 ? 0 : c.firstRow;
         for (size_t i = 0; i < c.rows.size(); ++i) {
             EXPECT_EQ(look.Row(first + (int)i), c.rows[i]) << "row " << first + i;
-            EXPECT_NE(look.Colour(first + (int)i), 0) << "nobody was looked up";
+            EXPECT_NE(look.colours.at((size_t)first + i), 0) << "nobody was looked up";
         }
     }
 }
@@ -277,43 +252,39 @@ TEST(LadderView, RepliesAreReadWithinTheirEntriesAndShownWithAll64Bits) {
 TEST(LadderView, ARealmThatShouldBeThereButIsNotShowsAMessageInstead) {
     Visit visit;
     visit.SetRealm("West");
-    LadderLook look;
-    std::string message;
     standin::Frames(3); // the realm logon finishes
     standin::Check([] { standin::SetRealmConnected(false); });
     OpenKind(kStandardLabel);
-    SnapLadder(&look);
-    standin::Check([&] { message = standin::Utf8(PanelMessage()->lines.back().text); });
+    standin::Frames(1);
+    standin::Check([] {
+        EXPECT_EQ(LadderList(), nullptr);
+        ASSERT_TRUE(PanelMessage() && !PanelMessage()->lines.empty());
+        EXPECT_EQ(standin::Utf8(PanelMessage()->lines.back().text), Text(5139));
+    });
     visit.Quit();
-    EXPECT_EQ(look.rows, 0u) << "no view";
-    EXPECT_EQ(message, Text(5139));
 }
 
 TEST(LadderView, BackAndCancelLeaveTheViewAndLateRepliesFindNoList) {
     Visit visit;
     visit.record.guardWordHash = standin::HashOf("darn");
     visit.record.guardWordLength = 4;
-    bool menuAgain = false, noPanel = false, lobbyAgain = false;
     OpenKind(kStandardLabel);
     standin::Escape(); // the back button is the cancel control
-    standin::Check([&] {
-        menuAgain = standin::FindByTextId(kStandardLabel) && !LadderList() &&
-                    standin::FindByTextId(kLadderLabel)->pressed;
+    standin::Check([] {
+        EXPECT_TRUE(standin::FindByTextId(kStandardLabel) && !LadderList()) << "the menu again";
+        EXPECT_TRUE(standin::FindByTextId(kLadderLabel)->pressed);
     });
     standin::Click(kStandardLabel);
     Say("darn"); // the guard word's popup replaces the view
     standin::Check([] { standin::PushLadderEntries(0, 0, 16, 0, {}); });
     standin::Frames(1);
-    standin::Check([&] { noPanel = PanelMessage() == nullptr; });
+    standin::Check([] { EXPECT_EQ(PanelMessage(), nullptr) << "an empty reply after the view was closed"; });
     standin::Click(kLadderLabel);
     standin::Escape(); // the menu's cancel button
-    standin::Check([&] {
-        lobbyAgain = !standin::FindByTextId(kStandardLabel) &&
-                     !standin::FindByTextId(kLadderLabel)->pressed &&
-                     standin::CancelControl() == standin::FindByTextId(kQuitLabel)->handle;
+    standin::Check([] {
+        EXPECT_FALSE(standin::FindByTextId(kStandardLabel));
+        EXPECT_FALSE(standin::FindByTextId(kLadderLabel)->pressed);
+        EXPECT_EQ(RoleOf(standin::CancelControl()), "quit");
     });
     visit.Quit();
-    EXPECT_TRUE(menuAgain);
-    EXPECT_TRUE(noPanel) << "an empty reply after the view was closed shows nothing";
-    EXPECT_TRUE(lobbyAgain);
 }

@@ -1,11 +1,5 @@
 // The realm side of a visit: restoring the realm connection before chat is
 // entered, and the realm message panel on the right of the lobby.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "../Src/core/Lobby.h"
 #include "support/LobbyTest.h"
 
 using namespace lobbytest;
@@ -14,10 +8,6 @@ namespace {
 
 const char kRestoreFailed[] = "[QVMULTI]  Could not restore Zendri connection.";
 const std::vector<uint8_t> kLogonData = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-
-struct RealmVisit : Visit {
-    RealmVisit() { SetRealm("Eastmarch"); }
-};
 
 bool Logged(const char* line) {
     for (const std::string& l : standin::LogLines())
@@ -28,106 +18,6 @@ bool Logged(const char* line) {
 standin::Control* WaitPopupButton() {
     return standin::FindByTextId(kCancelLabel);
 }
-
-void ExpectPlainChatEntry() {
-    EXPECT_TRUE(Logged(kRestoreFailed));
-    EXPECT_EQ(standin::ChatCallsNamed("EnterChatPlain").size(), 1u);
-    EXPECT_TRUE(standin::ChatCallsNamed("EnterChat").empty());
-}
-
-} // namespace
-
-// ---- restoring the connection ----------------------------------------------------------
-
-TEST(RealmRestore, NoRealmNeedsNothing) {
-    Visit visit; // realm ""
-    standin::Check([] { EXPECT_EQ(WaitPopupButton(), nullptr); });
-    visit.Quit();
-    EXPECT_TRUE(standin::ChatCallsNamed("GetRealmLogonData").empty());
-    EXPECT_TRUE(standin::RealmCallsNamed("RealmStartLogon").empty());
-    EXPECT_FALSE(Logged(kRestoreFailed));
-    EXPECT_EQ(standin::ChatCallsNamed("EnterChat").size(), 1u);
-}
-
-TEST(RealmRestore, ConnectedRealmShowsNoPopup) {
-    standin::SetRealmConnected(true);
-    RealmVisit visit;
-    visit.Quit();
-    EXPECT_TRUE(standin::ChatCallsNamed("GetRealmLogonData").empty());
-    EXPECT_EQ(standin::FramesRun(), 1u) << "no nested wait loop ran before the lobby's";
-    auto enter = standin::ChatCallsNamed("EnterChat");
-    ASSERT_EQ(enter.size(), 1u);
-    EXPECT_EQ(enter[0].args[1], "Eastmarch,Arin");
-}
-
-TEST(RealmRestore, LogonThenCharacterSelection) {
-    standin::SetRealmConnected(false);
-    standin::SetRealmLogonData(kLogonData);
-    standin::SetRealmLogon(3, 0);
-    RealmVisit visit;
-    standin::Check([] {
-        // Inside the logon wait, before the lobby's own loop and chat entry.
-        ASSERT_NE(WaitPopupButton(), nullptr);
-        EXPECT_EQ(PopupText(), Text(kPleaseWait));
-        EXPECT_TRUE(standin::ChatCallsNamed("EnterChat").empty());
-        EXPECT_TRUE(standin::RealmCallsNamed("RealmSelectCharacter").empty());
-    });
-    standin::Frames(10);
-    standin::Check([] { EXPECT_EQ(WaitPopupButton(), nullptr) << "the popup went with the waits"; });
-    visit.Quit();
-    auto fetch = standin::ChatCallsNamed("GetRealmLogonData");
-    ASSERT_EQ(fetch.size(), 1u);
-    EXPECT_EQ(fetch[0].args, (std::vector<std::string>{"Eastmarch", "password"}));
-    EXPECT_EQ(standin::RealmCallsNamed("RealmSelectCharacter").size(), 1u);
-    EXPECT_EQ(standin::ChatCallsNamed("EnterChat").size(), 1u);
-    EXPECT_FALSE(Logged(kRestoreFailed));
-}
-
-// Ways the restore fails, each ending in the log line and the plain chat
-// entry; a logon or a character selection that never ends is cancelled from
-// the wait popup, and the restore fails at the next frame.
-TEST(RealmRestore, FailuresEnterChatPlainly) {
-    struct Row {
-        const char* what;
-        bool dataPresent;
-        std::vector<uint8_t> data;
-        int frames, status;
-        bool selectDone, drop, cancel;
-        size_t logons, selects;
-    } rows[] = {
-        {"no logon data", false, {}, 1, 0, true, false, false, 0, 0},
-        {"8-byte block", true, {1, 2, 3, 4, 5, 6, 7, 8}, 1, 0, true, false, false, 0, 0},
-        {"logon refused", true, kLogonData, 2, 5, true, false, false, 1, 0},
-        {"connection lost in the logon", true, kLogonData, 2, 0, true, true, false, 1, 0},
-        {"logon cancelled", true, kLogonData, -1, 0, true, false, true, 1, 0},
-        {"selection cancelled", true, kLogonData, 1, 0, false, false, true, 1, 1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        standin::ResetAll();
-        standin::SetRealmConnected(false);
-        standin::SetRealmLogonData(row.data, row.dataPresent);
-        standin::SetRealmLogon(row.frames, row.status, row.selectDone, row.drop);
-        RealmVisit visit;
-        standin::Frames(5);
-        if (row.cancel) {
-            standin::Check([] { ASSERT_NE(WaitPopupButton(), nullptr) << "still waiting"; });
-            standin::Click(kCancelLabel);
-            standin::Check([] {
-                EXPECT_EQ(standin::ChatCallsNamed("EnterChatPlain").size(), 1u);
-                EXPECT_EQ(WaitPopupButton(), nullptr);
-            });
-        }
-        visit.Quit();
-        EXPECT_EQ(standin::RealmCallsNamed("RealmStartLogon").size(), row.logons);
-        EXPECT_EQ(standin::RealmCallsNamed("RealmSelectCharacter").size(), row.selects);
-        ExpectPlainChatEntry();
-    }
-}
-
-// ---- the realm message panel ---------------------------------------------------------------
-
-namespace {
 
 standin::Control* SideBackground() {
     return standin::FindAt(kImageControl, 415, 447);
@@ -140,6 +30,76 @@ std::string SidePanelText() {
 }
 
 } // namespace
+
+// Without a realm or with a connected one nothing is restored and no wait
+// loop runs; otherwise the logon data is fetched, the logon and the character
+// selection run behind a wait popup, and chat is entered with the realm. A
+// restore that fails logs its line and enters chat plainly; a logon or a
+// selection that never ends is cancelled from the wait popup. (The logon's
+// data, the selection and the order of the calls: character.scn.)
+TEST(RealmRestore, RestoresBeforeChatOrEntersItPlainly) {
+    const struct {
+        const char *what, *realm;
+        bool connected, dataPresent;
+        std::vector<uint8_t> data;
+        int frames, status;
+        bool selectDone, drop, cancel;
+        size_t logons, selects;
+        bool fails;
+    } rows[] = {
+        {"no realm", "", false, false, {}, 1, 0, true, false, false, 0, 0, false},
+        {"connected realm", "Eastmarch", true, false, {}, 1, 0, true, false, false, 0, 0, false},
+        {"logon and selection", "Eastmarch", false, true, kLogonData, 3, 0, true, false, false, 1, 1, false},
+        {"no logon data", "Eastmarch", false, false, {}, 1, 0, true, false, false, 0, 0, true},
+        {"8-byte block",
+         "Eastmarch",
+         false,
+         true,
+         {1, 2, 3, 4, 5, 6, 7, 8},
+         1,
+         0,
+         true,
+         false,
+         false,
+         0,
+         0,
+         true},
+        {"logon refused", "Eastmarch", false, true, kLogonData, 2, 5, true, false, false, 1, 0, true},
+        {"connection lost in the logon", "Eastmarch", false, true, kLogonData, 2, 0, true, true, false, 1, 0,
+         true},
+        {"logon cancelled", "Eastmarch", false, true, kLogonData, -1, 0, true, false, true, 1, 0, true},
+        {"selection cancelled", "Eastmarch", false, true, kLogonData, 1, 0, false, false, true, 1, 1, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Fresh();
+        standin::SetRealmConnected(row.connected);
+        standin::SetRealmLogonData(row.data, row.dataPresent);
+        standin::SetRealmLogon(row.frames, row.status, row.selectDone, row.drop);
+        Visit visit;
+        visit.SetRealm(row.realm);
+        standin::Check([&row] { // inside the logon wait chat is not entered yet; else the lobby's loop runs
+            EXPECT_EQ(WaitPopupButton() != nullptr, row.logons > 0);
+            EXPECT_EQ(ChatArgs("EnterChat").size() + ChatArgs("EnterChatPlain").size(), row.logons ? 0u : 1u);
+            EXPECT_TRUE(!row.logons || PopupText() == Text(kPleaseWait));
+        });
+        if (row.cancel) standin::Click(kCancelLabel);
+        standin::Frames(5);
+        standin::Check([] { EXPECT_EQ(WaitPopupButton(), nullptr) << "the popup went with the waits"; });
+        visit.Quit();
+        std::vector<Texts> fetches;
+        if (*row.realm && !row.connected) fetches.push_back({"Eastmarch", "password"});
+        EXPECT_EQ(ChatArgs("GetRealmLogonData"), fetches);
+        EXPECT_EQ(RealmArgs("RealmStartLogon").size(), row.logons);
+        EXPECT_EQ(RealmArgs("RealmSelectCharacter").size(), row.selects);
+        EXPECT_EQ(Logged(kRestoreFailed), row.fails);
+        EXPECT_EQ(ChatArgs("EnterChatPlain").size(), row.fails ? 1u : 0u);
+        Texts entered;
+        for (const Texts& args : ChatArgs("EnterChat"))
+            entered.push_back(args.at(1));
+        EXPECT_EQ(entered, row.fails ? Texts{} : Texts{std::string(row.realm) + ",Arin"});
+    }
+}
 
 TEST(RealmMessages, JoinedInKeyOrderWithOneTextPerKey) {
     Visit visit;

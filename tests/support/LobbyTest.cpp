@@ -1,9 +1,5 @@
 #include "LobbyTest.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-
 namespace lobbytest {
 
 const std::string kMarker = "\xC3\xBF"
@@ -11,6 +7,14 @@ const std::string kMarker = "\xC3\xBF"
 
 Visit::Visit() {
     standin::FillLaunchRecord(&record);
+}
+
+Visit::Visit(const char* channel, const char* realm) : Visit() {
+    SetChannel(channel);
+    if (!realm) return;
+    SetRealm(realm);
+    record.accountKind = 2;
+    standin::SetRealmConnected(true);
 }
 
 uint32_t Visit::Run() {
@@ -38,6 +42,37 @@ void Visit::SetRealm(const char* name) {
     strncpy(record.realmName, name, sizeof record.realmName - 1);
 }
 
+void Visit::SetHome(const char* name) {
+    memset(record.homeChannelName, 0, sizeof record.homeChannelName);
+    strncpy(record.homeChannelName, name, sizeof record.homeChannelName - 1);
+}
+
+void Fresh() {
+    static uint32_t now = standin::kClockStart;
+    standin::ResetAll();
+    standin::SetNow(now += 100000);
+}
+
+static std::vector<Texts> ArgsOf(const std::vector<standin::Call>& calls) {
+    std::vector<Texts> args;
+    for (const standin::Call& c : calls)
+        args.push_back(c.args);
+    return args;
+}
+std::vector<Texts> ChatArgs(const char* name) {
+    return ArgsOf(standin::ChatCallsNamed(name));
+}
+std::vector<Texts> RealmArgs(const char* name) {
+    return ArgsOf(standin::RealmCallsNamed(name));
+}
+std::vector<Texts> MachineArgs(const char* name) {
+    return ArgsOf(standin::MachineCallsNamed(name));
+}
+
+void Answer(int status) {
+    standin::Check([status] { standin::RealmReply(pendingRequestId, status); });
+}
+
 standin::Control* ChatPane() {
     return standin::FindAt(kTextList, 28, 410);
 }
@@ -55,6 +90,32 @@ standin::Control* PanelMessage() {
 }
 standin::Control* LitButton() {
     return standin::FindAt(kButton, 398, 474);
+}
+
+std::string PanelText() {
+    standin::Control* panel = PanelMessage();
+    return panel ? standin::Utf8(panel->label) : "";
+}
+
+std::string LabelAt(int kind, int x, int y) {
+    standin::Control* c = standin::FindAt(kind, x, y);
+    return c ? standin::Utf8(c->label) : "<none>";
+}
+
+std::string RoleOf(QvControl handle) {
+    standin::Control* c = handle ? standin::Find(handle) : nullptr;
+    if (!c) return handle ? "other" : "none";
+    if (c == Input()) return "input";
+    if (c == standin::FindByTextId(kQuitLabel)) return "quit";
+    if (c->desc.kind == kButton && c->desc.y == 433 && (c->desc.x == 671 || c->desc.x == 433))
+        return c->desc.x == 671 ? "ok" : "cancel";
+    if (c->desc.kind == kEditBox)
+        return "edit " + std::to_string(c->desc.x) + "," + std::to_string(c->desc.y);
+    return "other";
+}
+
+std::string Roles() {
+    return RoleOf(standin::Focus()) + "/" + RoleOf(standin::CancelControl());
 }
 
 std::vector<std::string> PaneLines() {

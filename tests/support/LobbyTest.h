@@ -3,10 +3,14 @@
 // and readers of the screen model's well-known controls.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "../../Src/core/LaunchRecord.h"
+#include "../../Src/core/Lobby.h"
 #include "../../host/standin/StandIn.h"
 #include "Platform.h"
 
@@ -32,10 +36,15 @@ constexpr int kPleaseWait = 5243, kConnectionLost = 5351;
 // Colour marker (string 3994 of the stand-in's table) as UTF-8.
 extern const std::string kMarker;
 
+using Texts = std::vector<std::string>;
+
 // A launch record filled like the host does (chat layout, channel "Lobby").
 struct Visit {
     LaunchRecord record;
     Visit();
+    // In that channel ("": the character layout), on that realm (connected, with
+    // a realm account) unless it is null.
+    explicit Visit(const char* channel, const char* realm = nullptr);
     // Runs one visit; fails the test when the screen loop had to be ended by
     // force or a scripted click found no control.
     uint32_t Run();
@@ -44,7 +53,19 @@ struct Visit {
     // Sets the channel name (empty: character layout).
     void SetChannel(const char* name);
     void SetRealm(const char* name);
+    void SetHome(const char* name);
+    uint32_t NextAction() const { return record.nextAction; } // the record is packed: read by value
 };
+
+// A fresh stand-in (ResetAll), its clock far from that of any earlier visit in
+// this process (the module keeps some times across visits).
+void Fresh();
+// Arguments of every chat-service, realm or machine call of that name, in order.
+std::vector<Texts> ChatArgs(const char* name);
+std::vector<Texts> RealmArgs(const char* name);
+std::vector<Texts> MachineArgs(const char* name);
+// The realm's reply with that status to the request the lobby waits for.
+void Answer(int status);
 
 standin::Control* ChatPane();
 standin::Control* Input();
@@ -52,6 +73,15 @@ standin::Control* TitleList();
 standin::Control* SidePanelTextBox();
 standin::Control* PanelMessage();
 standin::Control* LitButton();
+// The panel message's label ("" when none is shown).
+std::string PanelText();
+// The label of the control of that kind at x, y ("<none>" when there is none).
+std::string LabelAt(int kind, int x, int y);
+// What a control is to the player: "input", "quit", "ok" or "cancel" (the
+// dialogs' buttons at the bottom), "edit X,Y" for another edit box, "none" or
+// "other"; Roles() gives those of the focus and the cancel control, joined by '/'.
+std::string RoleOf(QvControl handle);
+std::string Roles();
 // The chat pane's lines as UTF-8 (empty when the pane does not exist).
 std::vector<std::string> PaneLines();
 std::vector<int> PaneColours();
