@@ -6,12 +6,10 @@
 
 int TextCopyN(char* dst, int size, const char* src, int count) {
     if (size <= 0) return 0;
-    int n = 0;
-    if (src)
-        while (n < size - 1 && n < count && src[n]) {
-            dst[n] = src[n];
-            ++n;
-        }
+    // One bounded length and one copy, not a test per byte.
+    int limit = count < size - 1 ? count : size - 1;
+    int n = src && limit > 0 ? (int)strnlen(src, (size_t)limit) : 0;
+    if (n > 0) memmove(dst, src, (size_t)n);
     dst[n] = 0;
     return n;
 }

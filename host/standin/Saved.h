@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "StandIn.h"
 
@@ -88,6 +89,18 @@ Part SaveStrings();
 void RestoreStrings(const Part& part);
 Part SaveClock();
 void RestoreClock(const Part& part);
+
+// ---- the whole visit (SavedVisit.cpp) -------------------------------------------------
+// Memory the program saves with the visit as raw bytes (the module's variables).
+struct ByteRange {
+    uint8_t* begin;
+    uint8_t* end;
+};
+void SetProgramBytes(std::vector<ByteRange> ranges);
+// Every part of kVisitState, the one list of what is put back, in its order.
+using VisitCopy = std::vector<Part>;
+VisitCopy SaveVisit();
+void RestoreVisit(const VisitCopy& copy);
 
 // ---- the screen loop under a program that hosts a visit --------------------------------
 // Takes every queued action out of the script, in order.

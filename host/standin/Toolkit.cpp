@@ -954,6 +954,21 @@ struct ToolkitPart {
     int stringTableToken, lineOrder;
 };
 Grown grown;
+
+// Puts live (records by handle value) back to saved in place: a record live
+// then and now is assigned its saved value, so its texts and lists keep their
+// room; one made since is dropped, one destroyed since is made again.
+template <class Live, class Saved> void PutBackRecords(Live& live, const Saved& saved) {
+    for (auto it = live.begin(); it != live.end();)
+        it = saved.count(it->first) ? std::next(it) : live.erase(it);
+    for (auto& [value, record] : saved) {
+        auto& slot = live[value];
+        if (slot)
+            *slot = record;
+        else
+            slot = std::make_unique<typename Saved::mapped_type>(record);
+    }
+}
 } // namespace
 
 Part SaveToolkit() {
@@ -993,10 +1008,8 @@ void RestoreToolkit(const Part& part) {
     nextImageValue = p.nextImageValue;
     nextFigureValue = p.nextFigureValue;
     nextSerial = p.nextSerial;
-    controls.clear();
-    for (auto& [value, rec] : p.controls)
-        controls.emplace(value, std::make_unique<Record>(rec));
-    lastValue = 0; // the records it pointed at are gone
+    PutBackRecords(controls, p.controls);
+    lastValue = 0; // the record it pointed at may be gone
     lastRecord = nullptr;
     focus = p.focus;
     cancelControl = p.cancelControl;
@@ -1013,9 +1026,7 @@ void RestoreToolkit(const Part& part) {
     selectAura = p.selectAura;
     pointerX = p.pointerX;
     pointerY = p.pointerY;
-    figures.clear();
-    for (auto& [value, figure] : p.figures)
-        figures.emplace(value, std::make_unique<Figure>(figure));
+    PutBackRecords(figures, p.figures);
     figureFailures = p.figureFailures;
     figureFrameCount = p.figureFrameCount;
     RestoreLog(toolkitCalls, p.toolkitCalls, fromPart);

@@ -9,21 +9,21 @@
 // own, left (longjmp) as soon as the copy is made, so that nothing it holds is
 // torn down.
 //
-// What is put back is listed in kVisitState, the one list of it. The module's
-// part is every module-wide variable: the bytes between the marker objects
+// What is put back is listed in kVisitState (host/standin/SavedVisit.cpp), the
+// one list of it. The module's part is every module-wide variable: the bytes between the marker objects
 // linked before and after the module's objects (ModuleStateBegin.cpp,
 // ModuleStateEnd.cpp). Blocks the module holds are not copied: there are none
 // when a copy is taken (checked), and after each input the module's own
-// release steps (kModuleReleases) free what the input left, as the visit's
+// release steps (ReleaseModuleBlocks) free what the input left, as the visit's
 // teardown would; a block still live after them is a leak and ends the run.
 //
 // State: the pristine copy, the copies by start, the loop depth of the hosting
 // visit, the jump out of a visit that made its copy.
 #include "OpenVisit.h"
 
-#include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -45,31 +45,17 @@ extern "C" uint32_t qvModuleDataBegin, qvModuleBssBegin, qvModuleDataEnd, qvModu
 namespace fuzz {
 namespace {
 
-using standin::saved::Part;
-
 // ---- the module's variables -------------------------------------------------------------
-// The bytes hold the sanitizer's red zones between variables, so they are
-// copied by the C library's own memcpy rather than the checked one.
-using CopyFn = void* (*)(void*, const void*, size_t);
-CopyFn RawCopy() {
-    static CopyFn copy = reinterpret_cast<CopyFn>(dlsym(RTLD_NEXT, "memcpy"));
-    if (!copy) abort();
-    return copy;
-}
-
-struct Range {
-    uint8_t* begin;
-    uint8_t* end;
-};
-Range DataRange() {
+using standin::saved::ByteRange;
+ByteRange DataRange() {
     return {reinterpret_cast<uint8_t*>(&qvModuleDataBegin), reinterpret_cast<uint8_t*>(&qvModuleDataEnd)};
 }
-Range BssRange() {
+ByteRange BssRange() {
     return {reinterpret_cast<uint8_t*>(&qvModuleBssBegin), reinterpret_cast<uint8_t*>(&qvModuleBssEnd)};
 }
 bool Within(const void* p) {
     const uint8_t* b = static_cast<const uint8_t*>(p);
-    for (Range r : {DataRange(), BssRange()})
+    for (ByteRange r : {DataRange(), BssRange()})
         if (b >= r.begin && b < r.end) return true;
     return false;
 }
@@ -86,57 +72,6 @@ void CheckModuleRanges() {
         }
 }
 
-Part SaveModule() {
-    auto bytes = std::make_shared<std::vector<uint8_t>>();
-    for (Range r : {DataRange(), BssRange()}) {
-        size_t at = bytes->size();
-        bytes->resize(at + (size_t)(r.end - r.begin));
-        RawCopy()(bytes->data() + at, r.begin, (size_t)(r.end - r.begin));
-    }
-    return bytes;
-}
-void RestoreModule(const Part& part) {
-    const std::vector<uint8_t>& bytes = standin::saved::Copied<std::vector<uint8_t>>(part);
-    size_t at = 0;
-    for (Range r : {DataRange(), BssRange()}) {
-        RawCopy()(r.begin, bytes.data() + at, (size_t)(r.end - r.begin));
-        at += (size_t)(r.end - r.begin);
-    }
-}
-
-// ---- the one list of what is put back ---------------------------------------------------
-struct StatePiece {
-    const char* what;
-    Part (*save)();
-    void (*restore)(const Part&);
-};
-const StatePiece kVisitState[] = {
-    // lobbyState, request ids, result, channel users and their lookups, figure
-    // strip, name memory, chat pane and input line, open dialog and its
-    // controls, transient controls, popups, timers and tick times, banner,
-    // ladder, profile, create and join settings, random state: all module-wide.
-    {"the module's variables", SaveModule, RestoreModule},
-    {"toolkit: controls, figures, images, focus, cancel, pointer, handle counters, calls",
-     standin::saved::SaveToolkit, standin::saved::RestoreToolkit},
-    {"sound calls", standin::saved::SaveSound, standin::saved::RestoreSound},
-    {"the log of every call in order", standin::saved::SaveCallLog, standin::saved::RestoreCallLog},
-    {"script: action queue, idle and frame counts, flags", standin::saved::SaveScript,
-     standin::saved::RestoreScript},
-    {"chat service: calls, connection, answers, events, adverts, handlers", standin::saved::SaveChat,
-     standin::saved::RestoreChat},
-    {"realm: calls, connection, requests, pending replies, queue, handlers, logon", standin::saved::SaveRealm,
-     standin::saved::RestoreRealm},
-    {"realm's creation queue", standin::saved::SaveRealmQueue, standin::saved::RestoreRealmQueue},
-    {"ladder answers", standin::saved::SaveLadder, standin::saved::RestoreLadder},
-    {"scripted game lists", standin::saved::SaveGameLists, standin::saved::RestoreGameLists},
-    {"machine registry and started programs", standin::saved::SaveMachine, standin::saved::RestoreMachine},
-    {"registry (create-game settings)", standin::saved::SaveRegistry, standin::saved::RestoreRegistry},
-    {"log lines, content flag", standin::saved::SaveUtility, standin::saved::RestoreUtility},
-    {"strings", standin::saved::SaveStrings, standin::saved::RestoreStrings},
-    {"clock", standin::saved::SaveClock, standin::saved::RestoreClock},
-};
-constexpr size_t kPieces = sizeof kVisitState / sizeof kVisitState[0];
-
 // What the module holds in blocks, freed by its own release steps as the
 // visit's teardown frees them.
 void ReleaseModuleBlocks() {
@@ -146,28 +81,22 @@ void ReleaseModuleBlocks() {
         FreeChatText(entry);
 }
 
-using Copy = std::vector<Part>;
-Copy SaveAll() {
-    Copy copy;
-    for (const StatePiece& piece : kVisitState)
-        copy.push_back(piece.save());
-    return copy;
-}
-void RestoreAll(const Copy& copy) {
-    for (size_t i = 0; i < kPieces; ++i)
-        kVisitState[i].restore(copy[i]);
-}
+using Copy = standin::saved::VisitCopy;
+const auto SaveAll = standin::saved::SaveVisit;
+const auto RestoreAll = standin::saved::RestoreVisit;
 
 // ---- starts seen ----------------------------------------------------------------------------
 struct Start {
     LaunchRecord record; // the module keeps a pointer to it
     Copy copy;           // empty: the start runs whole (it ends, or waits, before its first step)
+    uint64_t lastUse = 0;
 };
 constexpr size_t kMaxStarts = 256;
 std::map<std::string, std::unique_ptr<Start>> starts;
 Copy pristine;
 int hostDepth = 0;
 std::jmp_buf leaveStart;
+uint64_t uses = 0;
 
 std::string StartKey(const VisitSetup& setup) {
     return std::string(reinterpret_cast<const char*>(&setup.record), sizeof setup.record) + setup.key;
@@ -175,7 +104,11 @@ std::string StartKey(const VisitSetup& setup) {
 
 // Starts a visit as the input would and copies the state at its first step.
 Start& MakeStart(VisitSetup& setup) {
-    if (starts.size() >= kMaxStarts) starts.clear();
+    // Full: the start used longest ago makes room (mutants share their parent's start).
+    if (starts.size() >= kMaxStarts)
+        starts.erase(std::min_element(starts.begin(), starts.end(), [](auto& a, auto& b) {
+            return a.second->lastUse < b.second->lastUse;
+        }));
     auto start = std::make_unique<Start>();
     start->record = setup.record;
     Start* s = start.get();
@@ -206,6 +139,7 @@ void RunOpen(VisitSetup& setup) {
     std::deque<standin::Action> script = standin::saved::TakeActions();
     auto found = starts.find(StartKey(setup));
     Start& start = found != starts.end() ? *found->second : MakeStart(setup);
+    start.lastUse = ++uses;
     if (start.copy.empty()) {
         // A start that cannot be copied runs whole every time.
         RestoreAll(pristine);
@@ -240,6 +174,7 @@ void RunFresh(VisitSetup& setup) {
 
 void SavePristineState() {
     CheckModuleRanges();
+    standin::saved::SetProgramBytes({DataRange(), BssRange()});
     pristine = SaveAll();
 }
 
