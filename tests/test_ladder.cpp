@@ -33,15 +33,10 @@ void PressTab(int n) {
 }
 
 // A row's five cells joined by '|' (column 0 is the row's own text until set).
-std::string RowText(const standin::ListRow& r) {
+std::string RowText(const standin::Control& list, size_t row) {
     std::string out;
-    for (size_t column = 0; column < 5; ++column) {
-        if (column) out += "|";
-        if (r.cells.empty())
-            out += column == 0 ? r.text : "";
-        else if (column < r.cells.size())
-            out += standin::Utf8(r.cells[column]);
-    }
+    for (size_t column = 0; column < 5; ++column)
+        out += (column ? "|" : "") + standin::Utf8(standin::CellText(list, row, column));
     return out;
 }
 
@@ -65,7 +60,7 @@ void SnapLadder(LadderLook* look) {
         look->rows = list->rows.size();
         look->top = list->scrollTop;
         for (size_t row = 0; row < list->rows.size(); ++row) {
-            look->text.push_back(RowText(list->rows[row]));
+            look->text.push_back(RowText(*list, row));
             look->colours.push_back(list->rows[row].colour);
         }
         for (int x : kTabXs)

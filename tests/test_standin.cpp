@@ -276,10 +276,11 @@ QvControl MakeList(int columns) {
 // Every cell of every row, "|" between cells, " / " between rows.
 std::string CellsOf(QvControl list) {
     std::string out;
-    for (const ListRow& row : Find(list)->rows) {
+    const Control& model = *Find(list);
+    for (size_t row = 0; row < model.rows.size(); ++row) {
         out += out.empty() ? "" : " / ";
-        for (size_t i = 0; i < row.cells.size(); ++i)
-            out += (i ? "|" : "") + Utf8(row.cells[i]);
+        for (size_t i = 0; i < CellCount(model, row); ++i)
+            out += (i ? "|" : "") + Utf8(CellText(model, row, i));
     }
     return out;
 }
