@@ -47,9 +47,9 @@ std::vector<std::string> Rows() {
     std::vector<std::string> rows;
     if (standin::Control* list = List())
         for (size_t row = 0; row < list->rows.size(); ++row)
-            rows.push_back(list->rows[row].text +
-                           (standin::CellCount(*list, row) > 1 ? "|" + standin::Utf8(standin::CellText(*list, row, 1))
-                                                               : ""));
+            rows.push_back(list->rows[row].text + (standin::CellCount(*list, row) > 1
+                                                       ? "|" + standin::Utf8(standin::CellText(*list, row, 1))
+                                                       : ""));
     return rows;
 }
 

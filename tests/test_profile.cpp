@@ -261,8 +261,8 @@ std::string LadderOutcome() {
     return standin::Utf8(standin::FindAt(kTextList, 421, 136)->label) + " top " +
            std::to_string(list->scrollTop) + " row " +
            (standin::CellCount(*list, 37) > 1 ? standin::Utf8(standin::CellText(*list, 37, 1)) : row.text) +
-           " colour " +
-           std::to_string(row.colour) + " next colour " + std::to_string(list->rows.at(38).colour);
+           " colour " + std::to_string(row.colour) + " next colour " +
+           std::to_string(list->rows.at(38).colour);
 }
 
 // How the lookup is answered: at once; after more than a second; or by hand,

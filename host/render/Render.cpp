@@ -470,8 +470,8 @@ void DrawRow(Canvas& c, const standin::Control& k, Rect r, const ScreenLine& s, 
     size_t index = (size_t)s.entry.rowIndex;
     Rect rr{r.x, s.y, r.w, unit};
     if (s.entry.rowIndex == k.selection) Fill(c, rr, 0x46508c);
-    size_t columns = std::max<size_t>(
-        {1, (size_t)std::max(0, k.columns), standin::CellCount(k, index), k.columnX.size()});
+    size_t columns =
+        std::max<size_t>({1, (size_t)std::max(0, k.columns), standin::CellCount(k, index), k.columnX.size()});
     int textY = rr.y + (unit - size - 4) / 2;
     for (size_t col = 0; col < columns; ++col) {
         std::string text = standin::Utf8(standin::CellText(k, index, col));

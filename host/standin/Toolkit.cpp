@@ -140,9 +140,34 @@ standin::ListRow* RowAt(Control* list, int row) {
 // of spans, cellSpans, both growing by doubling and keeping their room when the
 // list is cleared: neither a first fill nor a refill allocates per row. A text
 // replaced by a longer one, or a reset row's texts, leave dead room behind;
-// once that is most of a large arena, the live texts are packed again.
-constexpr size_t kMaxColumns = 256, kPackFrom = 4096;
+// once that is most of a large arena, the live texts are packed again. A
+// destroyed list leaves its room to the next list filled, so that a dialog's
+// list made anew fills without growing either.
+constexpr size_t kMaxColumns = 256, kPackFrom = 4096, kMaxSpareRows = 16384;
 std::u16string scratch; // a cell text being converted
+struct SpareRoom {
+    std::vector<standin::ListRow> rows;
+    std::u16string cellText;
+    std::vector<standin::CellSpan> cellSpans;
+} spare;
+
+// Keeps the room of a list being destroyed when it is more than the spare one.
+void KeepRoom(Control& list) {
+    if (list.rows.capacity() <= spare.rows.capacity() || list.rows.capacity() > kMaxSpareRows) return;
+    standin::toolkit::ClearRows(list);
+    spare.rows.swap(list.rows);
+    spare.cellText.swap(list.cellText);
+    spare.cellSpans.swap(list.cellSpans);
+}
+
+// A list about to get its first row takes the spare room.
+void TakeRoom(Control& list) {
+    if (list.rows.capacity() > 0 || spare.rows.capacity() == 0) return;
+    list.rows.swap(spare.rows);
+    if (list.cellText.capacity() < spare.cellText.capacity()) list.cellText.swap(spare.cellText);
+    if (list.cellSpans.capacity() < spare.cellSpans.capacity()) list.cellSpans.swap(spare.cellSpans);
+    spare = SpareRoom{};
+}
 
 // Packs every row's cells and their texts anew, in row order.
 void PackCells(Control* list) {
@@ -185,21 +210,21 @@ standin::CellSpan* CellAt(Control* list, int row, int column) {
     return &list->cellSpans[r->firstCell + (size_t)column];
 }
 
-// The cell's text becomes `text`: in its own place when it fits, else at the
-// end of the arena.
-void SetCell(Control* list, int row, int column, const std::u16string& text) {
+// The cell's text becomes the n units that write(dst) puts at dst: in its own
+// place when it fits, else at the end of the arena.
+template <typename Write> void SetCell(Control* list, int row, int column, size_t n, Write write) {
     if (list->deadCellText > kPackFrom && list->deadCellText * 2 > list->cellText.size()) PackCells(list);
     standin::CellSpan* span = CellAt(list, row, column);
     if (!span) return;
-    if (span->length != standin::kNoCellText && text.size() <= span->length) {
-        list->cellText.replace(span->offset, text.size(), text);
-        list->deadCellText += span->length - text.size();
+    if (span->length != standin::kNoCellText && n <= span->length) {
+        list->deadCellText += span->length - n;
     } else {
         if (span->length != standin::kNoCellText) list->deadCellText += span->length;
         span->offset = (uint32_t)list->cellText.size();
-        list->cellText += text;
+        list->cellText.resize(list->cellText.size() + n);
     }
-    span->length = (uint32_t)text.size();
+    span->length = (uint32_t)n;
+    write(&list->cellText[span->offset]);
 }
 
 // Called after a line was added: a view that showed the box's last entry
@@ -529,6 +554,7 @@ void DestroyControl(QvControl* handle) {
     QvControl h = *handle;
     *handle = nullptr;
     if (!h) return;
+    if (Control* m = ModelOf(h)) KeepRoom(*m);
     controls.erase(Value(h));
     if (lastValue == Value(h)) {
         lastValue = 0;
@@ -676,6 +702,7 @@ void ListAddRowWithData(QvControl list, const char* text, int data, int colour, 
     Record* r = standin::toolkit::RecordOf(list);
     if (!r) return;
     int count = data > 1 ? data : 1;
+    TakeRoom(r->model);
     if (count > kMaxRows - (int)r->model.rows.size()) count = kMaxRows - (int)r->model.rows.size();
     // A run of rows takes its room at once; single rows grow the list geometrically.
     if (count > 1) r->model.rows.reserve(r->model.rows.size() + (size_t)count);
@@ -782,14 +809,19 @@ void ListSetCellText(QvControl list, const char* text, int row, int column) {
     Control* m = ModelOf(list);
     if (!m) return;
     AssignWide(scratch, text);
-    SetCell(m, row, column, scratch);
+    SetCell(m, row, column, scratch.size(), [](char16_t* dst) { scratch.copy(dst, scratch.size()); });
 }
 
 void ListSetCellText2(QvControl list, const Unicode* text, int row, int column) {
     Control* m = ModelOf(list);
     if (!m) return;
-    standin::toolkit::AssignUnicode(scratch, text);
-    SetCell(m, row, column, scratch);
+    size_t n = 0;
+    while (text && n < kMaxText && text[n].ch)
+        ++n;
+    SetCell(m, row, column, n, [text, n](char16_t* dst) {
+        for (size_t i = 0; i < n; ++i)
+            dst[i] = (char16_t)text[i].ch;
+    });
 }
 
 void TimerStart(QvControl timer, int period) {
