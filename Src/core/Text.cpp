@@ -39,6 +39,20 @@ int TextFormat(char* dst, int size, const char* fmt, ...) {
     return n < size ? n : size - 1;
 }
 
+// Built here: a row of a long list formats its numbers without the C
+// library's printf machinery.
+int TextDecimal(char* dst, int size, int32_t value) {
+    char digits[12];
+    int first = (int)sizeof digits;
+    uint32_t rest = value < 0 ? 0u - (uint32_t)value : (uint32_t)value;
+    do {
+        digits[--first] = (char)('0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    if (value < 0) digits[--first] = '-';
+    return TextCopyN(dst, size, digits + first, (int)sizeof digits - first);
+}
+
 int TextLengthWithin(const char* text, int max) {
     int n = 0;
     if (text)
