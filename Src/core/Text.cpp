@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+// One bound per byte: a list of many rows copies many short texts.
 int TextCopyN(char* dst, int size, const char* src, int count) {
     if (size <= 0) return 0;
-    int n = 0;
+    int limit = count < size - 1 ? count : size - 1, n = 0;
     if (src)
-        while (n < size - 1 && n < count && src[n]) {
+        for (; n < limit && src[n]; ++n)
             dst[n] = src[n];
-            ++n;
-        }
     dst[n] = 0;
     return n;
 }
