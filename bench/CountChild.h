@@ -5,7 +5,8 @@
 namespace bench {
 
 // Every measured work is done kRepeats times; the last one is reported, so
-// that first-call costs (symbol binding, the stand-in's caches) stay out.
+// that first-call costs (symbol binding, the stand-in's caches) stay out of
+// its sums. The dialog table also shows the largest step of the first one.
 constexpr int kRepeats = 3, kDialogRepeats = 2;
 // The measured talk texts; the fill's probes are kProbes users.
 constexpr int kTalkLength = 64, kWhisperLength = 40, kEmoteLength = 24, kProbes = 8;

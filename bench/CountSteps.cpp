@@ -31,15 +31,17 @@ void MeasureFrame(const std::string& row, std::function<void()> before) {
     MeasureFrames(row, 1, std::move(before));
 }
 
-void MeasureFrames(const std::string& row, int frames, std::function<void()> before, int firstStep) {
+void MeasureFrames(const std::string& row, int frames, std::function<void()> before, int firstStep,
+                   std::function<void()> after) {
     si::Enqueue([before] {
         if (before) before();
         CALLGRIND_ZERO_STATS;
     });
     for (int step = firstStep; step < firstStep + frames; ++step)
-        si::Enqueue([name = StepName(row, step)] {
+        si::Enqueue([name = StepName(row, step), after = step + 1 == firstStep + frames ? after : nullptr] {
             CALLGRIND_DUMP_STATS_AT(name.c_str());
             CALLGRIND_ZERO_STATS;
+            if (after) after();
         });
 }
 

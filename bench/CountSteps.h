@@ -25,8 +25,9 @@ void StartCounting();
 // The frame after the one that runs `before` (may be null) is counted as step 0 of `row`.
 void MeasureFrame(const std::string& row, std::function<void()> before);
 // The `frames` frames after the one that runs `before`, each a step of its own
-// numbered from firstStep.
-void MeasureFrames(const std::string& row, int frames, std::function<void()> before, int firstStep = 0);
+// numbered from firstStep; `after` (may be null) runs right after the last one.
+void MeasureFrames(const std::string& row, int frames, std::function<void()> before, int firstStep = 0,
+                   std::function<void()> after = nullptr);
 // The `frames` frames after the one that runs `before`, counted together as step 0.
 void MeasureSpan(const std::string& row, int frames, std::function<void()> before);
 // The action itself, as step `step` of `row`.

@@ -71,6 +71,10 @@ void Close() {
     });
 }
 
+size_t Taken() {
+    return si::RealmCallsNamed("RealmNextListReply").size();
+}
+
 // The 15 s refresh asks the realm again: on the machine's own clock it would not.
 void CheckRefreshAsked(size_t before) {
     if (si::RealmCallsNamed("RealmRequestGameList").size() == before + 1) return;
@@ -78,20 +82,49 @@ void CheckRefreshAsked(size_t before) {
     exit(3);
 }
 
-// The whole list arrives one reply a frame after the dialog opens, and again
-// after the refresh, with a row selected between them.
+// The measured frames took every reply up to the new list's end marker, and
+// the list shows every game. A realm without games (the run with no rows)
+// does not answer at all.
+void CheckListShown(const char* work, size_t takenBefore, int replies, int rows) {
+    si::Control* list = si::FindAt(kTextList, 432, 393);
+    size_t expected = takenBefore + (size_t)(rows > 0 ? replies : 0);
+    if (Taken() == expected && list && (int)list->rows.size() == rows) return;
+    fprintf(stderr, "the %s frames did not end with the list of its %d games rebuilt\n", work, rows);
+    exit(3);
+}
+
+// The realm answers a list request with one reply a game and an end marker,
+// taken one a frame. The first frame after the opening takes the opening's
+// first reply and asks again (the 15 s tick is due); the next rows frames drop
+// the opening's other replies as stale, then come the new list's rows replies
+// and its end marker, whose frame rebuilds the list. The refresh asks in its
+// first frame and rebuilds in its (rows + 2)th. A row is selected between
+// them, so the refresh keeps a selection.
 void JoinList(int rows, int r) {
-    static size_t asked = 0;
-    MeasureFrames(Tagged("join list", r), rows + 1, [] { ClickLabel(kJoinLabel); });
+    static size_t asked = 0, taken = 0;
+    MeasureFrames(
+        Tagged("join list", r), 2 * rows + 2,
+        [] {
+            taken = Taken();
+            ClickLabel(kJoinLabel);
+        },
+        0, [rows] { CheckListShown("join list", taken, 2 * rows + 2, rows); });
     MeasureAction(Tagged("game info", r), 0,
                   [rows] { si::ClickListRow(si::FindAt(kTextList, 432, 393), rows / 2); });
     MeasureFrames(
         Tagged("game info", r), 2, [] { si::AdvanceTime(1000); }, 1);
-    MeasureFrames(Tagged("refresh", r), rows + 2, [] {
-        asked = si::RealmCallsNamed("RealmRequestGameList").size();
-        si::AdvanceTime(15000);
-    });
-    si::Enqueue([] { CheckRefreshAsked(asked); });
+    MeasureFrames(
+        Tagged("refresh", r), rows + 2,
+        [] {
+            asked = si::RealmCallsNamed("RealmRequestGameList").size();
+            taken = Taken();
+            si::AdvanceTime(15000);
+        },
+        0,
+        [rows] {
+            CheckRefreshAsked(asked);
+            CheckListShown("refresh", taken, rows + 1, rows);
+        });
     Close();
 }
 

@@ -9,8 +9,9 @@
 //   not counted), and the fill of a channel;
 // - dialogs at 10, 100 and 1000 rows (games, channels, ladder rows, users in
 //   the channel): every frame and callback of one piece of work, their sum,
-//   the largest of them, and the module's share per row: what it spends
-//   beyond the same work with no rows, divided by the rows.
+//   the largest of them, the largest of the first working in the process
+//   (before the stand-in's caches hold anything), and the module's share per
+//   row: what it spends beyond the same work with no rows, divided by the rows.
 // Each child does its work a few times and keeps the last (CountChild.h).
 //
 // "bench_count --child N", "--fill N" and "--dialogs N" are one such run.
@@ -136,11 +137,12 @@ void PrintDialogTable() {
         works[s] = ByWork(RunUnderCallgrind("--dialogs", sizes[s]));
     printf("\ninstructions per dialog work at 10, 100 and 1000 rows (games, channels, ladder rows, users), "
            "the last of %d:\nall its frames and callbacks (module + stand-in = together), the largest one, "
+           "the largest one of the first working in the process (cold),\n"
            "and the module's share per row beyond the same work with no rows\n",
            bench::kDialogRepeats);
     printf("%-19s", "work");
     for (int size : sizes)
-        printf(" %32s %9s %7s", (std::to_string(size) + " rows").c_str(), "largest", "mod/row");
+        printf(" %32s %9s %9s %7s", (std::to_string(size) + " rows").c_str(), "largest", "cold", "mod/row");
     printf("\n");
     for (const DialogRow& row : rows) {
         printf("%-19s", row.name);
@@ -148,10 +150,12 @@ void PrintDialogTable() {
         uint64_t base = none[name].sum.side[kModule];
         for (int s = 0; s < 3; ++s) {
             const Work& w = works[s][name];
+            const Work& cold = works[s][bench::Tagged(row.name, 0)];
             uint64_t module = w.sum.side[kModule];
             std::string perRow =
                 row.perRow ? std::to_string((module > base ? module - base : 0) / (uint64_t)sizes[s]) : "";
-            printf(" %32s %9llu %7s", Cell(w.sum).c_str(), (unsigned long long)w.largest, perRow.c_str());
+            printf(" %32s %9llu %9llu %7s", Cell(w.sum).c_str(), (unsigned long long)w.largest,
+                   (unsigned long long)cold.largest, perRow.c_str());
         }
         printf("\n");
     }

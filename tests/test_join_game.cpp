@@ -38,8 +38,10 @@ std::string Name() {
 Texts Rows() {
     Texts rows;
     if (standin::Control* list = List())
-        for (const standin::ListRow& row : list->rows)
-            rows.push_back(row.cells.size() > 1 ? row.text + "|" + standin::Utf8(row.cells[1]) : row.text);
+        for (size_t row = 0; row < list->rows.size(); ++row)
+            rows.push_back(list->rows[row].text + (standin::CellCount(*list, row) > 1
+                                                       ? "|" + standin::Utf8(standin::CellText(*list, row, 1))
+                                                       : ""));
     return rows;
 }
 

@@ -27,15 +27,10 @@ void PressTab(int n) {
 }
 
 // A row's five cells joined by '|' (column 0 is the row's own text until set).
-std::string RowText(const standin::ListRow& r) {
+std::string RowText(const standin::Control& list, size_t row) {
     std::string out;
-    for (size_t column = 0; column < 5; ++column) {
-        if (column) out += "|";
-        if (r.cells.empty())
-            out += column == 0 ? r.text : "";
-        else if (column < r.cells.size())
-            out += standin::Utf8(r.cells[column]);
-    }
+    for (size_t column = 0; column < 5; ++column)
+        out += (column ? "|" : "") + standin::Utf8(standin::CellText(list, row, column));
     return out;
 }
 
@@ -57,9 +52,9 @@ void SnapLadder(LadderLook* look) {
         if (!list) return;
         look->rows = list->rows.size();
         look->top = list->scrollTop;
-        for (const standin::ListRow& row : list->rows) {
-            look->text.push_back(RowText(row));
-            look->colours.push_back(row.colour);
+        for (size_t row = 0; row < list->rows.size(); ++row) {
+            look->text.push_back(RowText(*list, row));
+            look->colours.push_back(list->rows[row].colour);
         }
         for (int x : kTabXs)
             if (standin::Control* tab = standin::FindAt(kButton, x, 149)) look->tabs.push_back(tab->pressed);

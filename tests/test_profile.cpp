@@ -215,8 +215,9 @@ std::string LadderOutcome() {
     const standin::ListRow& row = list->rows.at(37);
     return standin::Utf8(standin::FindAt(kTextList, 421, 136)->label) + " top " +
            std::to_string(list->scrollTop) + " row " +
-           (row.cells.size() > 1 ? standin::Utf8(row.cells[1]) : row.text) + " colour " +
-           std::to_string(row.colour) + " next colour " + std::to_string(list->rows.at(38).colour);
+           (standin::CellCount(*list, 37) > 1 ? standin::Utf8(standin::CellText(*list, 37, 1)) : row.text) +
+           " colour " + std::to_string(row.colour) + " next colour " +
+           std::to_string(list->rows.at(38).colour);
 }
 
 // How the lookup is answered: at once; after more than a second; or by hand,

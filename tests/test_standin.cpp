@@ -276,10 +276,11 @@ QvControl MakeList(int columns) {
 // Every cell of every row, "|" between cells, " / " between rows.
 std::string CellsOf(QvControl list) {
     std::string out;
-    for (const ListRow& row : Find(list)->rows) {
+    const Control& model = *Find(list);
+    for (size_t row = 0; row < model.rows.size(); ++row) {
         out += out.empty() ? "" : " / ";
-        for (size_t i = 0; i < row.cells.size(); ++i)
-            out += (i ? "|" : "") + Utf8(row.cells[i]);
+        for (size_t i = 0; i < CellCount(model, row); ++i)
+            out += (i ? "|" : "") + Utf8(CellText(model, row, i));
     }
     return out;
 }
@@ -287,7 +288,9 @@ std::string CellsOf(QvControl list) {
 } // namespace
 
 // Cleared, reset and destroyed rows leave their cells to later rows: none of
-// their texts shows again, whatever the shape of the list that takes them.
+// their texts shows again, whatever the shape of the list that takes them. A
+// text set again, shorter or longer, shows alone, also once the room the old
+// texts left behind has been packed away.
 TEST_F(StandIn, ReusedListCellsStartEmpty) {
     QvControl wide = MakeList(5), narrow = MakeList(2);
     ListAddRowWithData(wide, "-", 2, 4, 0);
@@ -297,6 +300,10 @@ TEST_F(StandIn, ReusedListCellsStartEmpty) {
     ListResetRow(wide, 1);
     ListSetCellText(wide, "again", 1, 2);
     EXPECT_EQ(CellsOf(wide), "w00|w01|w02|w03|w04 / -||again");
+    for (int i = 0; i < 400; ++i)
+        ListSetCellText(wide, i % 2 ? "x" : std::string(40, 'y').c_str(), 0, 1);
+    ListSetCellText(wide, "longer than w03", 0, 3);
+    EXPECT_EQ(CellsOf(wide), "w00|x|w02|longer than w03|w04 / -||again");
     DestroyControl(&wide);
     for (const char* name : {"Duel", "Raid of the long night"}) {
         ListAddRow(narrow, name);

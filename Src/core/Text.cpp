@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+// One bound per byte: a list of many rows copies many short texts.
 int TextCopyN(char* dst, int size, const char* src, int count) {
     if (size <= 0) return 0;
-    // One bounded length and one copy, not a test per byte.
-    int limit = count < size - 1 ? count : size - 1;
-    int n = src && limit > 0 ? (int)strnlen(src, (size_t)limit) : 0;
-    if (n > 0) memmove(dst, src, (size_t)n);
+    int limit = count < size - 1 ? count : size - 1, n = 0;
+    if (src)
+        for (; n < limit && src[n]; ++n)
+            dst[n] = src[n];
     dst[n] = 0;
     return n;
 }
@@ -35,6 +36,20 @@ int TextFormat(char* dst, int size, const char* fmt, ...) {
         return 0;
     }
     return n < size ? n : size - 1;
+}
+
+// Built here: a row of a long list formats its numbers without the C
+// library's printf machinery.
+int TextDecimal(char* dst, int size, int32_t value) {
+    char digits[12];
+    int first = (int)sizeof digits;
+    uint32_t rest = value < 0 ? 0u - (uint32_t)value : (uint32_t)value;
+    do {
+        digits[--first] = (char)('0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    if (value < 0) digits[--first] = '-';
+    return TextCopyN(dst, size, digits + first, (int)sizeof digits - first);
 }
 
 int TextLengthWithin(const char* text, int max) {

@@ -18,6 +18,8 @@ int TextCopyN(char* dst, int size, const char* src, int count);
 int TextAppend(char* dst, int size, const char* src);
 // printf into dst, cut to size; returns the length written.
 int TextFormat(char* dst, int size, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
+// value in decimal, cut to size like TextFormat; returns the length written.
+int TextDecimal(char* dst, int size, int32_t value);
 // Length of a text read within at most max bytes (no terminator needed).
 int TextLengthWithin(const char* text, int max);
 // 16-bit text from a string id, copied into a bounded buffer.

@@ -392,17 +392,18 @@ static void ShowLadderEntry(int row, const uint8_t* entry, int nameSize) {
     ListSetRowColour(ladderList, row, colour);
 
     char text[kCellText];
-    TextFormat(text, sizeof text, "%d", row + 1);
+    TextDecimal(text, sizeof text, row + 1);
     ListSetCellText(ladderList, text, row, 0);
-    // The host's title table has no row for a class it does not know.
-    text[0] = 0;
+    // The host's title table has no row for a class it does not know. The
+    // name goes right after the title, whose length is known.
+    int used = 0;
     if (classIndex < kClassCount)
-        TextCopy(text, sizeof text,
-                 GetCharacterTitle(classIndex, progress, flags & kEntryTitleA, flags & kEntryTitleB));
-    TextAppend(text, sizeof text, name);
+        used = TextCopy(text, sizeof text,
+                        GetCharacterTitle(classIndex, progress, flags & kEntryTitleA, flags & kEntryTitleB));
+    TextCopy(text + used, (int)sizeof text - used, name);
     ListSetCellText(ladderList, text, row, 1);
     ListSetCellText(ladderList, classIndex < kClassCount ? kClassCodes[classIndex] : "", row, 2);
-    TextFormat(text, sizeof text, "%d", level);
+    TextDecimal(text, sizeof text, level);
     ListSetCellText(ladderList, text, row, 3);
     Unicode shown[kCellText];
     FormatExperience(shown, kCellText, experience);

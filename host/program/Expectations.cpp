@@ -440,20 +440,20 @@ static Run EditAt(LineReader& reader) {
 
 // ---- list rows --------------------------------------------------------------------
 // The list at x,y and its row, or a message saying what is missing.
-static std::string FindRow(int x, int y, int row, const standin::ListRow** found) {
+static std::string FindRow(int x, int y, int row, const standin::Control** found) {
     standin::Control* list = standin::FindAt(kTextList, x, y);
     std::string place = "the list at " + std::to_string(x) + "," + std::to_string(y);
     if (!list) return "no list at " + std::to_string(x) + "," + std::to_string(y);
     if (row < 0 || (size_t)row >= list->rows.size())
         return place + " has " + std::to_string(list->rows.size()) + " rows, no row " + std::to_string(row);
-    *found = &list->rows[(size_t)row];
+    *found = list;
     return "";
 }
 
 // A cell's text: column 0 is the row's own text until a cell text replaces it.
-static std::string CellText(const standin::ListRow& row, int column) {
-    if (row.cells.empty()) return column == 0 ? row.text : "";
-    return (size_t)column < row.cells.size() ? standin::Utf8(row.cells[(size_t)column]) : "";
+static std::string CellText(const standin::Control& list, int row, int column) {
+    if (standin::CellCount(list, (size_t)row) == 0) return column == 0 ? list.rows[(size_t)row].text : "";
+    return standin::Utf8(standin::CellText(list, (size_t)row, (size_t)column));
 }
 
 static Run Cell(LineReader& reader) {
@@ -463,10 +463,10 @@ static Run Cell(LineReader& reader) {
     int column = reader.Int("column");
     std::string text = reader.Rest();
     return [=]() -> std::string {
-        const standin::ListRow* r = nullptr;
-        std::string missing = FindRow(x, y, row, &r);
+        const standin::Control* list = nullptr;
+        std::string missing = FindRow(x, y, row, &list);
         if (!missing.empty()) return "expected " + Quote(text) + " in a cell: " + missing;
-        std::string found = CellText(*r, column);
+        std::string found = CellText(*list, row, column);
         if (found == text) return "";
         return "expected row " + std::to_string(row) + " column " + std::to_string(column) + " to read " +
                Quote(text) + ", found " + Quote(found);
@@ -480,12 +480,13 @@ static Run RowColour(LineReader& reader) {
     int colour = reader.Int("colour");
     reader.End();
     return [=]() -> std::string {
-        const standin::ListRow* r = nullptr;
-        std::string missing = FindRow(x, y, row, &r);
+        const standin::Control* list = nullptr;
+        std::string missing = FindRow(x, y, row, &list);
         if (!missing.empty()) return "expected a row in colour " + std::to_string(colour) + ": " + missing;
-        if (r->colour == colour) return "";
+        int found = list->rows[(size_t)row].colour;
+        if (found == colour) return "";
         return "expected row " + std::to_string(row) + " in colour " + std::to_string(colour) + ", found " +
-               std::to_string(r->colour);
+               std::to_string(found);
     };
 }
 

@@ -82,10 +82,10 @@ static Run NoServiceGame(LineReader& reader) {
 
 // ---- rows --------------------------------------------------------------------------------------------
 // A row as written in a scenario: its text, then " | " and each further cell.
-static std::string RowText(const standin::ListRow& row) {
-    std::string text = row.text;
-    for (size_t i = 1; i < row.cells.size(); ++i)
-        text += " | " + standin::Utf8(row.cells[i]);
+static std::string RowText(const standin::Control& list, size_t row) {
+    std::string text = list.rows[row].text;
+    for (size_t i = 1; i < standin::CellCount(list, row); ++i)
+        text += " | " + standin::Utf8(standin::CellText(list, row, i));
     return text;
 }
 
@@ -99,9 +99,9 @@ static Run RowExpectation(LineReader& reader, bool wanted) {
         if (!list) return wanted ? "expected " + where + ", found no such list" : "";
         std::string rows;
         bool found = false;
-        for (const standin::ListRow& row : list->rows) {
-            found |= RowText(row) == text;
-            rows += "\n    " + Quote(RowText(row));
+        for (size_t row = 0; row < list->rows.size(); ++row) {
+            found |= RowText(*list, row) == text;
+            rows += "\n    " + Quote(RowText(*list, row));
         }
         if (found == wanted) return "";
         return "expected " + where + (wanted ? " to have" : " not to have") + " the row " + Quote(text) +
@@ -125,7 +125,7 @@ static Run SelectedRow(LineReader& reader) {
         standin::Control* list = standin::FindAt(kTextList, x, y);
         std::string found = "no selection";
         if (!list) found = "no such list";
-        if (list && list->selection >= 0) found = Quote(RowText(list->rows[(size_t)list->selection]));
+        if (list && list->selection >= 0) found = Quote(RowText(*list, (size_t)list->selection));
         if (found == Quote(text) || (text.empty() && found == "no selection")) return "";
         return "expected the selected row of the list at " + std::to_string(x) + "," + std::to_string(y) +
                " to be " + Quote(text) + ", found " + found;

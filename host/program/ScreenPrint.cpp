@@ -83,8 +83,14 @@ static std::string DescriptorText(const standin::Control* c) {
     return out + "\n";
 }
 
-static bool SameRow(const standin::ListRow& a, const standin::ListRow& b) {
-    return a.text == b.text && a.cells == b.cells && a.data == b.data && a.colour == b.colour;
+static bool SameRow(const standin::Control& list, size_t a, size_t b) {
+    const standin::ListRow &x = list.rows[a], &y = list.rows[b];
+    size_t cells = standin::CellCount(list, a);
+    if (x.text != y.text || cells != standin::CellCount(list, b) || x.data != y.data || x.colour != y.colour)
+        return false;
+    for (size_t c = 0; c < cells; ++c)
+        if (standin::CellText(list, a, c) != standin::CellText(list, b, c)) return false;
+    return true;
 }
 
 static std::string ControlText(const standin::Control* c) {
@@ -124,15 +130,15 @@ static std::string ControlText(const standin::Control* c) {
         // A run of alike rows (a ladder's unloaded rows) is printed once.
         size_t last = i;
         while (last + 1 < c->rows.size() && (int)last + 1 != c->selection && (int)i != c->selection &&
-               SameRow(c->rows[last + 1], row))
+               SameRow(*c, last + 1, i))
             ++last;
         out += "      row " + std::to_string(i) + (last > i + 1 ? ".." + std::to_string(last) : "");
         if (last == i + 1) last = i;
         i = last;
         if ((int)i == c->selection) out += " (selected)";
         out += " " + Quote(row.text);
-        for (const std::u16string& cell : row.cells)
-            out += " | " + Quote(standin::Utf8(cell));
+        for (size_t cell = 0; cell < standin::CellCount(*c, i); ++cell)
+            out += " | " + Quote(standin::Utf8(standin::CellText(*c, i, cell)));
         out += " data " + std::to_string(row.data) + " colour " + std::to_string(row.colour) + "\n";
     }
     return out;

@@ -462,28 +462,19 @@ std::pair<int, int> ColumnSpan(const standin::Control& k, Rect r, size_t col, si
     return {x, std::min(right, r.w)};
 }
 
-std::u16string RowCell(const standin::ListRow& row, size_t col) {
-    if (!row.cells.empty()) return col < row.cells.size() ? row.cells[col] : std::u16string();
-    if (col != 0) return u"";
-    // A row's own text is 8-bit Windows text: widened byte by byte (Latin-1 range).
-    std::u16string wide;
-    for (unsigned char ch : row.text)
-        wide += (char16_t)ch;
-    return wide;
-}
-
 // A row's cells in their columns. A column given a width holds numbers: its
 // text ends at the column's right edge. A list of one column aligns its rows
 // as its lines.
 void DrawRow(Canvas& c, const standin::Control& k, Rect r, const ScreenLine& s, int unit, int size) {
     const standin::ListRow& row = *s.entry.row;
+    size_t index = (size_t)s.entry.rowIndex;
     Rect rr{r.x, s.y, r.w, unit};
     if (s.entry.rowIndex == k.selection) Fill(c, rr, 0x46508c);
     size_t columns =
-        std::max<size_t>({1, (size_t)std::max(0, k.columns), row.cells.size(), k.columnX.size()});
+        std::max<size_t>({1, (size_t)std::max(0, k.columns), standin::CellCount(k, index), k.columnX.size()});
     int textY = rr.y + (unit - size - 4) / 2;
     for (size_t col = 0; col < columns; ++col) {
-        std::string text = standin::Utf8(RowCell(row, col));
+        std::string text = standin::Utf8(standin::CellText(k, index, col));
         if (text.empty()) continue;
         int width = TextWidth(text, size);
         if (columns == 1) {

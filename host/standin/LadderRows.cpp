@@ -5,17 +5,19 @@
 
 namespace {
 
-standin::ListRow* RowOf(QvControl list, int row) {
+standin::ListRow* RowOf(QvControl list, int row, standin::Control** model = nullptr) {
     standin::toolkit::Record* r = standin::toolkit::RecordOf(list);
     if (!r || row < 0 || (size_t)row >= r->model.rows.size()) return nullptr;
+    if (model) *model = &r->model;
     return &r->model.rows[(size_t)row];
 }
 
 } // namespace
 
 void ListResetRow(QvControl list, int row) {
-    if (standin::ListRow* r = RowOf(list, row)) {
-        standin::toolkit::RecycleCells(*r);
+    standin::Control* model = nullptr;
+    if (standin::ListRow* r = RowOf(list, row, &model)) {
+        standin::toolkit::ResetCells(*model, *r);
         r->colour = 0;
     }
 }

@@ -368,13 +368,14 @@ void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text) {
 
 // The client's records carry the id they answer at offset 4, as every list
 // and info record does; a shorter record is made long enough to hold it.
-void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record) {
+// The record is taken over, not copied: the realm's answer to a list request
+// is a reply per game.
+void PushListReply(uint16_t requestId, int status, std::vector<uint8_t> record) {
     enum { kIdOffset = 4 };
-    std::vector<uint8_t> bytes = record;
-    if (bytes.size() < kIdOffset + 2) bytes.resize(kIdOffset + 2);
-    bytes[kIdOffset] = (uint8_t)requestId;
-    bytes[kIdOffset + 1] = (uint8_t)(requestId >> 8);
-    R().listReplies.push_back({requestId, status, bytes});
+    if (record.size() < kIdOffset + 2) record.resize(kIdOffset + 2);
+    record[kIdOffset] = (uint8_t)requestId;
+    record[kIdOffset + 1] = (uint8_t)(requestId >> 8);
+    R().listReplies.push_back({requestId, status, std::move(record)});
 }
 
 void PushListReplyAsIs(uint16_t returnedId, int status, const std::vector<uint8_t>& record) {

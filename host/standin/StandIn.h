@@ -46,11 +46,22 @@ struct TextLine {
     int a = 0, b = 0;
     int order = 0;
 };
+// A list keeps the texts of its rows' cells in one arena, cellText, and each
+// row's cells as a run of spans into it: filling a list allocates nothing per
+// row. Read a row's cells with CellCount and CellText (below).
 struct ListRow {
     std::string text; // 8-bit as given
-    std::vector<std::u16string> cells;
     int data = 0, colour = 0;
     int order = 0;
+    // Once a cell is set: cellCount cells (up to the last column set) of the
+    // list's cellSpans from firstCell on, which has room for cellRoom.
+    uint32_t firstCell = 0;
+    uint16_t cellCount = 0, cellRoom = 0;
+};
+// Where a cell's text lies in its list's cellText; a cell never set has none.
+constexpr uint32_t kNoCellText = 0xffffffffu;
+struct CellSpan {
+    uint32_t offset = 0, length = kNoCellText;
 };
 struct Control {
     QvControl handle = nullptr; // what the module holds
@@ -74,6 +85,9 @@ struct Control {
     QvControl tabNext = nullptr;
     // lists
     std::vector<ListRow> rows;
+    std::u16string cellText;         // the cells' texts, and room left behind by replaced ones
+    std::vector<CellSpan> cellSpans; // the rows' cells, a run per row
+    size_t deadCellText = 0;         // units of cellText no cell shows any more
     int selection = -1, rowCount = 0, columns = 0;
     std::vector<int> columnX, columnWidth; // ListSetColumnX / ListSetColumnWidth by column; -1 unset
     // timers
@@ -90,6 +104,11 @@ struct Control {
     QvImage logoFirst = nullptr, logoSecond = nullptr;
     int logoFrames = 0, logoSpeed = 0;
 };
+// Cells a list row shows: none until one is set, then up to the last column set.
+size_t CellCount(const Control& list, size_t row);
+// The text of a row in a column: column 0 is the row's own text (through the
+// code page) until a cell text replaces it; a column without a cell is empty.
+std::u16string CellText(const Control& list, size_t row, size_t column);
 // Live controls, in creation order.
 std::vector<Control*> Controls();
 Control* Find(QvControl handle);
@@ -271,7 +290,7 @@ void SetJoinReply(uint16_t word, uint32_t dword, const std::string& text);
 // id is written into the record at offset 4, as the realm client does (a
 // record shorter than 6 bytes is lengthened with zeros to hold it), and is
 // also what RealmNextListReply returns.
-void PushListReply(uint16_t requestId, int status, const std::vector<uint8_t>& record);
+void PushListReply(uint16_t requestId, int status, std::vector<uint8_t> record);
 // A reply handed over byte for byte, whatever id its record carries, while
 // RealmNextListReply returns returnedId.
 void PushListReplyAsIs(uint16_t returnedId, int status, const std::vector<uint8_t>& record);

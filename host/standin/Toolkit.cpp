@@ -136,55 +136,95 @@ standin::ListRow* RowAt(Control* list, int row) {
 }
 
 // ---- cell storage ----
-// Rows that are cleared, reset or destroyed hand their cells back here, texts
-// and all, kept by their number of cells; the next rows given cells take the
-// cells of a row of as many columns again, with their room: refilling a list
-// allocates nothing once a list of its size and shape has been shown.
-// Bounded, so that a huge list does not keep its memory forever.
-constexpr size_t kMaxSpareTexts = 16384, kMaxSpareCellLists = 4096, kCellShapes = 9;
-std::vector<std::u16string> spareTexts; // single texts
-// By number of cells (1 to 8; 0 for more).
-std::vector<std::vector<std::u16string>> spareCellLists[kCellShapes];
+// A list's cell texts lie in its one arena, cellText, its rows' cells in runs
+// of spans, cellSpans, both growing by doubling and keeping their room when the
+// list is cleared: neither a first fill nor a refill allocates per row. A text
+// replaced by a longer one, or a reset row's texts, leave dead room behind;
+// once that is most of a large arena, the live texts are packed again. A
+// destroyed list leaves its room to the next list filled, so that a dialog's
+// list made anew fills without growing either.
+constexpr size_t kMaxColumns = 256, kPackFrom = 4096, kMaxSpareRows = 16384;
+std::u16string scratch; // a cell text being converted
+struct SpareRoom {
+    std::vector<standin::ListRow> rows;
+    std::u16string cellText;
+    std::vector<standin::CellSpan> cellSpans;
+} spare;
 
-size_t ShapeOf(size_t cells) {
-    return cells < kCellShapes ? cells : 0;
+// Keeps the room of a list being destroyed when it is more than the spare one.
+void KeepRoom(Control& list) {
+    if (list.rows.capacity() <= spare.rows.capacity() || list.rows.capacity() > kMaxSpareRows) return;
+    standin::toolkit::ClearRows(list);
+    spare.rows.swap(list.rows);
+    spare.cellText.swap(list.cellText);
+    spare.cellSpans.swap(list.cellSpans);
 }
 
-// A cleared text, with room if one is spare.
-std::u16string& NewCell(std::vector<std::u16string>& cells) {
-    if (spareTexts.empty()) return cells.emplace_back();
-    cells.push_back(std::move(spareTexts.back()));
-    spareTexts.pop_back();
-    cells.back().clear();
-    return cells.back();
+// A list about to get its first row takes the spare room.
+void TakeRoom(Control& list) {
+    if (list.rows.capacity() > 0 || spare.rows.capacity() == 0) return;
+    list.rows.swap(spare.rows);
+    if (list.cellText.capacity() < spare.cellText.capacity()) list.cellText.swap(spare.cellText);
+    if (list.cellSpans.capacity() < spare.cellSpans.capacity()) list.cellSpans.swap(spare.cellSpans);
+    spare = SpareRoom{};
 }
 
-// The cell text at column, the row's cells made with room for every column of
-// the list, and cell 0 showing the row's own text until it is set.
-std::u16string* CellAt(Control* list, int row, int column) {
-    if (column < 0 || column >= 256) return nullptr;
+// Packs every row's cells and their texts anew, in row order.
+void PackCells(Control* list) {
+    std::u16string text;
+    std::vector<standin::CellSpan> spans;
+    text.reserve(list->cellText.size() - list->deadCellText);
+    for (standin::ListRow& row : list->rows) {
+        if (row.cellRoom == 0) continue;
+        uint32_t first = (uint32_t)spans.size();
+        for (size_t c = 0; c < row.cellRoom; ++c) {
+            standin::CellSpan span = list->cellSpans[row.firstCell + c];
+            if (span.length != standin::kNoCellText) {
+                text.append(list->cellText, span.offset, span.length);
+                span.offset = (uint32_t)(text.size() - span.length);
+            }
+            spans.push_back(span);
+        }
+        row.firstCell = first;
+    }
+    list->cellText.swap(text);
+    list->cellSpans.swap(spans);
+    list->deadCellText = 0;
+}
+
+// The span of the cell at column, the row given room for every column of the
+// list (and more when it needs them); the cells between stay without text.
+standin::CellSpan* CellAt(Control* list, int row, int column) {
+    if (column < 0 || column >= (int)kMaxColumns) return nullptr;
     standin::ListRow* r = RowAt(list, row);
     if (!r) return nullptr;
-    std::vector<std::u16string>& cells = r->cells;
-    if (cells.empty()) {
-        auto& spare = spareCellLists[ShapeOf((size_t)std::max(column + 1, list->columns))];
-        if (cells.capacity() == 0 && !spare.empty()) {
-            cells.swap(spare.back());
-            spare.pop_back();
-        }
-        // Spare cells past this column are not shown: they wait for the next columns set.
-        while (cells.size() > (size_t)column + 1) {
-            if (spareTexts.size() < kMaxSpareTexts) spareTexts.push_back(std::move(cells.back()));
-            cells.pop_back();
-        }
-        for (std::u16string& text : cells)
-            text.clear();
-        cells.reserve((size_t)std::max(column + 1, list->columns));
-        AssignWide(cells.empty() ? NewCell(cells) : cells[0], r->text.c_str());
+    if (column >= r->cellRoom) {
+        size_t room = std::min(kMaxColumns, (size_t)std::max(column + 1, list->columns));
+        uint32_t first = (uint32_t)list->cellSpans.size();
+        list->cellSpans.resize(first + room);
+        std::copy_n(list->cellSpans.begin() + r->firstCell, r->cellCount, list->cellSpans.begin() + first);
+        r->firstCell = first;
+        r->cellRoom = (uint16_t)room;
     }
-    while ((size_t)column >= cells.size())
-        NewCell(cells);
-    return &cells[(size_t)column];
+    if (column >= r->cellCount) r->cellCount = (uint16_t)(column + 1);
+    return &list->cellSpans[r->firstCell + (size_t)column];
+}
+
+// The cell's text becomes the n units that write(dst) puts at dst: in its own
+// place when it fits, else at the end of the arena.
+template <typename Write> void SetCell(Control* list, int row, int column, size_t n, Write write) {
+    if (list->deadCellText > kPackFrom && list->deadCellText * 2 > list->cellText.size()) PackCells(list);
+    standin::CellSpan* span = CellAt(list, row, column);
+    if (!span) return;
+    if (span->length != standin::kNoCellText && n <= span->length) {
+        list->deadCellText += span->length - n;
+    } else {
+        if (span->length != standin::kNoCellText) list->deadCellText += span->length;
+        span->offset = (uint32_t)list->cellText.size();
+        list->cellText.resize(list->cellText.size() + n);
+    }
+    span->length = (uint32_t)n;
+    write(&list->cellText[span->offset]);
 }
 
 // Called after a line was added: a view that showed the box's last entry
@@ -205,11 +245,6 @@ void SetColumnValue(std::vector<int>& values, int column, int value) {
     if (column < 0 || column >= 256) return;
     if ((size_t)column >= values.size()) values.resize((size_t)column + 1, -1);
     values[(size_t)column] = value;
-}
-
-std::u16string CellText(const standin::ListRow& row, int column) {
-    if (row.cells.empty()) return column == 0 ? Widen1252(row.text.c_str()) : std::u16string();
-    return (size_t)column < row.cells.size() ? row.cells[(size_t)column] : std::u16string();
 }
 
 // Titles by title index: 1 to 3 the three tiers, 4 to 6 the same tiers of a
@@ -268,16 +303,20 @@ QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
 // ---- internal hooks -----------------------------------------------------------------
 namespace standin::toolkit {
 
-void RecycleCells(standin::ListRow& row) {
-    auto& spare = spareCellLists[ShapeOf(row.cells.size())];
-    if (row.cells.capacity() > 0 && spare.size() < kMaxSpareCellLists) spare.push_back(std::move(row.cells));
-    row.cells.clear();
+void ResetCells(Control& list, standin::ListRow& row) {
+    for (size_t c = 0; c < row.cellCount; ++c) {
+        standin::CellSpan& span = list.cellSpans[row.firstCell + c];
+        if (span.length != standin::kNoCellText) list.deadCellText += span.length;
+        span = standin::CellSpan{};
+    }
+    row.cellCount = 0;
 }
 
-void RecycleRows(std::vector<standin::ListRow>& rows) {
-    for (standin::ListRow& row : rows)
-        if (!row.cells.empty() || row.cells.capacity() > 0) RecycleCells(row);
-    rows.clear();
+void ClearRows(Control& list) {
+    list.rows.clear();
+    list.cellText.clear();
+    list.cellSpans.clear();
+    list.deadCellText = 0;
 }
 
 Record* RecordOf(QvControl handle) {
@@ -357,9 +396,6 @@ void ResetToolkit() {
     controls.clear();
     lastValue = 0;
     lastRecord = nullptr;
-    spareTexts.clear();
-    for (auto& spare : spareCellLists)
-        spare.clear();
     focus = cancelControl = nullptr;
     imagePaths.clear();
     liveImages.clear();
@@ -386,6 +422,20 @@ std::vector<Control*> Controls() {
 
 Control* Find(QvControl handle) {
     return ModelOf(handle);
+}
+
+size_t CellCount(const Control& list, size_t row) {
+    return row < list.rows.size() ? list.rows[row].cellCount : 0;
+}
+
+std::u16string CellText(const Control& list, size_t row, size_t column) {
+    if (row >= list.rows.size()) return std::u16string();
+    const ListRow& r = list.rows[row];
+    if (column < r.cellCount) {
+        const CellSpan& span = list.cellSpans[r.firstCell + column];
+        if (span.length != kNoCellText) return list.cellText.substr(span.offset, span.length);
+    }
+    return column == 0 ? Widen1252(r.text.c_str()) : std::u16string();
 }
 
 Control* FindByTextId(int textId) {
@@ -507,10 +557,11 @@ void DestroyControl(QvControl* handle) {
     Control* m = ModelOf(h);
     // Kind and place name the control, so that a scenario can follow the order
     // in which a lobby step takes its controls down.
-    if (m)
+    if (m) {
         standin::toolkit::NoteToolkitCall("DestroyControl",
                                           {Decimal(m->desc.kind), Decimal(m->desc.x), Decimal(m->desc.y)});
-    if (m) standin::toolkit::RecycleRows(m->rows);
+        KeepRoom(*m);
+    }
     controls.erase(Value(h));
     if (lastValue == Value(h)) {
         lastValue = 0;
@@ -596,7 +647,7 @@ void TextListClear(QvControl list) {
     Record* r = standin::toolkit::RecordOf(list);
     if (!r) return;
     r->model.lines.clear();
-    standin::toolkit::RecycleRows(r->model.rows);
+    standin::toolkit::ClearRows(r->model);
     r->model.selection = -1;
     r->model.scrollTop = 0;
     r->currentRow = -1;
@@ -658,6 +709,7 @@ void ListAddRowWithData(QvControl list, const char* text, int data, int colour, 
     Record* r = standin::toolkit::RecordOf(list);
     if (!r) return;
     int count = data > 1 ? data : 1;
+    TakeRoom(r->model);
     if (count > kMaxRows - (int)r->model.rows.size()) count = kMaxRows - (int)r->model.rows.size();
     // A run of rows takes its room at once; single rows grow the list geometrically.
     if (count > 1) r->model.rows.reserve(r->model.rows.size() + (size_t)count);
@@ -688,14 +740,14 @@ void ListSetSelection(QvControl list, int row) {
 const Unicode* ListGetClicked(QvControl list) {
     Record* r = standin::toolkit::RecordOf(list);
     if (!r || r->model.selection < 0 || (size_t)r->model.selection >= r->model.rows.size()) return nullptr;
-    standin::toolkit::ToBuffer(r->clickBuffer, CellText(r->model.rows[(size_t)r->model.selection], 0));
+    standin::toolkit::ToBuffer(r->clickBuffer, standin::CellText(r->model, (size_t)r->model.selection, 0));
     return r->clickBuffer.data();
 }
 
 const Unicode* ListGetRowText(QvControl list, int row, int column) {
     Record* r = standin::toolkit::RecordOf(list);
     if (!r || row < 0 || (size_t)row >= r->model.rows.size() || column < 0) return nullptr;
-    standin::toolkit::ToBuffer(r->rowBuffer, CellText(r->model.rows[(size_t)row], column));
+    standin::toolkit::ToBuffer(r->rowBuffer, standin::CellText(r->model, (size_t)row, (size_t)column));
     return r->rowBuffer.data();
 }
 
@@ -761,13 +813,22 @@ void ListSetCellY(QvControl list, int row, int y) {
 }
 
 void ListSetCellText(QvControl list, const char* text, int row, int column) {
-    if (Control* m = ModelOf(list))
-        if (std::u16string* cell = CellAt(m, row, column)) AssignWide(*cell, text);
+    Control* m = ModelOf(list);
+    if (!m) return;
+    AssignWide(scratch, text);
+    SetCell(m, row, column, scratch.size(), [](char16_t* dst) { scratch.copy(dst, scratch.size()); });
 }
 
 void ListSetCellText2(QvControl list, const Unicode* text, int row, int column) {
-    if (Control* m = ModelOf(list))
-        if (std::u16string* cell = CellAt(m, row, column)) standin::toolkit::AssignUnicode(*cell, text);
+    Control* m = ModelOf(list);
+    if (!m) return;
+    size_t n = 0;
+    while (text && n < kMaxText && text[n].ch)
+        ++n;
+    SetCell(m, row, column, n, [text, n](char16_t* dst) {
+        for (size_t i = 0; i < n; ++i)
+            dst[i] = (char16_t)text[i].ch;
+    });
 }
 
 void TimerStart(QvControl timer, int period) {

@@ -39,10 +39,10 @@ void RunDueTimers();
 std::u16string FromUnicode(const Unicode* text);
 void AssignUnicode(std::u16string& dst, const Unicode* text);
 
-// Hands a row's cells (RecycleCells) or every row of a list, which is emptied
-// (RecycleRows), back to the toolkit's spare cell storage.
-void RecycleCells(ListRow& row);
-void RecycleRows(std::vector<ListRow>& rows);
+// Forgets a row's cell texts (it shows its own text again), keeping its room;
+// ClearRows empties a list of its rows and cells, keeping the room of both.
+void ResetCells(Control& list, ListRow& row);
+void ClearRows(Control& list);
 void ToBuffer(std::vector<Unicode>& buffer, const std::u16string& text);
 
 // Forgets the sound calls (Sound.cpp; part of the toolkit's reset).
