@@ -592,6 +592,15 @@ static Run ButtonFrame(LineReader& reader) {
     };
 }
 
+static Run BackgroundImage(LineReader& reader) {
+    std::string path = reader.Rest();
+    return [path]() -> std::string {
+        std::string found = standin::ImagePath(standin::Background());
+        if (found == path) return "";
+        return "expected the background " + Quote(path) + ", found " + Quote(found);
+    };
+}
+
 // ---- one figure ----------------------------------------------------------------------
 // "expect figure": a live figure, found by its first label (the account, e.g.
 // "*Kestrel") or as @n, the n-th live figure in creation order from 0.
@@ -711,6 +720,7 @@ extern const std::vector<LineKind> kExpectLines = {
     {"expect lines",          "<x> <y> <n>",                   kCheck,      LineCount},
     {"expect showing",        "<stringId>",                    kCheck,      Showing},
     {"expect notshowing",     "<stringId>",                    kCheck,      NotShowing},
+    {"expect background",     "<path...>",                     kCheck,      BackgroundImage},
     {"expect buttonframe",    "<x> <y> <frame>",               kCheck,      ButtonFrame},
     {"expect result",         "<n>",                           kCheckAfter, Result},
     {"expect record",         "<field> <value>",               kCheck,      RecordValue},
