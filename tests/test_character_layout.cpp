@@ -1,5 +1,7 @@
 // The character layout: the panel that describes the player's character, the
-// character's own figure, and the next visit after a switch to chat.
+// character's own figure, and the next visit after a switch to chat, each a
+// table of visits. (The layout's controls, background and top text:
+// character_layout.scn; a figure that cannot be made: character_no_figure.scn.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -70,28 +72,6 @@ TEST(CharacterPanel, LinesFollowLevelClassAndProgress) {
     }
 }
 
-TEST(CharacterPanel, LayoutButtonsAndTopText) {
-    CharacterVisit visit;
-    standin::Check([] {
-        EXPECT_EQ(standin::ImagePath(standin::Background()), "DATA\\GLOBAL\\UI\\BIGMENU\\waitingroombkgd");
-        for (int id : {5312, 5313, 5314, 5315, 5316, 11126})
-            EXPECT_NE(standin::FindByTextId(id), nullptr) << id;
-        for (int id : {5305, 5306, 5307, 5309, 5310})
-            EXPECT_EQ(standin::FindByTextId(id), nullptr) << id;
-        EXPECT_EQ(Input(), nullptr);
-        standin::Control* help = standin::FindAt(kButton, 146, 480);
-        ASSERT_NE(help, nullptr) << "the layout's own help button";
-        EXPECT_EQ(help->desc.textId, 5308);
-        EXPECT_NE(standin::FindAt(kImageControl, 145, 69), nullptr) << "banner";
-        EXPECT_NE(standin::FindAt(kClickArea, 145, 69), nullptr) << "banner click";
-        ASSERT_NE(TitleList(), nullptr);
-        ASSERT_EQ(TitleList()->lines.size(), 1u);
-        EXPECT_EQ(standin::Utf8(TitleList()->lines[0].text), Text(11123));
-        EXPECT_EQ(TitleList()->lines[0].colour, 3);
-    });
-    EXPECT_EQ(visit.Quit(), 4u);
-}
-
 // The own figure's mode: 1 only for figure flag 0x0004 without 0x0008, and for
 // the two later classes only with the full game content. (Its parameters: character.scn.)
 TEST(OwnFigure, ModeAndPlacement) {
@@ -126,16 +106,6 @@ TEST(OwnFigure, ModeAndPlacement) {
         });
         visit.Quit();
     }
-}
-
-TEST(OwnFigure, AFigureThatCannotBeMadeLeavesThePanel) {
-    standin::FailNextFigures(1);
-    CharacterVisit visit;
-    standin::Check([] {
-        EXPECT_EQ(standin::LiveFigureCount(), 0);
-        EXPECT_NE(PanelBox(), nullptr);
-    });
-    EXPECT_EQ(visit.Quit(), 4u);
 }
 
 TEST(CharacterVisit, SecondVisitInChatLayoutStartsFromTheRecord) {
