@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "CountChild.h"
 #include "CountSteps.h"
@@ -128,6 +129,26 @@ void JoinList(int rows, int r) {
     Close();
 }
 
+// A page of ladder rows that all take the same work to show: names of one
+// length, and class, level and mark repeating every ten places, so that 10,
+// 100 and 1000 rows hold the same mix (the stand-in's generated ladder has
+// longer names and titles further down). Only the place's digits grow.
+bool PushUniformLadderPage(int first, int count) {
+    std::vector<uint8_t> entries;
+    for (int row = first; row < first + count; ++row) {
+        uint64_t experience = 9000000000ull - 6000000ull * (uint64_t)row;
+        uint32_t flags =
+            (uint32_t)(row % 10 % 7) | (row % 5 == 2 ? 0x10u : 0u) | (uint32_t)(50 + row % 10) << 16;
+        uint32_t words[3] = {(uint32_t)experience, (uint32_t)(experience >> 32), flags};
+        char name[si::kLadderNameSize] = "Ladderaaaa";
+        for (int k = 0, n = row; k < 4; ++k, n /= 26)
+            name[9 - k] = (char)('a' + n % 26);
+        entries.insert(entries.end(), (const uint8_t*)words, (const uint8_t*)words + sizeof words);
+        entries.insert(entries.end(), name, name + sizeof name);
+    }
+    return si::PushLadderEntries(first, count, si::kLadderNameSize, 0, entries);
+}
+
 // The view opened, its rows loaded page by page as the realm answers, a page
 // sent again, then the first class tab.
 void Ladder(int rows, int r) {
@@ -135,9 +156,9 @@ void Ladder(int rows, int r) {
     MeasureAction(Tagged("ladder view opened", r), 0, [] { ClickLabel(kOverallLadderLabel); });
     for (int first = 0, page = 0; first < rows; first += kLadderPage, ++page) {
         int count = rows - first < kLadderPage ? rows - first : kLadderPage;
-        MeasureAction(Tagged("full ladder", r), page, [=] { si::PushLadderPage(0, first, count); });
+        MeasureAction(Tagged("full ladder", r), page, [=] { PushUniformLadderPage(first, count); });
     }
-    MeasureAction(Tagged("ladder page", r), 0, [] { si::PushLadderPage(0, 0, kLadderPage); });
+    MeasureAction(Tagged("ladder page", r), 0, [] { PushUniformLadderPage(0, kLadderPage); });
     MeasureAction(Tagged("class tab", r), 0,
                   [] { si::ClickControl(si::FindAt(kButton, kFirstClassTabX, 149)); });
     Close(); // back to the menu
