@@ -105,7 +105,7 @@ def masked_lines(text):
 
 def candidates(rel, text):
     """Every mutant of one file: dicts with file, line (1-based), operator, original and mutated line, id."""
-    lines, found = text.split("\n"), []
+    lines, found, repeats = text.split("\n"), [], {}
     for number, (masked, skip) in enumerate(masked_lines(text), 1):
         if skip:
             continue
@@ -118,6 +118,8 @@ def candidates(rel, text):
                     new = "%s(%s, %s)" % (m.group(1), m.group(3), m.group(2))
                 mutated = line[:start] + new + line[end:]
                 sig = "%s|%s|%s|%s" % (rel, name, line.strip(), mutated.strip())
+                repeats[sig] = repeats.get(sig, -1) + 1  # the same change on a repeated line
+                sig += "|#%d" % repeats[sig] if repeats[sig] else ""
                 found.append({"file": rel, "line": number, "op": name, "orig": line.strip(),
                               "mutated": mutated.strip(), "new": mutated,
                               "id": hashlib.sha1(sig.encode()).hexdigest()[:10]})
