@@ -256,3 +256,15 @@ TEST(ChannelUsers, SpeakerFoundIgnoringCaseIsTheFirstInTheStrip) {
     EXPECT_EQ(s.Texts(), (std::vector<std::string>{kMarker + "4<Slayer nim> " + kMarker + "0first",
                                                    kMarker + "4<Patriarch nim> " + kMarker + "0second"}));
 }
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+// The longest realm name a description can hold (31 characters) shows whole
+// on the user's figure.
+TEST(ChannelUsersMutants, LongestRealmNameShowsWhole) {
+    Visit visit;
+    Push(1, 0, UserName(0), Description("QvXP", "C0", 1, Progress(1), std::string(31, 'R')));
+    Screen s = LookThenQuit(visit);
+    const standin::Figure* f = s.FigureOf("A0");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->labels[3], std::u16string(31, u'R'));
+}

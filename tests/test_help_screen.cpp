@@ -3,6 +3,7 @@
 // opens the help in another layout and closes it another way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -123,4 +124,25 @@ TEST(HelpScreen, SectionsFollowEnteringChatAndOkEscapeOrAnotherDialogClose) {
             EXPECT_EQ(closed.cancel, closed.quit);
         }
     }
+}
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+// With both sections shown, every paragraph of the help text is a text of its
+// own: none is empty and none comes twice.
+TEST(HelpScreenMutants, EveryParagraphShowsOnce) {
+    standin::ResetAll();
+    Visit visit;
+    visit.SetChannel("");
+    standin::Click(kEnterChatLabel);
+    standin::Click(kHelpLabel);
+    Help h;
+    Peek(&h);
+    visit.Quit();
+    std::vector<std::u16string> paragraphs;
+    for (const standin::TextLine& line : h.lines)
+        if (!IsSeparator(line)) paragraphs.push_back(line.text);
+    ASSERT_EQ(paragraphs.size(), 106u);
+    std::sort(paragraphs.begin(), paragraphs.end());
+    EXPECT_EQ(std::adjacent_find(paragraphs.begin(), paragraphs.end()), paragraphs.end()) << "a paragraph twice";
+    EXPECT_FALSE(paragraphs.front().empty());
 }
