@@ -268,3 +268,19 @@ TEST(ChannelUsersMutants, LongestRealmNameShowsWhole) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->labels[3], std::u16string(31, u'R'));
 }
+
+// Each of the three described products shows the character's level (12 in the
+// descriptions of the tests).
+TEST(ChannelUsersMutants, EveryDescribedProductShowsTheLevel) {
+    const char* const tags[] = {"QvDV", "QvXP", "QvST"};
+    Visit visit;
+    for (int i = 0; i < 3; ++i)
+        Push(1, 0, UserName(i), Description(tags[i], "C", 1, 0));
+    Screen s = LookThenQuit(visit);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(tags[i]);
+        const standin::Figure* f = s.FigureOf("A" + std::to_string(i));
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->level, 12);
+    }
+}
