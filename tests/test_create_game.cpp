@@ -493,3 +493,13 @@ TEST(CreateGameMutants, FullDescriptionIsCutToTheRecord) {
     ASSERT_GE(create.size(), 3u);
     EXPECT_EQ(create[2], full.substr(0, 31));
 }
+
+// The name field admits the letters at both ends of each range.
+TEST(CreateGameMutants, NameAdmitsAToZ) {
+    CreateVisit visit;
+    OpenAndName("AZaz09");
+    std::string shown;
+    standin::Check([&shown] { shown = TextOf(kCgNameField); });
+    visit.Quit();
+    EXPECT_EQ(shown, "AZaz09");
+}

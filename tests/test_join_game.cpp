@@ -465,3 +465,17 @@ TEST(JoinServiceListMutants, EachRowClickShowsOnlyItsOwnDescription) {
     using Rows = std::vector<std::string>;
     EXPECT_EQ(shown, (std::vector<Rows>{Rows{"Fast duel", ""}, Rows{}, Rows{"Fast duel", ""}}));
 }
+
+// Closing the dialog gives the focus back to the chat input line.
+TEST(JoinServiceListMutants, CancelGivesTheFocusBackToTheInputLine) {
+    Visit visit;
+    OpenDialog(1);
+    standin::Click(kCancelLabel);
+    QvControl focus = nullptr, input = nullptr;
+    standin::Check([&] {
+        focus = standin::Focus();
+        input = Input()->handle;
+    });
+    visit.Quit();
+    EXPECT_EQ(focus, input);
+}
