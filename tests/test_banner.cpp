@@ -263,7 +263,8 @@ TEST(BannerLink, NoLinkNoReactionInEitherLayout) {
 // The type letter at the edges of the upper-case range: 'A' and 'Z' are lowered,
 // '@' and '[' beside them are kept.
 TEST(BannerMutants, TypeLetterLowersExactlyAToZ) {
-    const std::pair<const char*, int> cases[] = {{"a.Zip", 'z'}, {"a.Art", 'a'}, {"a.@x", '@'}, {"a.[x", '['}};
+    const std::pair<const char*, int> cases[] = {
+        {"a.Zip", 'z'}, {"a.Art", 'a'}, {"a.@x", '@'}, {"a.[x", '['}};
     for (const auto& [name, letter] : cases) {
         SCOPED_TRACE(name);
         Fresh fresh;

@@ -143,6 +143,7 @@ TEST(HelpScreenMutants, EveryParagraphShowsOnce) {
         if (!IsSeparator(line)) paragraphs.push_back(line.text);
     ASSERT_EQ(paragraphs.size(), 106u);
     std::sort(paragraphs.begin(), paragraphs.end());
-    EXPECT_EQ(std::adjacent_find(paragraphs.begin(), paragraphs.end()), paragraphs.end()) << "a paragraph twice";
+    EXPECT_EQ(std::adjacent_find(paragraphs.begin(), paragraphs.end()), paragraphs.end())
+        << "a paragraph twice";
     EXPECT_FALSE(paragraphs.front().empty());
 }
