@@ -443,7 +443,7 @@ TEST(JoinServiceList, MalformedBlockKeepsTheGamesBeforeTheFault) {
 }
 
 // ---- checks added after the mutation run (tools/mutate.py) ------------------------
-// Each row click shows its own game's description alone: the one shown before
+// Each row click shows its own game's description alone (the click clears the box): the one shown before
 // goes, also for a game without a description.
 TEST(JoinServiceListMutants, EachRowClickShowsOnlyItsOwnDescription) {
     Visit visit;
