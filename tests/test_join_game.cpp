@@ -443,29 +443,6 @@ TEST(JoinServiceList, MalformedBlockKeepsTheGamesBeforeTheFault) {
 }
 
 // ---- checks added after the mutation run (tools/mutate.py) ------------------------
-// Each row click shows its own game's description alone (the click clears the box): the one shown before
-// goes, also for a game without a description.
-TEST(JoinServiceListMutants, EachRowClickShowsOnlyItsOwnDescription) {
-    Visit visit;
-    standin::AddServiceGame({"Duel", 0x0100000a, "1Fast duel"});
-    standin::AddServiceGame({"Hunt", 0x0100000b, "1"});
-    OpenDialog(1);
-    std::vector<std::vector<std::string>> shown;
-    for (int row : {0, 1, 0}) {
-        ClickRow(row);
-        standin::Check([&shown] {
-            std::vector<std::string> texts;
-            for (const standin::ListRow& r : standin::FindAt(kTextList, 609, 393)->rows)
-                texts.push_back(r.text);
-            shown.push_back(texts);
-        });
-        standin::Enqueue([] { standin::AdvanceTime(1000); }); // no double click
-    }
-    visit.Quit();
-    using Rows = std::vector<std::string>;
-    EXPECT_EQ(shown, (std::vector<Rows>{Rows{"Fast duel", ""}, Rows{}, Rows{"Fast duel", ""}}));
-}
-
 // Closing the dialog gives the focus back to the chat input line.
 TEST(JoinServiceListMutants, CancelGivesTheFocusBackToTheInputLine) {
     Visit visit;
