@@ -7,6 +7,10 @@
 # All install what they need with apt on a fresh Debian 12 machine.
 # `make dist` packs the module for hosts: build/dist/QvMulti-<VERSION>.zip;
 # `make dist-check` builds and runs the C example from the unpacked package.
+# `make mutate` is the mutation run (tools/mutate.py): MUTATE_COUNT single-line
+# faults of the module, picked by MUTATE_SEED, each built in a copy of the tree
+# (build/mutate) and put through the Linux tests and scenarios; the report,
+# each mutant killed or survived and the score, is build/mutate/report.txt.
 
 JOBS ?= 2
 LINUX := build/linux-i686
@@ -27,9 +31,11 @@ FUZZ_FRESH ?= 0
 # The fuzz programs built (fuzz_seeds writes seeds, fuzz_reset_proof proves the
 # open visit's reset: neither is a target), listed by
 # the shell when a recipe runs, after build-fuzz.
+MUTATE_COUNT ?= 100
+MUTATE_SEED ?= 20261208
 FUZZ_TARGETS = $$(cd $(FUZZ) && ls fuzz_* | sed 's/^fuzz_//' | grep -vx 'seeds\|reset_proof')
 
-.PHONY: live fuzz fuzz-corpus build-fuzz run test bench bench-count bench-net-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist dist-check format tsan
+.PHONY: mutate live fuzz fuzz-corpus build-fuzz run test bench bench-count bench-net-count pictures window setup build-linux build-asan build-windows wine-test wine-visit dist dist-check format tsan
 
 run: setup build-linux
 	$(LINUX)/qvhost --module $(LINUX)/libQvMulti.so --print $(SCENARIO)
@@ -60,6 +66,12 @@ window: setup build-linux
 
 bench: bench-count
 	$(LINUX)/lobby_bench
+
+# The mutation run; the Linux preset is configured first, so a tree that does
+# not configure fails here rather than in the copy.
+mutate: setup
+	cmake --preset linux-i686 >/dev/null
+	MUTATE_COUNT=$(MUTATE_COUNT) MUTATE_SEED=$(MUTATE_SEED) JOBS=$(JOBS) python3 tools/mutate.py
 
 # Two players on one machine: a chat server of its own on 127.0.0.1 (its
 # configuration in $(LINUX)/live) and two lobby windows, Arin and Mira;

@@ -247,3 +247,21 @@ TEST(BannerLink, NoLinkNoReactionInEitherLayout) {
         EXPECT_EQ(popup, "");
     }
 }
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+// The type letter at the edges of the upper-case range: 'A' and 'Z' are lowered,
+// '@' and '[' beside them are kept.
+TEST(BannerMutants, TypeLetterLowersExactlyAToZ) {
+    const std::pair<const char*, int> cases[] = {
+        {"a.Zip", 'z'}, {"a.Art", 'a'}, {"a.@x", '@'}, {"a.[x", '['}};
+    for (const auto& [name, letter] : cases) {
+        SCOPED_TRACE(name);
+        Fresh();
+        Visit visit;
+        Banner shown;
+        PushAd(3, name, "x");
+        Peek(&shown);
+        visit.Quit();
+        EXPECT_EQ(shown.letter, letter);
+    }
+}

@@ -435,3 +435,29 @@ TEST(CreationQueue, TheVisitEndWithdrawsAWaitingCreation) {
     EXPECT_EQ(CallAfter("RealmLeaveQueue"), "RealmReset 0");
     EXPECT_EQ(standin::LiveControlCount(), 0);
 }
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+// A description as long as the field admits (32 characters) reaches the realm
+// cut to the record's 31 and their terminator.
+TEST(CreateGameMutants, FullDescriptionIsCutToTheRecord) {
+    CreateVisit visit;
+    const std::string full(32, 'd');
+    OpenAndName("Duel");
+    TypeInto(kCgDescriptionField, full);
+    standin::Click(kCreateButtonLabel);
+    standin::Click(kCancelLabel);
+    visit.Quit();
+    std::vector<std::string> create = LastCreate();
+    ASSERT_GE(create.size(), 3u);
+    EXPECT_EQ(create[2], full.substr(0, 31));
+}
+
+// The name field admits the letters at both ends of each range.
+TEST(CreateGameMutants, NameAdmitsAToZ) {
+    CreateVisit visit;
+    OpenAndName("AZaz09");
+    std::string shown;
+    standin::Check([&shown] { shown = TextOf(kCgNameField); });
+    visit.Quit();
+    EXPECT_EQ(shown, "AZaz09");
+}

@@ -194,3 +194,21 @@ TEST(EnterChat, WhileDisconnectedShowsConnectionLostAndChangesNothing) {
     standin::Click(kOkLabel); // the popup's button ends the visit
     EXPECT_EQ(visit.Run(), 4u);
 }
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+// More dated messages than the pane shows: after each drain the pane is back
+// at its first line rather than following the newest.
+TEST(DatedMessagesMutants, PaneShowsItsFirstLineAfterEachDrain) {
+    CharacterVisit visit;
+    for (int i = 0; i < 20; ++i)
+        PushAndDrain(kNewYear1971, "message " + std::to_string(i));
+    size_t lines = 0;
+    int top = -1;
+    standin::Check([&] {
+        lines = ChatPane()->lines.size();
+        top = ChatPane()->scrollTop;
+    });
+    visit.Quit();
+    EXPECT_EQ(lines, 60u);
+    EXPECT_EQ(top, 0);
+}

@@ -1,6 +1,8 @@
 // The help screen: its title and paragraphs before and after entering chat,
 // closing it with OK, Escape or another dialog, and the cancel role. Each case
 // opens the help in another layout and closes it another way.
+#include <algorithm>
+
 #include "support/LobbyTest.h"
 
 using namespace lobbytest;
@@ -108,4 +110,26 @@ TEST(HelpScreen, SectionsFollowEnteringChatAndOkEscapeOrAnotherDialogClose) {
                                 : c.characterLayout && !c.enterChat ? "none/quit"
                                                                     : "input/quit");
     }
+}
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+// With both sections shown, every paragraph of the help text is a text of its
+// own: none is empty and none comes twice.
+TEST(HelpScreenMutants, EveryParagraphShowsOnce) {
+    standin::ResetAll();
+    Visit visit;
+    visit.SetChannel("");
+    standin::Click(kEnterChatLabel);
+    standin::Click(kHelpLabel);
+    Help h;
+    Peek(&h);
+    visit.Quit();
+    std::vector<std::u16string> paragraphs;
+    for (const standin::TextLine& line : h.lines)
+        if (!IsSeparator(line)) paragraphs.push_back(line.text);
+    ASSERT_EQ(paragraphs.size(), 106u);
+    std::sort(paragraphs.begin(), paragraphs.end());
+    EXPECT_EQ(std::adjacent_find(paragraphs.begin(), paragraphs.end()), paragraphs.end())
+        << "a paragraph twice";
+    EXPECT_FALSE(paragraphs.front().empty());
 }

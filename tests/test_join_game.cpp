@@ -393,3 +393,18 @@ TEST(JoinServiceList, BlocksAreReadWithinTheirCountAndBounds) {
         visit.Quit();
     }
 }
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+// Closing the dialog gives the focus back to the chat input line.
+TEST(JoinServiceListMutants, CancelGivesTheFocusBackToTheInputLine) {
+    Visit visit;
+    OpenDialog(1);
+    standin::Click(kCancelLabel);
+    QvControl focus = nullptr, input = nullptr;
+    standin::Check([&] {
+        focus = standin::Focus();
+        input = Input()->handle;
+    });
+    visit.Quit();
+    EXPECT_EQ(focus, input);
+}

@@ -365,3 +365,17 @@ TEST(OsLayerWin32, DatedMessageInJapaneseFromCodePage932) {
 }
 
 #endif
+
+// ---- checks added after the mutation run (tools/mutate.py) ------------------------
+#if !defined(_WIN32)
+// A machine string read from the host ends within the size given: nothing past
+// it is written, even when the value fills it exactly.
+TEST(OsLayerPosixMutants, MachineStringStaysWithinItsSize) {
+    standin::ResetAll();
+    char buf[16];
+    memset(buf, 'x', sizeof buf);
+    EXPECT_EQ(OsReadMachineString("SOFTWARE\\Classes\\.html", nullptr, buf, 9), 1);
+    EXPECT_STREQ(buf, "htmlfile");
+    EXPECT_EQ(std::string(buf + 9, 7), std::string(7, 'x'));
+}
+#endif

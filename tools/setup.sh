@@ -15,6 +15,8 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || need="$need wine32:i386"
 command -v make >/dev/null || need="$need make"
 command -v zip >/dev/null || need="$need zip"
 command -v unzip >/dev/null || need="$need unzip"
+# The mutation run (tools/mutate.py).
+command -v python3 >/dev/null || need="$need python3"
 command -v valgrind >/dev/null || need="$need valgrind"
 [ -d /usr/share/i18n/locales ] || need="$need locales"
 # The renderer of the stand-in's screen (pictures and the window) and its tests.
