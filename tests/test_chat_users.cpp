@@ -38,31 +38,3 @@ TEST(ChannelUsersDeathTest, SecondFigureFailureIsFatal) {
         },
         testing::ExitedWithCode(kFatalExitCode), "fatal error");
 }
-
-// ---- checks added after the mutation run (tools/mutate.py) ------------------------
-// The longest realm name a description can hold (31 characters) shows whole
-// on the user's figure.
-TEST(ChannelUsersMutants, LongestRealmNameShowsWhole) {
-    Visit visit;
-    Push(1, 0, UserName(0), Description("QvXP", "C0", 1, Progress(1), std::string(31, 'R')));
-    Screen s = LookThenQuit(visit);
-    const standin::Figure* f = s.FigureOf("A0");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->labels[3], std::u16string(31, u'R'));
-}
-
-// Each of the three described products shows the character's level (12 in the
-// descriptions of the tests).
-TEST(ChannelUsersMutants, EveryDescribedProductShowsTheLevel) {
-    const char* const tags[] = {"QvDV", "QvXP", "QvST"};
-    Visit visit;
-    for (int i = 0; i < 3; ++i)
-        Push(1, 0, UserName(i), Description(tags[i], "C", 1, 0));
-    Screen s = LookThenQuit(visit);
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(tags[i]);
-        const standin::Figure* f = s.FigureOf("A" + std::to_string(i));
-        ASSERT_NE(f, nullptr);
-        EXPECT_EQ(f->level, 12);
-    }
-}
