@@ -80,9 +80,18 @@ bool Clickable(const Control& c) {
     return c.shown && c.enabled && c.desc.onClick;
 }
 
-void CallWithRecord(ControlCallback onClick, QvControl handle, uint32_t message) {
+// A button's or a click area's callback answers 1 (a list's answers as it
+// likes); any other answer fails the script, naming the control.
+void CheckAnswer(int answer, const ControlDescriptor& desc) {
+    if (answer != 1)
+        ScriptFailure("the callback of the kind-" + std::to_string(desc.kind) + " control at " +
+                      std::to_string(desc.x) + "," + std::to_string(desc.y) + " answered " +
+                      std::to_string(answer) + ", not 1");
+}
+
+int CallWithRecord(ControlCallback onClick, QvControl handle, uint32_t message) {
     ClickRecord record{handle, message};
-    onClick((uint32_t) reinterpret_cast<uintptr_t>(&record));
+    return onClick((uint32_t) reinterpret_cast<uintptr_t>(&record));
 }
 
 int ClampedCaret(const Control& c) {
@@ -311,19 +320,24 @@ void ClickControl(Control* c) {
     // The callback may destroy the control: take what is needed first.
     QvControl handle = r->model.handle;
     ControlCallback onClick = r->model.desc.onClick;
-    if (r->model.hotSpot) return CallWithRecord(onClick, handle, kMsgLeftUp);
-    if (r->model.desc.kind == kTextList) return CallWithRecord(onClick, handle, kMsgLeftDown);
+    const ControlDescriptor desc = r->model.desc; // the callback may destroy the control
+    if (r->model.hotSpot) return CheckAnswer(CallWithRecord(onClick, handle, kMsgLeftUp), desc);
+    if (r->model.desc.kind == kTextList) {
+        CallWithRecord(onClick, handle, kMsgLeftDown);
+        return;
+    }
     if (r->model.desc.kind == kButton && (r->model.desc.flags & 1))
         r->model.pressed = true;
     else if (r->model.desc.kind == kButton && (r->model.desc.flags & 2))
         r->model.pressed = !r->model.pressed;
-    onClick(Arg(handle));
+    CheckAnswer(onClick(Arg(handle)), desc);
 }
 
 void RightClickControl(Control* c) {
     Record* r = toolkit::RecordOf(c);
     if (!r || !r->model.hotSpot || !Clickable(r->model)) return;
-    CallWithRecord(r->model.desc.onClick, r->model.handle, kMsgRightUp);
+    const ControlDescriptor desc = r->model.desc;
+    CheckAnswer(CallWithRecord(r->model.desc.onClick, r->model.handle, kMsgRightUp), desc);
 }
 
 void DoubleClickControl(Control* c) {
