@@ -548,22 +548,11 @@ static Run LineCount(LineReader& reader) {
     };
 }
 
-// "expect showing": some control shows the string, as its label or as one of its lines.
-static bool StringShown(int id) {
-    std::u16string text = standin::StringText(id);
-    for (standin::Control* c : standin::Controls()) {
-        if (c->label == text) return true;
-        for (const standin::TextLine& l : c->lines)
-            if (l.text == text) return true;
-    }
-    return false;
-}
-
 static Run ShowingOrNot(LineReader& reader, bool wanted) {
     int id = reader.Int("string id");
     reader.End();
     return [=]() -> std::string {
-        if (StringShown(id) == wanted) return "";
+        if (standin::StringShown(id) == wanted) return "";
         return std::string(wanted ? "expected" : "expected no") + " control showing string " +
                std::to_string(id) + " " + Quote(standin::Utf8(standin::StringText(id))) +
                (wanted ? ", found none" : ", found one");

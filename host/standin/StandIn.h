@@ -114,6 +114,8 @@ std::vector<Control*> Controls();
 Control* Find(QvControl handle);
 // The first live control whose label comes from string id textId.
 Control* FindByTextId(int textId);
+// Whether some live control shows the string's text, as its label or as one of its lines.
+bool StringShown(int id);
 // The first live control of that kind whose descriptor has that x and y.
 Control* FindAt(int kind, int x, int y);
 int LiveControlCount();

@@ -424,6 +424,16 @@ Control* Find(QvControl handle) {
     return ModelOf(handle);
 }
 
+bool StringShown(int id) {
+    std::u16string text = StringText(id);
+    for (auto& [value, rec] : controls) {
+        if (rec->model.label == text) return true;
+        for (const TextLine& l : rec->model.lines)
+            if (l.text == text) return true;
+    }
+    return false;
+}
+
 size_t CellCount(const Control& list, size_t row) {
     return row < list.rows.size() ? list.rows[row].cellCount : 0;
 }

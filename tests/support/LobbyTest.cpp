@@ -147,13 +147,7 @@ std::string PopupText() {
 }
 
 bool Showing(int id) {
-    std::u16string text = standin::StringText(id);
-    for (standin::Control* c : standin::Controls()) {
-        if (c->label == text) return true;
-        for (const standin::TextLine& l : c->lines)
-            if (l.text == text) return true;
-    }
-    return false;
+    return standin::StringShown(id);
 }
 
 std::vector<std::string> SentLines() {
