@@ -2,6 +2,7 @@
 // model, its recorded calls and the launch record. Each returns "" when it
 // holds, otherwise a message saying what was expected and what was found.
 #include <cstdio>
+#include <cstdlib>
 
 #include "../standin/StandIn.h"
 #include "Scenario.h"
@@ -505,6 +506,172 @@ static Run ListShape(LineReader& reader) {
     };
 }
 
+// ---- text lines by place --------------------------------------------------------------
+// "expect line": the index-th line (from the end when negative) of the list at
+// x,y has the colour and reads the stored text, colour codes included.
+static Run LineAt(LineReader& reader) {
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int index = reader.Int("line index");
+    int colour = ReadColour(reader);
+    std::string text = reader.Rest();
+    return [=]() -> std::string {
+        standin::Control* list = standin::FindAt(kTextList, x, y);
+        std::string place = "the text list at " + std::to_string(x) + "," + std::to_string(y);
+        std::string what = "line " + std::to_string(index) + " of " + place + " to read " + Quote(text) +
+                           (colour >= 0 ? " in colour " + std::to_string(colour) : "");
+        if (!list) return "expected " + what + ", but no such list exists";
+        long long count = (long long)list->lines.size();
+        long long at = index < 0 ? count + index : index;
+        if (at < 0 || at >= count) return "expected " + what + "; it has " + std::to_string(count) + " lines";
+        const standin::TextLine& line = list->lines[(size_t)at];
+        if (LineMatches(line, colour, standin::Utf16(text), kRaw)) return "";
+        return "expected " + what + ", found colour " + std::to_string(line.colour) + " " +
+               Quote(standin::Utf8(line.text));
+    };
+}
+
+static Run LineCount(LineReader& reader) {
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int n = reader.Count("line count");
+    reader.End();
+    return [=]() -> std::string {
+        standin::Control* list = standin::FindAt(kTextList, x, y);
+        std::string place = "the text list at " + std::to_string(x) + "," + std::to_string(y);
+        if (!list)
+            return "expected " + std::to_string(n) + " lines in " + place + ", but no such list exists";
+        if ((int)list->lines.size() == n) return "";
+        return "expected " + std::to_string(n) + " lines in " + place + ", found " +
+               std::to_string(list->lines.size()) + "; " + LinesFound(list);
+    };
+}
+
+// "expect showing": some control shows the string, as its label or as one of its lines.
+static bool StringShown(int id) {
+    std::u16string text = standin::StringText(id);
+    for (standin::Control* c : standin::Controls()) {
+        if (c->label == text) return true;
+        for (const standin::TextLine& l : c->lines)
+            if (l.text == text) return true;
+    }
+    return false;
+}
+
+static Run ShowingOrNot(LineReader& reader, bool wanted) {
+    int id = reader.Int("string id");
+    reader.End();
+    return [=]() -> std::string {
+        if (StringShown(id) == wanted) return "";
+        return std::string(wanted ? "expected" : "expected no") + " control showing string " +
+               std::to_string(id) + " " + Quote(standin::Utf8(standin::StringText(id))) +
+               (wanted ? ", found none" : ", found one");
+    };
+}
+
+static Run Showing(LineReader& reader) {
+    return ShowingOrNot(reader, true);
+}
+
+static Run NotShowing(LineReader& reader) {
+    return ShowingOrNot(reader, false);
+}
+
+static Run ButtonFrame(LineReader& reader) {
+    int x = reader.Int("x");
+    int y = reader.Int("y");
+    int frame = reader.Int("frame");
+    reader.End();
+    return [=]() -> std::string {
+        standin::Control* c = standin::FindAt(kButton, x, y);
+        std::string what = "the button at " + std::to_string(x) + "," + std::to_string(y);
+        if (!c) return "expected " + what + " to show frame " + std::to_string(frame) + ", but there is none";
+        if (c->buttonFrame == frame) return "";
+        return "expected " + what + " to show frame " + std::to_string(frame) + ", found " +
+               std::to_string(c->buttonFrame);
+    };
+}
+
+// ---- one figure ----------------------------------------------------------------------
+// "expect figure": a live figure, found by its first label (the account, e.g.
+// "*Kestrel") or as @n, the n-th live figure in creation order from 0.
+static standin::Figure* FindFigureBy(const std::string& which) {
+    std::vector<standin::Figure*> live = standin::Figures();
+    if (which.size() > 1 && which[0] == '@') {
+        size_t n = (size_t)std::strtoul(which.c_str() + 1, nullptr, 10);
+        return n < live.size() ? live[n] : nullptr;
+    }
+    for (standin::Figure* f : live)
+        if (f->labels[0] == standin::Utf16(which)) return f;
+    return nullptr;
+}
+
+static std::string HexOf(const uint8_t* bytes, size_t n) {
+    std::string out;
+    char two[4];
+    for (size_t i = 0; i < n; ++i) {
+        std::snprintf(two, sizeof two, "%s%02x", i ? " " : "", bytes[i]);
+        out += two;
+    }
+    return out;
+}
+
+static std::string TagText(uint32_t tag) {
+    return std::string{(char)(tag >> 24), (char)(tag >> 16), (char)(tag >> 8), (char)tag};
+}
+
+// A figure field as a scenario writes it: numbers in decimal, the tag as its
+// four characters, labels as texts, looks as hex bytes.
+struct FigureField {
+    const char* name;
+    std::string (*read)(const standin::Figure& f);
+};
+// clang-format off
+static const FigureField kFigureFields[] = {
+    {"kind",     [](const standin::Figure& f) { return std::to_string(f.kind); }},
+    {"mode",     [](const standin::Figure& f) { return std::to_string(f.mode); }},
+    {"x",        [](const standin::Figure& f) { return std::to_string(f.x); }},
+    {"frame",    [](const standin::Figure& f) { return std::to_string(f.frame); }},
+    {"level",    [](const standin::Figure& f) { return std::to_string(f.level); }},
+    {"param",    [](const standin::Figure& f) { return std::to_string(f.param); }},
+    {"state",    [](const standin::Figure& f) { return std::to_string(f.flags); }},
+    {"selected", [](const standin::Figure& f) { return std::to_string(f.flags >> 10 & 1); }},
+    {"tag",      [](const standin::Figure& f) { return TagText(f.tag); }},
+    {"label1",   [](const standin::Figure& f) { return standin::Utf8(f.labels[1]); }},
+    {"label2",   [](const standin::Figure& f) { return standin::Utf8(f.labels[2]); }},
+    {"label3",   [](const standin::Figure& f) { return standin::Utf8(f.labels[3]); }},
+    {"lookA",    [](const standin::Figure& f) { return HexOf(f.lookA, 16); }},
+    {"lookB",    [](const standin::Figure& f) { return HexOf(f.lookB, 16); }},
+};
+// clang-format on
+static_assert(sizeof kFigureFields / sizeof kFigureFields[0] == 14, "one row per figure field");
+
+static Run FigureValue(LineReader& reader) {
+    std::string which = reader.Word("figure");
+    std::string name = reader.Word("figure field");
+    const FigureField* field = nullptr;
+    for (const FigureField& f : kFigureFields)
+        if (name == f.name) field = &f;
+    if (!field) ScenarioError(reader.where(), "unknown figure field: " + name);
+    std::string value = reader.Rest();
+    bool hex = name == "lookA" || name == "lookB";
+    bool number = !hex && name != "tag" && name.compare(0, 5, "label") != 0;
+    if (hex) {
+        std::vector<uint8_t> bytes = ParseHex(reader.where(), value);
+        value = HexOf(bytes.data(), bytes.size());
+    }
+    if (number)
+        value = std::to_string(ParseNumber(reader.where(), value, name.c_str(), INT32_MIN, UINT32_MAX));
+    return [=]() -> std::string {
+        standin::Figure* f = FindFigureBy(which);
+        std::string what = "the figure " + Quote(which) + " to have " + name + " " + Quote(value);
+        if (!f) return "expected " + what + ", but there is no such live figure";
+        std::string found = field->read(*f);
+        if (found == value) return "";
+        return "expected " + what + ", found " + Quote(found);
+    };
+}
+
 // clang-format off
 extern const std::vector<LineKind> kExpectLines = {
     {"expect pane",           "<colour|*> <text...>",          kCheck,      Pane},
@@ -539,6 +706,12 @@ extern const std::vector<LineKind> kExpectLines = {
     {"expect log",            "<text...>",                     kCheck,      Log},
     {"expect figurelabel",    "<text...>",                     kCheck,      FigureLabel},
     {"expect figures",        "<n>",                           kCheck,      FigureCount},
+    {"expect figure",         "<label|@n> <field> <value...>", kCheck,      FigureValue},
+    {"expect line",           "<x> <y> <index> <colour|*> <text...>", kCheck, LineAt},
+    {"expect lines",          "<x> <y> <n>",                   kCheck,      LineCount},
+    {"expect showing",        "<stringId>",                    kCheck,      Showing},
+    {"expect notshowing",     "<stringId>",                    kCheck,      NotShowing},
+    {"expect buttonframe",    "<x> <y> <frame>",               kCheck,      ButtonFrame},
     {"expect result",         "<n>",                           kCheckAfter, Result},
     {"expect record",         "<field> <value>",               kCheck,      RecordValue},
 };
