@@ -101,50 +101,12 @@ TEST(RealmRestore, RestoresBeforeChatOrEntersItPlainly) {
     }
 }
 
-TEST(RealmMessages, JoinedInKeyOrderWithOneTextPerKey) {
-    Visit visit;
-    standin::Enqueue([] {
-        standin::PushRealmMessage(3, "three.");
-        standin::PushRealmMessage(1, "one.");
-        standin::PushRealmMessage(2, "two.");
-    });
-    standin::Check([] {
-        EXPECT_EQ(SidePanelText(), "one.two.three.");
-        EXPECT_FALSE(SideBackground()->shown);
-        EXPECT_EQ(SidePanelTextBox()->lines.size(), 1u) << "the panel shows the joined text once";
-    });
-    standin::Enqueue([] {
-        standin::PushRealmMessage(2, "TWO!");
-        standin::PushRealmMessage(-5, "first ");
-        standin::PushRealmMessage(9, " last");
-    });
-    standin::Check([] { EXPECT_EQ(SidePanelText(), "first one.TWO!three. last"); });
-    visit.Quit();
-    EXPECT_EQ(standin::LiveBlocks(), 0) << "the list is freed at the end of the visit";
-}
-
-TEST(RealmMessages, LongTextsAreCutTo511Characters) {
-    Visit visit;
-    standin::Enqueue([] { standin::PushRealmMessage(1, std::string(600, 'x')); });
-    standin::Check([] { EXPECT_EQ(SidePanelText(), std::string(511, 'x')); });
-    standin::Enqueue([] {
-        standin::PushRealmMessage(1, std::string(300, 'a'));
-        standin::PushRealmMessage(2, std::string(300, 'b'));
-    });
-    standin::Check([] { EXPECT_EQ(SidePanelText(), std::string(300, 'a') + std::string(211, 'b')); });
-    standin::Enqueue([] { standin::PushRealmMessage(1, ""); });
-    standin::Enqueue([] { standin::PushRealmMessage(2, ""); });
-    standin::Check([] {
-        EXPECT_EQ(SidePanelText(), "");
-        EXPECT_TRUE(SideBackground()->shown) << "nothing left to read";
-    });
-    visit.Quit();
-}
-
+// The messages' order, their cut and the background: realm_messages.scn.
 TEST(RealmMessages, EachVisitStartsWithTheBlankBackgroundAndAnEmptyLine) {
     Visit first;
     standin::Enqueue([] { standin::PushRealmMessage(1, "old news"); });
     first.Quit();
+    EXPECT_EQ(standin::LiveBlocks(), 0) << "the list is freed at the end of the visit";
     Visit second;
     standin::Check([] {
         ASSERT_NE(SideBackground(), nullptr);
