@@ -92,43 +92,7 @@ void ExpectPlainLobby(bool createReleased = true) {
 
 } // namespace
 
-// Each field admits only its characters and length; a name needs a character
-// and no space at either end, and the player count is corrected at once. A
-// step typed into the name field opens the dialog afresh (players "4").
-TEST(CreateGameDialog, FieldsAdmitTheirCharactersAndCreateNeedsValidValues) {
-    CreateVisit visit;
-    const struct {
-        int slot;
-        const char *keys, *shown;
-        bool enabled;
-    } steps[] = {{kCgNameField, "", "", false},
-                 {kCgNameField, "   ", "   ", false},
-                 {kCgNameField, " Duel", " Duel", false},
-                 {kCgNameField, "Duel ", "Duel ", false},
-                 {kCgNameField, "Du el", "Du el", true},
-                 {kCgNameField, "D", "D", true},
-                 {kCgNameField, "Du!el#_x'-9@abcdefghijk", "Duel_x'-9abcdefg", true},
-                 {kCgPasswordField, "p@ss word~\xc3\xa9", "p@ss word~", true},
-                 {kCgLevelField, "\bx5y", "5", true},
-                 {kCgPlayersField, "\b1a0", "10", true},
-                 {kCgNameField, "Duel", "Duel", true},
-                 {kCgPlayersField, "\b25", "10", true},
-                 {kCgPlayersField, "\b\b0", "1", true},
-                 {kCgPlayersField, "\b", "", false},
-                 {kCgPlayersField, "100", "10", true}};
-    for (const auto& s : steps) {
-        if (s.slot == kCgNameField)
-            OpenAndName(s.keys);
-        else
-            TypeInto(s.slot, s.keys);
-        standin::Check([s] {
-            EXPECT_EQ(TextOf(s.slot), s.shown) << '"' << s.keys << '"';
-            EXPECT_EQ(Slot(kCgCreateButton)->enabled, s.enabled) << '"' << s.keys << '"';
-        });
-    }
-    visit.Quit();
-}
-
+// The fields' characters and lengths: create_game_fields.scn.
 TEST(CreateGameDialog, ReleasedRestrictionIgnoresTheLevelAndIsRememberedAs666) {
     CreateVisit visit;
     standin::RealmAutoAnswer(0x1e, -1);
@@ -152,9 +116,9 @@ TEST(CreateGameDialog, ReleasedRestrictionIgnoresTheLevelAndIsRememberedAs666) {
     EXPECT_EQ(Setting("LVL_REST"), 666u);
 }
 
-// Absent settings are written with their defaults; remembered ones fill the
-// fields within their bounds, and the arrows stop at them.
-TEST(CreateGameDialog, RememberedSettingsAtOpeningAndArrowsStopAtTheirBounds) {
+// Absent settings are written with their defaults. (Remembered ones within
+// their bounds and the arrows stopping at them: create_game_remembered.scn.)
+TEST(CreateGameDialog, AbsentSettingsAreWrittenWithTheirDefaults) {
     CreateVisit visit;
     standin::Click(kCreateLabel);
     standin::Check([] {
@@ -164,33 +128,6 @@ TEST(CreateGameDialog, RememberedSettingsAtOpeningAndArrowsStopAtTheirBounds) {
         EXPECT_TRUE(Slot(kCgLevelCheckBox)->pressed);
         EXPECT_EQ(TextOf(kCgLevelField), "4");
     });
-    const struct {
-        uint32_t level, players;
-        bool restricted;
-        const char *levelText, *playersText;
-        int arrowY, slot; // the arrow clicked (x 681), the field it changes
-        const char* after;
-    } cases[] = {{666, 10, false, "4", "10", 296, kCgPlayersField, "10"},
-                 {7, 25, true, "7", "4", 310, kCgPlayersField, "3"},
-                 {0, 0, true, "0", "4", 346, kCgLevelField, "0"},
-                 {300, 1, true, "99", "1", 310, kCgPlayersField, "1"},
-                 {99, 10, true, "99", "10", 332, kCgLevelField, "99"},
-                 {0, 10, true, "0", "10", 310, kCgPlayersField, "9"},
-                 {0, 4, true, "0", "4", 332, kCgLevelField, "1"}};
-    for (const auto& c : cases) {
-        Remember("LVL_REST", c.level);
-        Remember("MAX_PLAYER", c.players);
-        standin::Click(kCreateLabel);
-        standin::Check([c] {
-            EXPECT_EQ(Slot(kCgLevelCheckBox)->pressed, c.restricted) << c.level;
-            EXPECT_EQ(Slot(kCgLevelField)->enabled, c.restricted);
-            EXPECT_EQ(Slot(kCgLevelDown)->shown, c.restricted);
-            EXPECT_EQ(TextOf(kCgLevelField), c.levelText);
-            EXPECT_EQ(TextOf(kCgPlayersField), c.playersText);
-        });
-        standin::ClickAt(kButton, 681, c.arrowY);
-        standin::Check([c] { EXPECT_EQ(TextOf(c.slot), c.after) << c.level << " " << c.arrowY; });
-    }
     visit.Quit();
 }
 
@@ -286,31 +223,7 @@ TEST(CreateGameRequest, RealmRecordHoldsTheCleanedFieldsAndTheSettingsAreRemembe
     EXPECT_EQ(Setting("LVL_REST"), 99u);
 }
 
-// Each failed status closes the dialog with its message; a realm that is down
-// when the dialog would open shows the message instead (status -1 here).
-TEST(CreateGameRequest, EveryFailedStatusAndARealmDownShowTheirMessage) {
-    CreateVisit visit;
-    const int cases[][2] = {{0x1e, 5137}, {0x1f, 5138}, {0x20, 5139}, {0x42, 5140}, {1, 5140}, {-1, 5139}};
-    for (const auto& c : cases) {
-        int status = c[0], message = c[1];
-        standin::Enqueue([status] {
-            if (status < 0) standin::SetRealmConnected(false);
-            standin::RealmAutoAnswer(status, -1);
-        });
-        if (status < 0)
-            standin::Click(kCreateLabel);
-        else
-            OpenAndName(), standin::Click(kCreateButtonLabel);
-        standin::Check([status, message] {
-            EXPECT_EQ(lobbyState, kLobbyIdle) << status;
-            EXPECT_EQ(PanelText(), Text(message)) << status;
-            EXPECT_EQ(createGameControls[kCgBackground], nullptr);
-        });
-    }
-    visit.Quit();
-    EXPECT_EQ(RealmArgs("RealmCreateGame").size(), 5u);
-}
-
+// Each failed status's message and a realm that is down: create_game_refused.scn.
 TEST(CreateGameRequest, OpenGameIsAnnouncedWithItsDigitAndCategories) {
     const struct {
         uint16_t flags;
