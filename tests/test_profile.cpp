@@ -84,41 +84,7 @@ int FillingPoll(int count, int, char* const* buffers, const uint32_t* sizes) {
 
 } // namespace
 
-TEST(Profile, AnotherPlayersProfileIsShownReadOnly) {
-    struct Case {
-        const char *user, *account;
-        int accountKind;
-    } const cases[] = {{"Mira*Kestrel", "Kestrel", 0},
-                       {"*Oskar", "Oskar", 0},
-                       {"Oskar*", "Oskar*", 4}}; // an asterisk with nothing after it is part of the name
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.user);
-        standin::ResetAll();
-        standin::SetProfile("m", "Westhold", "one\ntwo\r\n\r\nthree\r");
-        Visit visit;
-        visit.record.accountKind = (uint8_t)c.accountKind; // 4: no ladder
-        Panel panel, closed;
-        bool released = false;
-        AddUser(c.user);
-        standin::ClickAt(kButton, 614, 490); // the ladder button, pressed until the fetch
-        RightClickCell(0);
-        SnapPanel(&panel);
-        standin::Check([&] { released = !standin::FindByTextId(kLadderLabel)->pressed; });
-        standin::Escape();
-        SnapPanel(&closed);
-        visit.Quit();
-        EXPECT_EQ(ArgsOf("RequestProfile"), With({c.account, "3", "1"}, kKeys, {"0"}));
-        ASSERT_TRUE(panel.present);
-        EXPECT_EQ(panel.view, (Texts{c.account, "m", "Westhold", "one|two|three"}));
-        EXPECT_TRUE(panel.edit.empty());
-        EXPECT_EQ(panel.labels, (Texts{"Account", "Sex", "Location", "Description", "Player Profile"}));
-        EXPECT_EQ(panel.ladderButton, c.accountKind != 4);
-        EXPECT_EQ(panel.roles, "input/ok");
-        EXPECT_TRUE(released);
-        EXPECT_FALSE(closed.present) << "Escape is OK";
-        EXPECT_EQ(closed.roles, "input/quit");
-    }
-}
+// Another player's profile, read only: profile_view.scn, profile_view_noladder.scn.
 
 TEST(Profile, OwnProfileIsEditableWithTabOrderAndFocusRule) {
     struct Case {
