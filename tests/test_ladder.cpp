@@ -219,20 +219,7 @@ TEST(LadderView, RepliesAreReadWithinTheirEntriesAndShownWithAll64Bits) {
     }
 }
 
-TEST(LadderView, ARealmThatShouldBeThereButIsNotShowsAMessageInstead) {
-    Visit visit;
-    visit.SetRealm("West");
-    standin::Frames(3); // the realm logon finishes
-    standin::Check([] { standin::SetRealmConnected(false); });
-    OpenKind(kStandardLabel);
-    standin::Frames(1);
-    standin::Check([] {
-        EXPECT_EQ(LadderList(), nullptr);
-        ASSERT_TRUE(PanelMessage() && !PanelMessage()->lines.empty());
-        EXPECT_EQ(standin::Utf8(PanelMessage()->lines.back().text), Text(5139));
-    });
-    visit.Quit();
-}
+// A realm gone when the ladder opens: ladder_realm_gone.scn.
 
 TEST(LadderView, BackAndCancelLeaveTheViewAndLateRepliesFindNoList) {
     Visit visit;
