@@ -86,43 +86,8 @@ int FillingPoll(int count, int, char* const* buffers, const uint32_t* sizes) {
 
 // Another player's profile, read only: profile_view.scn, profile_view_noladder.scn.
 
-TEST(Profile, OwnProfileIsEditableWithTabOrderAndFocusRule) {
-    struct Case {
-        const char *sex, *location, *description, *focus;
-        int accountKind;
-    } const cases[] = {{"", "", "", "edit 707,155", 0},
-                       {"", "Westhold", "", "edit 432,387", 4},
-                       {"f", "", "a\nb", "edit 432,387", 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.location);
-        standin::ResetAll();
-        standin::SetProfile(c.sex, c.location, c.description);
-        Visit visit;
-        visit.record.accountKind = (uint8_t)c.accountKind;
-        Panel panel, stored;
-        std::string typed;
-        AddUser("Arin*Tester");
-        RightClickCell(0);
-        SnapPanel(&panel);
-        standin::Type("Z"); // replaces a selected text
-        standin::Check([&] { typed = standin::Utf8(standin::Find(standin::Focus())->editText); });
-        standin::ClickAt(kButton, 671, 433); // OK stores and closes
-        SnapPanel(&stored);
-        visit.Quit();
-        EXPECT_EQ(ArgsOf("RequestProfile").at(0), "Tester");
-        ASSERT_TRUE(panel.present);
-        EXPECT_EQ(panel.view, Texts{"Tester"});
-        // Each field takes one character less than its value's buffer, terminator included.
-        EXPECT_EQ(panel.edit, (Texts{std::string(c.sex) + "/7", std::string(c.location) + "/39",
-                                     std::string(c.description) + "/199"}));
-        EXPECT_TRUE(panel.tabCycle);
-        EXPECT_EQ(panel.roles, std::string(c.focus) + "/cancel");
-        EXPECT_EQ(panel.ladderButton, c.accountKind != 4);
-        EXPECT_EQ(typed, "Z");
-        EXPECT_FALSE(stored.present);
-        EXPECT_EQ(stored.roles, "input/quit");
-    }
-}
+// The own profile's fields, their limits, tab order and focus rule:
+// profile_own_empty/location/filled.scn.
 
 TEST(Profile, TheWaitCanBeCancelledOrQuitAndIgnoresOtherRightClicks) {
     for (const char* how : {"cancel", "quit", "other user"}) {
