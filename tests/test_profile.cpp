@@ -9,8 +9,6 @@ using namespace lobbytest;
 
 namespace {
 
-const Texts kKeys = {"profile\\sex", "profile\\location", "profile\\description"};
-
 // A user of this game in the channel; status bits 0x04 and 0x20 are the lookup's flags.
 void AddUser(const std::string& name, uint16_t status = 0) {
     std::string character = name.substr(0, name.find('*'));
@@ -22,15 +20,10 @@ void RightClickCell(int cell) {
     standin::RightClickAt(kClickArea, 40 + 60 * cell, 591);
 }
 
-// The panel as a check sees it: view rows joined by '|', edit fields with
-// their limits, and the roles of the focus and the cancel control (Roles()).
+// The panel as a check sees it: the view's rows, each list's rows joined by '|'.
 struct Panel {
-    bool present = false, ladderButton = false;
+    bool present = false;
     Texts view; // account, sex, location, description rows
-    Texts edit; // sex, location, description: "text/max"
-    std::string roles;
-    Texts labels;
-    bool tabCycle = false; // sex -> location -> description -> sex
 };
 
 std::string Joined(const standin::Control* c) {
@@ -44,35 +37,11 @@ void SnapPanel(Panel* p) {
     standin::Frames(1);
     standin::Check([p] {
         *p = Panel();
-        p->roles = Roles();
-        standin::Control* title = standin::FindAt(kTextList, 400, 112);
-        if (!(p->present = title != nullptr)) return;
+        if (!(p->present = standin::FindAt(kTextList, 400, 112) != nullptr)) return;
         for (int xy : {432147, 707147, 432199, 432387})
             if (standin::Control* c = standin::FindAt(kTextList, xy / 1000, xy % 1000))
                 p->view.push_back(Joined(c));
-        standin::Control* fields[3] = {standin::FindAt(kEditBox, 707, 155),
-                                       standin::FindAt(kEditBox, 432, 207),
-                                       standin::FindAt(kEditBox, 432, 387)};
-        for (standin::Control* f : fields)
-            if (f) p->edit.push_back(standin::Utf8(f->editText) + "/" + std::to_string(f->maxLength));
-        p->tabCycle = fields[0] && fields[0]->tabNext == fields[1]->handle &&
-                      fields[1]->tabNext == fields[2]->handle && fields[2]->tabNext == fields[0]->handle;
-        p->ladderButton = standin::FindAt(kButton, 552, 433) != nullptr;
-        for (int xy : {425129, 700129, 425180, 425230})
-            p->labels.push_back(LabelAt(kTextList, xy / 1000, xy % 1000));
-        p->labels.push_back(standin::Utf8(title->label));
     });
-}
-
-Texts ArgsOf(const char* name) {
-    std::vector<Texts> calls = ChatArgs(name);
-    return calls.empty() ? Texts{} : calls[0];
-}
-
-Texts With(Texts a, const Texts& b, const Texts& c = {}) {
-    a.insert(a.end(), b.begin(), b.end());
-    a.insert(a.end(), c.begin(), c.end());
-    return a;
 }
 
 // A service that fills every buffer to its last byte, with no terminator.
