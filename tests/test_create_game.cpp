@@ -224,48 +224,8 @@ TEST(CreateGameRequest, RealmRecordHoldsTheCleanedFieldsAndTheSettingsAreRemembe
 }
 
 // Each failed status's message and a realm that is down: create_game_refused.scn.
-TEST(CreateGameRequest, OpenGameIsAnnouncedWithItsDigitAndCategories) {
-    const struct {
-        uint16_t flags;
-        int difficultyX; // radio button to click
-        const char *statText, *category;
-        uint32_t gameFlags;
-    } cases[] = {{0, 430, "1fun", "0", 0},
-                 {0x04, 555, "5fun", "5", 0x800},
-                 {0x24, 698, "6fun", "14", 0x100800},
-                 {0x20, 698, "3fun", "10", 0x100000}};
-    for (const auto& c : cases) {
-        CreateVisit visit(true);
-        visit.record.characterFlags = Progress(12, c.flags);
-        standin::SetQueueWait(3);
-        standin::ClearChatCalls();
-        OpenAndName("Open");
-        TypeInto(kCgDescriptionField, "fun");
-        standin::ClickAt(kButton, c.difficultyX, 381);
-        standin::Click(kCreateButtonLabel);
-        EXPECT_EQ(visit.Run(), 1u);
-        EXPECT_EQ(ChatArgs("AnnounceGame"), (std::vector<Texts>{{"Open", "", c.statText, c.category}}));
-        EXPECT_EQ(ChatArgs("QueueQuery").size(), 5u) << "three waits, the end, the outcome";
-        EXPECT_EQ(visit.NextAction(), 6u);
-        EXPECT_EQ(visit.record.gameFlags + 0u, c.gameFlags);
-        EXPECT_STREQ(visit.record.gameInfo, "127.0.0.1");
-        EXPECT_STREQ(visit.record.gameName, "Open");
-        EXPECT_EQ(lobbyState, kLobbyCreatePending);
-    }
-}
-
-TEST(CreateGameRequest, FailedOpenCreationKeepsTheDialog) {
-    CreateVisit visit(true);
-    standin::SetQueueOutcome(true, 0);
-    OpenAndName("Open");
-    standin::Click(kCreateButtonLabel);
-    standin::Check([] {
-        EXPECT_EQ(PopupText(), Text(5138));
-        EXPECT_EQ(TextOf(kCgNameField), "Open");
-        EXPECT_EQ(resultCode, kResultNone);
-    });
-    EXPECT_EQ(visit.Quit(), 4u);
-}
+// An open game's announcement and start: create_open_00/04/20/24.scn; a refusal
+// of the service's queue: create_open_refused.scn.
 
 // A creation is withdrawn from the wait popup's Cancel, or by Escape from the
 // queue screen, which replaces the dialog and locks Join; either way a status
