@@ -93,28 +93,7 @@ void ExpectPlainLobby(bool createReleased = true) {
 } // namespace
 
 // The fields' characters and lengths: create_game_fields.scn.
-TEST(CreateGameDialog, ReleasedRestrictionIgnoresTheLevelAndIsRememberedAs666) {
-    CreateVisit visit;
-    standin::RealmAutoAnswer(0x1e, -1);
-    OpenAndName();
-    TypeInto(kCgLevelField, "\b");
-    standin::Check([] { EXPECT_FALSE(Slot(kCgCreateButton)->enabled) << "pressed check box, empty level"; });
-    standin::ClickAt(kButton, 431, 341);
-    standin::Check([] {
-        EXPECT_FALSE(Slot(kCgLevelCheckBox)->pressed);
-        EXPECT_TRUE(Slot(kCgCreateButton)->enabled);
-        EXPECT_FALSE(Slot(kCgLevelField)->enabled);
-        EXPECT_FALSE(Slot(kCgLevelUp)->shown);
-        EXPECT_TRUE(Slot(kCgGreyLevelBox)->shown);
-        EXPECT_TRUE(Slot(kCgGreyLevelArrows)->shown);
-        EXPECT_EQ(LineColour(kCgLevelLabel1), 5);
-        EXPECT_EQ(LineColour(kCgLevelLabel2), 5);
-    });
-    standin::Click(kCreateButtonLabel);
-    visit.Quit();
-    EXPECT_EQ(LastCreate().at(5), "255");
-    EXPECT_EQ(Setting("LVL_REST"), 666u);
-}
+// The released level restriction: create_game_no_level.scn.
 
 // Absent settings are written with their defaults. (Remembered ones within
 // their bounds and the arrows stopping at them: create_game_remembered.scn.)
