@@ -143,36 +143,8 @@ TEST(CreateGameDialog, DifficultiesUnlockWithProgress) {
     visit.Quit();
 }
 
-// The fields' tab chain and the arrows depend on the mode; either way the
-// dialog presses its button alone, and Escape gives back the plain lobby.
-TEST(CreateGameDialog, TabChainsDependOnTheModeAndCancelGivesBackThePlainLobby) {
-    for (bool open : {false, true}) {
-        SCOPED_TRACE(open ? "open" : "realm");
-        CreateVisit visit(open);
-        standin::Enqueue([] { SetButtonPressed(lobbySlots[kSlotJoinGame], 1); });
-        standin::Click(kCreateLabel);
-        standin::Check([open] {
-            std::vector<int> chain = {kCgNameField, kCgPasswordField, kCgDescriptionField};
-            if (!open) chain.insert(chain.end(), {kCgPlayersField, kCgLevelField});
-            for (size_t i = 0; i < chain.size(); ++i)
-                EXPECT_EQ(Slot(chain[i])->tabNext, createGameControls[chain[(i + 1) % chain.size()]]);
-            EXPECT_EQ(standin::Focus(), createGameControls[kCgNameField]);
-            EXPECT_EQ(Slot(kCgPlayersField) == nullptr, open);
-            EXPECT_EQ(Slot(kCgGreyPlayersArrows) != nullptr, open);
-            EXPECT_TRUE(!open || Slot(kCgCreateButton)->enabled) << "not validated before the name changes";
-            EXPECT_TRUE(standin::FindByTextId(kCreateLabel)->pressed);
-            EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->pressed);
-            EXPECT_EQ(standin::CancelControl(), createGameControls[kCgCancelButton]);
-        });
-        standin::Escape();
-        standin::Check([] {
-            ExpectPlainLobby();
-            EXPECT_EQ(standin::Focus(), Input()->handle);
-        });
-        visit.Quit();
-        EXPECT_TRUE(LastCreate().empty());
-    }
-}
+// The tab chains of both modes and Escape's plain lobby: create_game_tabs.scn,
+// create_game_tabs_open.scn.
 
 // The request resets the realm client first and carries the cleaned fields; the
 // settings are remembered. (The record of the game made: create_game.scn.)
