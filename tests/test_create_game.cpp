@@ -223,31 +223,7 @@ TEST(CreationQueue, CancelledWaitOrEscapedQueueWithdrawsButALateStatusIsStillSho
     }
 }
 
-// Opening the join list would take lobbyState and the pending id from a
-// creation that waits in the queue, and from the join that follows it.
-TEST(CreationQueue, JoinStaysLockedWhileTheCreationAndItsJoinWait) {
-    CreateVisit visit;
-    standin::SetJoinReply(0x42, 0x0100007f, "127.0.0.1:4000");
-    standin::ScriptCreateQueue(3, 0, 0);
-    OpenAndName();
-    standin::Click(kCreateButtonLabel);
-    standin::Wait(15000); // the chat tick applies the button rules again
-    standin::Check([] {
-        ASSERT_NE(Slot(kQueuePositionText), nullptr);
-        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
-    });
-    Answer(0);
-    standin::Check([] {
-        EXPECT_EQ(lobbyState, kLobbyJoinPending);
-        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
-    });
-    Answer(0x29);
-    standin::Check([] {
-        EXPECT_EQ(PanelText(), Text(5160));
-        EXPECT_TRUE(standin::FindByTextId(kJoinLabel)->enabled) << "a failed join waits no more";
-    });
-    visit.Quit();
-}
+// Join locked while a queued creation and its join wait: create_queue_join_lock.scn.
 
 TEST(CreationQueue, TheVisitEndWithdrawsAWaitingCreation) {
     CreateVisit visit;
