@@ -164,16 +164,4 @@ TEST(Timers, GameInfoSendsOnlyTheLatestNameAtMostOncePerSecond) {
     visit.Quit();
 }
 
-TEST(Timers, LostRealmAtTheChatTickShowsConnectionLostUnlessButtonsLocked) {
-    for (uint16_t flags : {0x0000, 0x0004, 0x000c}) {
-        Fresh();
-        RealmVisit visit;
-        visit.record.characterFlags = flags;
-        standin::Enqueue([] { standin::SetRealmConnected(false); });
-        standin::Wait(15000);
-        standin::Check([flags] { EXPECT_EQ(PopupText(), flags == 0x000c ? "" : Text(kConnectionLost)); });
-        standin::Click(flags == 0x000c ? kQuitLabel : kOkLabel);
-        EXPECT_EQ(visit.Run(), 4u);
-        EXPECT_TRUE(RealmArgs("RealmFinish").empty());
-    }
-}
+// A realm lost by the chat tick: realm_lost_tick_0000/0004/000c.scn.
