@@ -9,9 +9,9 @@ namespace {
 
 // What a check sees of the dialog and the lobby around it; roles as Roles().
 struct Dialog {
-    bool open = false, okEnabled = false, channelPressed = false;
+    bool open = false, okEnabled = false;
     Texts rows;
-    std::string field, title, roles;
+    std::string field, roles;
     int selection = -1;
 };
 void Peek(Dialog* d) {
@@ -26,8 +26,6 @@ void Peek(Dialog* d) {
         if (standin::Control* field = standin::FindAt(kEditBox, 432, 162))
             d->field = standin::Utf8(field->editText);
         if (standin::Control* ok = standin::FindAt(kButton, 671, 433)) d->okEnabled = ok->enabled;
-        d->title = LabelAt(kTextList, 496, 114);
-        d->channelPressed = standin::FindByTextId(kChannelLabel)->pressed;
         d->roles = Roles();
     });
 }
