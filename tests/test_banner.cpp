@@ -1,7 +1,7 @@
-// The advertising banner and its link: advertisements written to temporary
-// files and shown, their texts freed, and a click on the banner opening the
-// link with the machine's web-page handler, or refusing a link that is not a
-// plain web address.
+// The advertising banner: advertisements written to temporary files and
+// shown, their texts freed, a banner that failed to show and one without a
+// link. (The link's handler command, its failures and the links refused:
+// banner_link.scn.)
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,10 +12,6 @@ using namespace lobbytest;
 using Lines = Texts;
 
 namespace {
-
-constexpr int kLinkFailed = 5340;
-const std::string kHtmlKey = "SOFTWARE\\Classes\\.html";
-const std::string kCommandKey = "SOFTWARE\\Classes\\htmlfile\\shell\\open\\command";
 
 // A fresh stand-in and a temporary directory of its own, the OS layer's
 // temporary directory for the test (SetTempDirectory).
@@ -79,31 +75,11 @@ void ClickBanner() {
     standin::ClickAt(kClickArea, 145, 69);
 }
 
-// Key path and value name of each registry read.
-Lines Reads() {
-    Lines reads;
-    for (const Texts& args : MachineArgs("ReadMachineString"))
-        reads.push_back(args.at(0) + " " + args.at(1));
-    return reads;
-}
-
 Lines AdClicks() {
     Lines clicks;
     for (const Texts& args : ChatArgs("NotifyAdClick"))
         clicks.push_back(args.at(0) + " " + args.at(1));
     return clicks;
-}
-
-// Shows ad 7 with that link, clicks the banner and returns the popup's text.
-std::string ClickLink(const std::string& link) {
-    Visit visit;
-    SetLink(7, link);
-    PushAd(7, "ad.gif", "GIF89a");
-    ClickBanner();
-    std::string popup;
-    standin::Check([&] { popup = PopupText(); });
-    visit.Quit();
-    return popup;
 }
 
 } // namespace
@@ -153,77 +129,6 @@ TEST(Banner, FailedFileKeepsTheNewId) {
     EXPECT_EQ(fresh.Files().size(), 1u);
     EXPECT_EQ(AdClicks(), Lines{"2 0"});
     EXPECT_EQ(MachineArgs("StartProcess"), (std::vector<Lines>{{"webbrowser", "http://two.example/"}}));
-}
-
-// The handler's command as the registry holds it, found through the class of
-// ".html": the link follows it as one argument and a placeholder stays; command,
-// space and link must fit 1024 bytes; a missing value or a failed start is reported.
-TEST(BannerLink, HandlerCommandAndItsFailures) {
-    SKIP_WITHOUT_STANDIN_MACHINE();
-    const std::string link = "https://shop.example/item?id=4&x=%20";
-    const std::string fits(1023 - link.size() - 1, 'b'), tooLong(1024 - link.size() - 1, 'b');
-    struct Case {
-        const char* name;
-        std::string command;
-        bool noClass, startFails;
-        Lines started; // empty: nothing may be started
-    } const cases[] = {
-        {"the machine's own", "webbrowser", false, false, {"webbrowser", link}},
-        {"placeholder",
-         "\"/opt/web browser/run\" -osint -url \"%1\"",
-         false,
-         false,
-         {"/opt/web browser/run", "-osint", "-url", "%1", link}},
-        {"1023 bytes", fits, false, false, {fits, link}},
-        {"1024 bytes", tooLong, false, false, {}},
-        {"no command", "", false, false, {}},
-        {"no class", "webbrowser", true, false, {}},
-        {"start fails", "webbrowser", false, true, {"webbrowser", link}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Folder fresh;
-        standin::SetMachineString(kCommandKey, "", c.command, !c.command.empty());
-        if (c.noClass) standin::SetMachineString(kHtmlKey, "", "", false);
-        standin::SetProcessStartFails(c.startFails);
-        std::string popup = ClickLink(link);
-        bool opened = !c.started.empty() && !c.startFails;
-        Lines reads = {kHtmlKey + " null", kCommandKey + " null"};
-        if (c.noClass) reads.pop_back();
-        EXPECT_EQ(Reads(), reads);
-        EXPECT_EQ(MachineArgs("StartProcess"),
-                  c.started.empty() ? std::vector<Lines>{} : std::vector<Lines>{c.started});
-        EXPECT_EQ(AdClicks(), Lines{opened ? "7 0" : "7 1"});
-        EXPECT_EQ(popup, opened ? "" : Text(kLinkFailed));
-    }
-}
-
-// Links that could add arguments or open something else are refused before
-// anything is looked up or started. (A link with a blank and an option after
-// it: channel_banner_help.scn.)
-TEST(BannerLink, RefusesLinksThatAreNotPlainWebAddresses) {
-    SKIP_WITHOUT_STANDIN_MACHINE();
-    const std::string cases[] = {
-        "http://a.example/\"--x",
-        "http://a.example/'x",
-        "-http://a.example/",
-        "--user-data-dir=/tmp/x",
-        "file:///etc/passwd",
-        "javascript:alert(1)",
-        "http://a.example/\tb",
-        "http://a.example/\x7f",
-        "http://a.example/" + std::string(2000, 'a'),
-        "",
-    };
-    for (const std::string& link : cases) {
-        SCOPED_TRACE(link.substr(0, 60));
-        Folder fresh;
-        std::string popup = ClickLink(link);
-        EXPECT_TRUE(MachineArgs("StartProcess").empty());
-        EXPECT_TRUE(Reads().empty());
-        EXPECT_EQ(popup, Text(kLinkFailed));
-        EXPECT_EQ(AdClicks(), Lines{"7 1"});
-    }
 }
 
 // A banner without a link ignores the click; the character layout has the banner too.

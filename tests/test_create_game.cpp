@@ -92,69 +92,12 @@ void ExpectPlainLobby(bool createReleased = true) {
 
 } // namespace
 
-// Each field admits only its characters and length; a name needs a character
-// and no space at either end, and the player count is corrected at once. A
-// step typed into the name field opens the dialog afresh (players "4").
-TEST(CreateGameDialog, FieldsAdmitTheirCharactersAndCreateNeedsValidValues) {
-    CreateVisit visit;
-    const struct {
-        int slot;
-        const char *keys, *shown;
-        bool enabled;
-    } steps[] = {{kCgNameField, "", "", false},
-                 {kCgNameField, "   ", "   ", false},
-                 {kCgNameField, " Duel", " Duel", false},
-                 {kCgNameField, "Duel ", "Duel ", false},
-                 {kCgNameField, "Du el", "Du el", true},
-                 {kCgNameField, "D", "D", true},
-                 {kCgNameField, "Du!el#_x'-9@abcdefghijk", "Duel_x'-9abcdefg", true},
-                 {kCgPasswordField, "p@ss word~\xc3\xa9", "p@ss word~", true},
-                 {kCgLevelField, "\bx5y", "5", true},
-                 {kCgPlayersField, "\b1a0", "10", true},
-                 {kCgNameField, "Duel", "Duel", true},
-                 {kCgPlayersField, "\b25", "10", true},
-                 {kCgPlayersField, "\b\b0", "1", true},
-                 {kCgPlayersField, "\b", "", false},
-                 {kCgPlayersField, "100", "10", true}};
-    for (const auto& s : steps) {
-        if (s.slot == kCgNameField)
-            OpenAndName(s.keys);
-        else
-            TypeInto(s.slot, s.keys);
-        standin::Check([s] {
-            EXPECT_EQ(TextOf(s.slot), s.shown) << '"' << s.keys << '"';
-            EXPECT_EQ(Slot(kCgCreateButton)->enabled, s.enabled) << '"' << s.keys << '"';
-        });
-    }
-    visit.Quit();
-}
+// The fields' characters and lengths: create_game_fields.scn.
+// The released level restriction: create_game_no_level.scn.
 
-TEST(CreateGameDialog, ReleasedRestrictionIgnoresTheLevelAndIsRememberedAs666) {
-    CreateVisit visit;
-    standin::RealmAutoAnswer(0x1e, -1);
-    OpenAndName();
-    TypeInto(kCgLevelField, "\b");
-    standin::Check([] { EXPECT_FALSE(Slot(kCgCreateButton)->enabled) << "pressed check box, empty level"; });
-    standin::ClickAt(kButton, 431, 341);
-    standin::Check([] {
-        EXPECT_FALSE(Slot(kCgLevelCheckBox)->pressed);
-        EXPECT_TRUE(Slot(kCgCreateButton)->enabled);
-        EXPECT_FALSE(Slot(kCgLevelField)->enabled);
-        EXPECT_FALSE(Slot(kCgLevelUp)->shown);
-        EXPECT_TRUE(Slot(kCgGreyLevelBox)->shown);
-        EXPECT_TRUE(Slot(kCgGreyLevelArrows)->shown);
-        EXPECT_EQ(LineColour(kCgLevelLabel1), 5);
-        EXPECT_EQ(LineColour(kCgLevelLabel2), 5);
-    });
-    standin::Click(kCreateButtonLabel);
-    visit.Quit();
-    EXPECT_EQ(LastCreate().at(5), "255");
-    EXPECT_EQ(Setting("LVL_REST"), 666u);
-}
-
-// Absent settings are written with their defaults; remembered ones fill the
-// fields within their bounds, and the arrows stop at them.
-TEST(CreateGameDialog, RememberedSettingsAtOpeningAndArrowsStopAtTheirBounds) {
+// Absent settings are written with their defaults. (Remembered ones within
+// their bounds and the arrows stopping at them: create_game_remembered.scn.)
+TEST(CreateGameDialog, AbsentSettingsAreWrittenWithTheirDefaults) {
     CreateVisit visit;
     standin::Click(kCreateLabel);
     standin::Check([] {
@@ -164,33 +107,6 @@ TEST(CreateGameDialog, RememberedSettingsAtOpeningAndArrowsStopAtTheirBounds) {
         EXPECT_TRUE(Slot(kCgLevelCheckBox)->pressed);
         EXPECT_EQ(TextOf(kCgLevelField), "4");
     });
-    const struct {
-        uint32_t level, players;
-        bool restricted;
-        const char *levelText, *playersText;
-        int arrowY, slot; // the arrow clicked (x 681), the field it changes
-        const char* after;
-    } cases[] = {{666, 10, false, "4", "10", 296, kCgPlayersField, "10"},
-                 {7, 25, true, "7", "4", 310, kCgPlayersField, "3"},
-                 {0, 0, true, "0", "4", 346, kCgLevelField, "0"},
-                 {300, 1, true, "99", "1", 310, kCgPlayersField, "1"},
-                 {99, 10, true, "99", "10", 332, kCgLevelField, "99"},
-                 {0, 10, true, "0", "10", 310, kCgPlayersField, "9"},
-                 {0, 4, true, "0", "4", 332, kCgLevelField, "1"}};
-    for (const auto& c : cases) {
-        Remember("LVL_REST", c.level);
-        Remember("MAX_PLAYER", c.players);
-        standin::Click(kCreateLabel);
-        standin::Check([c] {
-            EXPECT_EQ(Slot(kCgLevelCheckBox)->pressed, c.restricted) << c.level;
-            EXPECT_EQ(Slot(kCgLevelField)->enabled, c.restricted);
-            EXPECT_EQ(Slot(kCgLevelDown)->shown, c.restricted);
-            EXPECT_EQ(TextOf(kCgLevelField), c.levelText);
-            EXPECT_EQ(TextOf(kCgPlayersField), c.playersText);
-        });
-        standin::ClickAt(kButton, 681, c.arrowY);
-        standin::Check([c] { EXPECT_EQ(TextOf(c.slot), c.after) << c.level << " " << c.arrowY; });
-    }
     visit.Quit();
 }
 
@@ -227,36 +143,8 @@ TEST(CreateGameDialog, DifficultiesUnlockWithProgress) {
     visit.Quit();
 }
 
-// The fields' tab chain and the arrows depend on the mode; either way the
-// dialog presses its button alone, and Escape gives back the plain lobby.
-TEST(CreateGameDialog, TabChainsDependOnTheModeAndCancelGivesBackThePlainLobby) {
-    for (bool open : {false, true}) {
-        SCOPED_TRACE(open ? "open" : "realm");
-        CreateVisit visit(open);
-        standin::Enqueue([] { SetButtonPressed(lobbySlots[kSlotJoinGame], 1); });
-        standin::Click(kCreateLabel);
-        standin::Check([open] {
-            std::vector<int> chain = {kCgNameField, kCgPasswordField, kCgDescriptionField};
-            if (!open) chain.insert(chain.end(), {kCgPlayersField, kCgLevelField});
-            for (size_t i = 0; i < chain.size(); ++i)
-                EXPECT_EQ(Slot(chain[i])->tabNext, createGameControls[chain[(i + 1) % chain.size()]]);
-            EXPECT_EQ(standin::Focus(), createGameControls[kCgNameField]);
-            EXPECT_EQ(Slot(kCgPlayersField) == nullptr, open);
-            EXPECT_EQ(Slot(kCgGreyPlayersArrows) != nullptr, open);
-            EXPECT_TRUE(!open || Slot(kCgCreateButton)->enabled) << "not validated before the name changes";
-            EXPECT_TRUE(standin::FindByTextId(kCreateLabel)->pressed);
-            EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->pressed);
-            EXPECT_EQ(standin::CancelControl(), createGameControls[kCgCancelButton]);
-        });
-        standin::Escape();
-        standin::Check([] {
-            ExpectPlainLobby();
-            EXPECT_EQ(standin::Focus(), Input()->handle);
-        });
-        visit.Quit();
-        EXPECT_TRUE(LastCreate().empty());
-    }
-}
+// The tab chains of both modes and Escape's plain lobby: create_game_tabs.scn,
+// create_game_tabs_open.scn.
 
 // The request resets the realm client first and carries the cleaned fields; the
 // settings are remembered. (The record of the game made: create_game.scn.)
@@ -286,73 +174,9 @@ TEST(CreateGameRequest, RealmRecordHoldsTheCleanedFieldsAndTheSettingsAreRemembe
     EXPECT_EQ(Setting("LVL_REST"), 99u);
 }
 
-// Each failed status closes the dialog with its message; a realm that is down
-// when the dialog would open shows the message instead (status -1 here).
-TEST(CreateGameRequest, EveryFailedStatusAndARealmDownShowTheirMessage) {
-    CreateVisit visit;
-    const int cases[][2] = {{0x1e, 5137}, {0x1f, 5138}, {0x20, 5139}, {0x42, 5140}, {1, 5140}, {-1, 5139}};
-    for (const auto& c : cases) {
-        int status = c[0], message = c[1];
-        standin::Enqueue([status] {
-            if (status < 0) standin::SetRealmConnected(false);
-            standin::RealmAutoAnswer(status, -1);
-        });
-        if (status < 0)
-            standin::Click(kCreateLabel);
-        else
-            OpenAndName(), standin::Click(kCreateButtonLabel);
-        standin::Check([status, message] {
-            EXPECT_EQ(lobbyState, kLobbyIdle) << status;
-            EXPECT_EQ(PanelText(), Text(message)) << status;
-            EXPECT_EQ(createGameControls[kCgBackground], nullptr);
-        });
-    }
-    visit.Quit();
-    EXPECT_EQ(RealmArgs("RealmCreateGame").size(), 5u);
-}
-
-TEST(CreateGameRequest, OpenGameIsAnnouncedWithItsDigitAndCategories) {
-    const struct {
-        uint16_t flags;
-        int difficultyX; // radio button to click
-        const char *statText, *category;
-        uint32_t gameFlags;
-    } cases[] = {{0, 430, "1fun", "0", 0},
-                 {0x04, 555, "5fun", "5", 0x800},
-                 {0x24, 698, "6fun", "14", 0x100800},
-                 {0x20, 698, "3fun", "10", 0x100000}};
-    for (const auto& c : cases) {
-        CreateVisit visit(true);
-        visit.record.characterFlags = Progress(12, c.flags);
-        standin::SetQueueWait(3);
-        standin::ClearChatCalls();
-        OpenAndName("Open");
-        TypeInto(kCgDescriptionField, "fun");
-        standin::ClickAt(kButton, c.difficultyX, 381);
-        standin::Click(kCreateButtonLabel);
-        EXPECT_EQ(visit.Run(), 1u);
-        EXPECT_EQ(ChatArgs("AnnounceGame"), (std::vector<Texts>{{"Open", "", c.statText, c.category}}));
-        EXPECT_EQ(ChatArgs("QueueQuery").size(), 5u) << "three waits, the end, the outcome";
-        EXPECT_EQ(visit.NextAction(), 6u);
-        EXPECT_EQ(visit.record.gameFlags + 0u, c.gameFlags);
-        EXPECT_STREQ(visit.record.gameInfo, "127.0.0.1");
-        EXPECT_STREQ(visit.record.gameName, "Open");
-        EXPECT_EQ(lobbyState, kLobbyCreatePending);
-    }
-}
-
-TEST(CreateGameRequest, FailedOpenCreationKeepsTheDialog) {
-    CreateVisit visit(true);
-    standin::SetQueueOutcome(true, 0);
-    OpenAndName("Open");
-    standin::Click(kCreateButtonLabel);
-    standin::Check([] {
-        EXPECT_EQ(PopupText(), Text(5138));
-        EXPECT_EQ(TextOf(kCgNameField), "Open");
-        EXPECT_EQ(resultCode, kResultNone);
-    });
-    EXPECT_EQ(visit.Quit(), 4u);
-}
+// Each failed status's message and a realm that is down: create_game_refused.scn.
+// An open game's announcement and start: create_open_00/04/20/24.scn; a refusal
+// of the service's queue: create_open_refused.scn.
 
 // A creation is withdrawn from the wait popup's Cancel, or by Escape from the
 // queue screen, which replaces the dialog and locks Join; either way a status
@@ -399,31 +223,7 @@ TEST(CreationQueue, CancelledWaitOrEscapedQueueWithdrawsButALateStatusIsStillSho
     }
 }
 
-// Opening the join list would take lobbyState and the pending id from a
-// creation that waits in the queue, and from the join that follows it.
-TEST(CreationQueue, JoinStaysLockedWhileTheCreationAndItsJoinWait) {
-    CreateVisit visit;
-    standin::SetJoinReply(0x42, 0x0100007f, "127.0.0.1:4000");
-    standin::ScriptCreateQueue(3, 0, 0);
-    OpenAndName();
-    standin::Click(kCreateButtonLabel);
-    standin::Wait(15000); // the chat tick applies the button rules again
-    standin::Check([] {
-        ASSERT_NE(Slot(kQueuePositionText), nullptr);
-        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
-    });
-    Answer(0);
-    standin::Check([] {
-        EXPECT_EQ(lobbyState, kLobbyJoinPending);
-        EXPECT_FALSE(standin::FindByTextId(kJoinLabel)->enabled);
-    });
-    Answer(0x29);
-    standin::Check([] {
-        EXPECT_EQ(PanelText(), Text(5160));
-        EXPECT_TRUE(standin::FindByTextId(kJoinLabel)->enabled) << "a failed join waits no more";
-    });
-    visit.Quit();
-}
+// Join locked while a queued creation and its join wait: create_queue_join_lock.scn.
 
 TEST(CreationQueue, TheVisitEndWithdrawsAWaitingCreation) {
     CreateVisit visit;

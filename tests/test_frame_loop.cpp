@@ -1,7 +1,5 @@
 // The lobby's frame: join timeout, realm replies to create and join requests,
 // failed statuses, the three timers and the frame's repeat rule.
-#include <set>
-
 #include "support/LobbyTest.h"
 
 using namespace lobbytest;
@@ -96,51 +94,8 @@ TEST(GameStart, LongJoinTextIsCutToTheRecordField) {
     EXPECT_EQ(visit.record.accountName[0], 'T') << "the neighbouring field is untouched";
 }
 
-TEST(GameStart, FailedStatusesShowTheirMessages) {
-    const struct Row {
-        int state, status;
-        uint16_t characterFlags;
-        uint8_t realmByte;
-        int messageId;
-    } rows[] = {
-        {kLobbyCreatePending, 0x1e, 0, 0, 5137},     {kLobbyCreatePending, 0x1f, 0, 0, 5138},
-        {kLobbyCreatePending, 0x20, 0, 0, 5139},     {kLobbyCreatePending, 0x55, 0, 0, 5140},
-        {kLobbyJoinPending, 0x29, 0, 0, 5160},       {kLobbyJoinPending, 0x2a, 0, 0, 5159},
-        {kLobbyJoinPending, 0x2b, 0, 0, 5161},       {kLobbyJoinPending, 0x2c, 0, 0, 5162},
-        {kLobbyJoinPending, 0x71, 0, 0, 5158},       {kLobbyJoinPending, 0x73, 0, 0, 5364},
-        {kLobbyJoinPending, 0x73, 0x0020, 0, 21794}, {kLobbyJoinPending, 0x74, 0, 0, 5363},
-        {kLobbyJoinPending, 0x74, 0x0020, 0, 21793}, {kLobbyJoinPending, 0x78, 0, 0, 10101},
-        {kLobbyJoinPending, 0x79, 0, 0, 10102},      {kLobbyJoinPending, 0x7d, 0, 1, 10929},
-        {kLobbyJoinPending, 0x7d, 0, 0, 10930},      {kLobbyJoinPending, 0x1e, 0, 0, 5141},
-    };
-    std::set<int> ids;
-    std::set<std::string> texts;
-    for (const Row& row : rows) {
-        ids.insert(row.messageId);
-        texts.insert(Text(row.messageId));
-    }
-    ASSERT_EQ(texts.size(), ids.size()) << "every message tells its status apart";
-    for (const Row& row : rows) {
-        Fresh();
-        RealmVisit visit;
-        visit.record.characterFlags = row.characterFlags;
-        visit.record.characterRealmByte = row.realmByte;
-        standin::Enqueue([row] { PretendRequest(row.state); });
-        Answer(row.status);
-        standin::Check([row] {
-            EXPECT_EQ(lobbyState, kLobbyIdle) << row.status;
-            EXPECT_EQ(PanelText(), Text(row.messageId)) << "status " << row.status;
-            EXPECT_FALSE(SidePanelTextBox()->shown);
-            EXPECT_EQ(popupClose, ShowSidePanelClose);
-        });
-        standin::Wait(15000); // the message goes at the next chat tick
-        standin::Check([] {
-            EXPECT_EQ(PanelMessage(), nullptr);
-            EXPECT_TRUE(SidePanelTextBox()->shown);
-        });
-        EXPECT_EQ(visit.Quit(), 4u);
-    }
-}
+// The refusals' messages and their stay until the chat tick: join_refused.scn,
+// join_refused_flags.scn, join_refused_realm_byte.scn and create_game_refused.scn.
 
 TEST(FrameLoop, ReturnValueAndRepeatRule) {
     Visit visit;
@@ -209,16 +164,4 @@ TEST(Timers, GameInfoSendsOnlyTheLatestNameAtMostOncePerSecond) {
     visit.Quit();
 }
 
-TEST(Timers, LostRealmAtTheChatTickShowsConnectionLostUnlessButtonsLocked) {
-    for (uint16_t flags : {0x0000, 0x0004, 0x000c}) {
-        Fresh();
-        RealmVisit visit;
-        visit.record.characterFlags = flags;
-        standin::Enqueue([] { standin::SetRealmConnected(false); });
-        standin::Wait(15000);
-        standin::Check([flags] { EXPECT_EQ(PopupText(), flags == 0x000c ? "" : Text(kConnectionLost)); });
-        standin::Click(flags == 0x000c ? kQuitLabel : kOkLabel);
-        EXPECT_EQ(visit.Run(), 4u);
-        EXPECT_TRUE(RealmArgs("RealmFinish").empty());
-    }
-}
+// A realm lost by the chat tick: realm_lost_tick_0000/0004/000c.scn.

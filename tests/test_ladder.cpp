@@ -136,38 +136,8 @@ TEST(LadderView, EachKindShowsItsTitleTabsHeadersAndAnUnloadedList) {
     }
 }
 
-TEST(LadderView, PagesAreAskedForOncePerPageAndAtMostOnceASecond) {
-    Visit visit;
-    OpenKind(kIroncladLabel);
-    standin::Wait(100); // the first tick
-    ExpectPages({"9@0"});
-    standin::Check([] { ListScrollTo(LadderList()->handle, 40); }); // the player scrolls
-    standin::Wait(1000);
-    ExpectPages({"9@0"}, "exactly 1000 ms after the request is still too soon");
-    standin::Wait(100);
-    ExpectPages({"9@0", "9@32"});
-    standin::Wait(3000);
-    standin::Frames(1);
-    ExpectPages({"9@0", "9@32"}, "the same page is not asked for twice");
-    visit.Quit();
-}
-
-TEST(LadderView, AReplyForRow16FillsPlaces17To32) {
-    Visit visit;
-    LadderLook look;
-    OpenKind(kStandardLabel);
-    standin::Check([] { standin::PushLadderPage(0, 16, 16); });
-    SnapLadder(&look);
-    visit.Quit();
-    // Place 17: class (16 * 3) % 7 = 6, progress 16 (the third title), level 98.
-    EXPECT_EQ(look.Row(16), "17|Patriarch " + standin::LadderName(0, 16) + "|shb|98|8,904,000,000");
-    EXPECT_EQ(look.colours.at(16), 4);
-    EXPECT_EQ(look.colours.at(17), 5) << "a marked entry";
-    EXPECT_EQ(look.Row(31).substr(0, 3), "32|");
-    EXPECT_EQ(look.Row(15), kUnloaded);
-    EXPECT_EQ(look.Row(32), kUnloaded);
-    EXPECT_EQ(look.top, 0) << "a page reply does not scroll";
-}
+// Paging once per page and once a second: ladder_pages.scn; a reply for row 16:
+// ladder_reply.scn.
 
 TEST(LadderView, TabsRefillTheirOwnListAndTheShownTabChangesNothing) {
     Visit visit;
@@ -244,20 +214,7 @@ TEST(LadderView, RepliesAreReadWithinTheirEntriesAndShownWithAll64Bits) {
     }
 }
 
-TEST(LadderView, ARealmThatShouldBeThereButIsNotShowsAMessageInstead) {
-    Visit visit;
-    visit.SetRealm("West");
-    standin::Frames(3); // the realm logon finishes
-    standin::Check([] { standin::SetRealmConnected(false); });
-    OpenKind(kStandardLabel);
-    standin::Frames(1);
-    standin::Check([] {
-        EXPECT_EQ(LadderList(), nullptr);
-        ASSERT_TRUE(PanelMessage() && !PanelMessage()->lines.empty());
-        EXPECT_EQ(standin::Utf8(PanelMessage()->lines.back().text), Text(5139));
-    });
-    visit.Quit();
-}
+// A realm gone when the ladder opens: ladder_realm_gone.scn.
 
 TEST(LadderView, BackAndCancelLeaveTheViewAndLateRepliesFindNoList) {
     Visit visit;

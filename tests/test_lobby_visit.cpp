@@ -94,29 +94,7 @@ TEST(Resources, CursorFollowsThePointerOverTheBanner) {
     visit.Quit();
 }
 
-TEST(Entry, ButtonLocksFromRecord) {
-    const struct Row {
-        uint16_t characterFlags;
-        uint8_t accountKind;
-        bool gameButtons, ladder;
-    } rows[] = {{0x0000, 0, true, true},  {0x0004, 0, true, true},  {0x0008, 0, true, true},
-                {0x000c, 0, false, true}, {0x0000, 4, true, false}, {0x000c, 4, false, false}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << "flags " << row.characterFlags << " kind " << (int)row.accountKind);
-        Fresh();
-        Visit visit;
-        visit.record.characterFlags = row.characterFlags;
-        visit.record.accountKind = row.accountKind;
-        standin::Wait(15000); // a chat tick re-enables by the same rules
-        standin::Check([row] {
-            EXPECT_EQ(standin::FindByTextId(kCreateLabel)->enabled, row.gameButtons);
-            EXPECT_EQ(standin::FindByTextId(kJoinLabel)->enabled, row.gameButtons);
-            EXPECT_EQ(standin::FindByTextId(kLadderLabel)->enabled, row.ladder);
-        });
-        EXPECT_EQ(visit.Quit(), 4u);
-    }
-}
+// The buttons the record locks: button_locks_*.scn.
 
 TEST(Popups, QuitShowsWaitMessageAndLeavesWith4) {
     Visit visit;

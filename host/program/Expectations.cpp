@@ -402,6 +402,16 @@ static Run Log(LineReader& reader) {
     };
 }
 
+// The log holds no such line (a restore that must not have failed, say).
+static Run NoLog(LineReader& reader) {
+    std::string text = reader.Rest();
+    return [text]() -> std::string {
+        for (const std::string& line : standin::LogLines())
+            if (line == text) return "expected no log line " + Quote(text) + ", but the log holds it";
+        return "";
+    };
+}
+
 static Run FigureLabel(LineReader& reader) {
     std::string text = reader.Rest();
     return [text]() -> std::string {
@@ -703,6 +713,7 @@ extern const std::vector<LineKind> kExpectLines = {
     {"expect order",          "<call> <call> [call...]",       kCheck,      Order},
     {"expect input",          "<text...>",                     kCheck,      Input},
     {"expect log",            "<text...>",                     kCheck,      Log},
+    {"expect nolog",          "<text...>",                     kCheck,      NoLog},
     {"expect figurelabel",    "<text...>",                     kCheck,      FigureLabel},
     {"expect figures",        "<n>",                           kCheck,      FigureCount},
     {"expect figure",         "<label|@n> <field> <value...>", kCheck,      FigureValue},
