@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "../standin/Xorshift.h"
 #include "IrcLine.h"
 #include "NetChat.h"
 
@@ -40,21 +41,14 @@ std::mutex countsMutex;
 CrowdCounts counts;
 std::thread runner;
 std::atomic<bool> stop{false};
-uint32_t randomState = 1;
+standin::Xorshift32 crowdRandom;
 int nameSerial = 0;
 
 const char* const kSyllables[] = {"ka", "ri", "mo", "ve",  "ta", "lin", "dor", "sa",  "el", "th",
                                   "ar", "na", "zu", "bel", "or", "wyn", "ia",  "gar", "es", "qu"};
 
-uint32_t Random() {
-    randomState ^= randomState << 13;
-    randomState ^= randomState >> 17;
-    randomState ^= randomState << 5;
-    return randomState;
-}
-
 uint32_t Below(uint32_t n) {
-    return n ? Random() % n : 0;
+    return crowdRandom.Below(n);
 }
 
 uint64_t Now() {
@@ -227,7 +221,7 @@ void StartCrowd(const CrowdOptions& o) {
     if (options.clients > kCrowdMax) options.clients = kCrowdMax;
     if (options.clients < 0) options.clients = 0;
     if (options.talkPeriodMs < 1) options.talkPeriodMs = 1;
-    randomState = o.seed ? o.seed : 1;
+    crowdRandom.Seed(o.seed);
     nameSerial = 0;
     clients.assign((size_t)options.clients, Client{});
     {

@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "Xorshift.h"
 #include "Live.h"
 
 namespace {
@@ -49,7 +50,7 @@ struct Pending {
 
 bool running = false;
 standin::CrowdOptions options;
-uint32_t randomState = 1;
+standin::Xorshift32 crowdRandom;
 std::vector<User> users;
 size_t chatCallsSeen = 0;
 std::string channel;
@@ -92,16 +93,8 @@ const char* const kPlaces[] = {"Eastmarch", "the old tower", "somewhere cold", "
 const char* const kAbouts[] = {"Plays most evenings.", "Looking for a steady party.\r\nAsk me about runes.",
                                "Collector of rare shields.\n\nTrades fairly.", "Here to level, not to talk."};
 
-uint32_t Random() {
-    // xorshift32: steady and the same for the same seed.
-    randomState ^= randomState << 13;
-    randomState ^= randomState >> 17;
-    randomState ^= randomState << 5;
-    return randomState;
-}
-
 uint32_t Below(uint32_t n) {
-    return n ? Random() % n : 0;
+    return crowdRandom.Below(n);
 }
 
 template <class T, size_t N> const T& Pick(const T (&list)[N]) {
@@ -370,7 +363,7 @@ void StartCrowd(const CrowdOptions& opts) {
     options = opts;
     if (options.users < 0) options.users = 0;
     if (options.periodMs == 0) options.periodMs = 1;
-    randomState = opts.seed ? opts.seed : 1;
+    crowdRandom.Seed(opts.seed);
     users.clear();
     pending.clear();
     channel.clear();
