@@ -22,10 +22,10 @@ EQUIVALENT = os.path.join(ROOT, "tools", "mutate-equivalent.txt")
 # is compiled by the Windows build alone.
 MODULE_DIRS = ["Src/core", "Src/chat", "Src/games", "Src/ladder", "Src/help"]
 LINUX_ONLY, WINDOWS_ONLY = ["Src/platform/OsPosix.cpp"], ["Src/platform/OsWin32.cpp"]
-# Tests left out of a mutant's run: the window needs a display server, the event
-# count runs under valgrind for minutes, and the crowd's load test alone takes
-# 10 s of the suite's 17 (the faster network chat tests stay in).
-EXCLUDED_TESTS = "^(window\\.|net\\.EventCountNearScripted$|NetCrowd\\.TwoHundredClients)"
+# Tests left out of a mutant's run: the window needs a display server, and the
+# crowd's load test alone takes 10 s of the suite's 17 (the faster network chat
+# tests stay in).
+EXCLUDED_TESTS = "^(window\\.|NetCrowd\\.TwoHundredClients)"
 
 
 def _if_negated(line, masked):
