@@ -173,7 +173,7 @@ std::string ScreenText() {
     std::string cursor = standin::ImagePath(standin::Cursor());
     out += "  background " + (background.empty() ? std::string("none") : Stem(background)) + ", cursor " +
            (cursor.empty() ? std::string("none") : Stem(cursor)) + "\n";
-    std::vector<standin::Control*> controls = standin::Controls();
+    std::vector<const standin::Control*> controls = standin::ControlsToRead();
     if (controls.empty()) out += "  (no controls)\n";
     for (const standin::Control* c : controls)
         out += ControlText(c);

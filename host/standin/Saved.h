@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "StandIn.h"
@@ -55,6 +56,10 @@ template <class Log> void RestoreLog(Log& log, const Log& copy, bool grown) {
 // pointer, aura images, handle and order counters, toolkit calls.
 Part SaveToolkit();
 void RestoreToolkit(const Part& part);
+// What the records hold beyond the screen model (a list's current row, a
+// timer's last tick), one line per record, without marking any: for a proof
+// that the put-back is complete.
+std::string ToolkitRecordsText();
 Part SaveSound();
 void RestoreSound(const Part& part);
 // The log of every library's calls in order.

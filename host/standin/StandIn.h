@@ -111,6 +111,9 @@ size_t CellCount(const Control& list, size_t row);
 std::u16string CellText(const Control& list, size_t row, size_t column);
 // Live controls, in creation order.
 std::vector<Control*> Controls();
+// The same, to be read only: unlike Controls, it leaves the controls unmarked,
+// so a program that keeps a visit open puts back only what the visit touched.
+std::vector<const Control*> ControlsToRead();
 Control* Find(QvControl handle);
 // The first live control whose label comes from string id textId.
 Control* FindByTextId(int textId);

@@ -58,6 +58,11 @@ std::map<uintptr_t, std::unique_ptr<Record>> controls; // by handle value = crea
 // The control looked up last: the module fills a list with a run of calls on it.
 uintptr_t lastValue = 0;
 Record* lastRecord = nullptr;
+// Records handed out since the last put-back from a copy, by handle value.
+std::vector<uintptr_t> touchedValues;
+// The timers' handle values in creation order; rebuilt after controls come or go.
+std::vector<uintptr_t> timerValues;
+bool timersKnown = false;
 QvControl focus = nullptr, cancelControl = nullptr;
 
 std::map<uintptr_t, std::string> imagePaths; // every image loaded since the last reset
@@ -82,6 +87,14 @@ constexpr int kMaxRows = 100000;
 
 uintptr_t Value(const void* handle) {
     return reinterpret_cast<uintptr_t>(handle);
+}
+
+Record* Touch(uintptr_t value, Record* r) {
+    if (r && !r->touched) {
+        r->touched = true;
+        touchedValues.push_back(value);
+    }
+    return r;
 }
 
 Control* ModelOf(QvControl handle) {
@@ -295,6 +308,7 @@ QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
         c.logoSpeed = logo.speed;
     }
     controls[nextControlValue] = std::move(rec);
+    timersKnown = false;
     return handle;
 }
 
@@ -321,34 +335,50 @@ void ClearRows(Control& list) {
 
 Record* RecordOf(QvControl handle) {
     if (!handle) return nullptr;
-    if (Value(handle) == lastValue) return lastRecord;
+    if (Value(handle) == lastValue) return Touch(lastValue, lastRecord);
     auto it = controls.find(Value(handle));
     if (it == controls.end()) return nullptr;
     lastValue = it->first;
     lastRecord = it->second.get();
-    return lastRecord;
+    return Touch(lastValue, lastRecord);
 }
 
 Record* RecordOf(const Control* control) {
     if (!control) return nullptr;
     for (auto& [value, rec] : controls)
-        if (&rec->model == control) return rec.get();
+        if (&rec->model == control) return Touch(value, rec.get());
     return nullptr;
 }
 
 void RunDueTimers() {
-    uint32_t now = standin::Now();
-    std::vector<QvControl> due;
-    for (auto& [value, rec] : controls) {
-        Control& c = rec->model;
-        if (c.desc.kind != kTimer || !c.timerEnabled || c.timerPeriod <= 0 || !c.desc.onClick) continue;
-        if (now - rec->timerLast < (uint32_t)c.timerPeriod) continue;
-        rec->timerLast = now;
-        due.push_back(c.handle);
+    if (!timersKnown) {
+        timerValues.clear();
+        for (auto& [value, rec] : controls)
+            if (rec->model.desc.kind == kTimer) timerValues.push_back(value);
+        timersKnown = true;
     }
-    // A tick may destroy other timers: each is looked up again.
-    for (QvControl h : due)
+    uint32_t now = standin::Now();
+    // A tick may create or destroy timers: the due ones are taken first, and
+    // each is looked up again before it ticks.
+    QvControl dueNow[16];
+    std::vector<QvControl> dueMore;
+    size_t due = 0;
+    for (uintptr_t value : timerValues) {
+        Record* rec = controls.find(value)->second.get();
+        Control& c = rec->model;
+        if (!c.timerEnabled || c.timerPeriod <= 0 || !c.desc.onClick) continue;
+        if (now - rec->timerLast < (uint32_t)c.timerPeriod) continue;
+        Touch(value, rec)->timerLast = now;
+        if (due < 16)
+            dueNow[due] = c.handle;
+        else
+            dueMore.push_back(c.handle);
+        ++due;
+    }
+    for (size_t i = 0; i < due; ++i) {
+        QvControl h = i < 16 ? dueNow[i] : dueMore[i - 16];
         if (Control* c = ModelOf(h)) c->desc.onClick((uint32_t)Value(h));
+    }
 }
 
 std::u16string FromUnicode(const Unicode* text) {
@@ -394,6 +424,8 @@ namespace standin::internal {
 // the reset stay unknown.
 void ResetToolkit() {
     controls.clear();
+    touchedValues.clear();
+    timersKnown = false;
     lastValue = 0;
     lastRecord = nullptr;
     focus = cancelControl = nullptr;
@@ -415,6 +447,13 @@ namespace standin {
 
 std::vector<Control*> Controls() {
     std::vector<Control*> all;
+    for (auto& [value, rec] : controls)
+        all.push_back(&Touch(value, rec.get())->model);
+    return all;
+}
+
+std::vector<const Control*> ControlsToRead() {
+    std::vector<const Control*> all;
     for (auto& [value, rec] : controls)
         all.push_back(&rec->model);
     return all;
@@ -450,14 +489,14 @@ std::u16string CellText(const Control& list, size_t row, size_t column) {
 
 Control* FindByTextId(int textId) {
     for (auto& [value, rec] : controls)
-        if (rec->model.desc.textId == textId) return &rec->model;
+        if (rec->model.desc.textId == textId) return &Touch(value, rec.get())->model;
     return nullptr;
 }
 
 Control* FindAt(int kind, int x, int y) {
     for (auto& [value, rec] : controls) {
         const ControlDescriptor& d = rec->model.desc;
-        if (d.kind == kind && d.x == x && d.y == y) return &rec->model;
+        if (d.kind == kind && d.x == x && d.y == y) return &Touch(value, rec.get())->model;
     }
     return nullptr;
 }
@@ -573,6 +612,7 @@ void DestroyControl(QvControl* handle) {
         KeepRoom(*m);
     }
     controls.erase(Value(h));
+    timersKnown = false;
     if (lastValue == Value(h)) {
         lastValue = 0;
         lastRecord = nullptr;
@@ -1040,7 +1080,43 @@ template <class Live, class Saved> void PutBackRecords(Live& live, const Saved& 
             slot = std::make_unique<typename Saved::mapped_type>(record);
     }
 }
+
+// The controls put back from saved. Grown from it (put back from this copy
+// last, nothing reset since), a record no one was handed since is as saved:
+// only the controls made since are dropped, the touched ones assigned, and
+// destroyed ones made again. Otherwise every record is put back.
+void PutBackControls(const std::map<uintptr_t, Record>& saved, uintptr_t savedNextValue,
+                     bool grownFromSaved) {
+    if (!grownFromSaved) {
+        PutBackRecords(controls, saved);
+    } else {
+        // Handle values count up from the saved counter: those above it are new.
+        controls.erase(controls.upper_bound(savedNextValue), controls.end());
+        if (controls.size() != saved.size()) {
+            for (auto& [value, record] : saved) {
+                auto& slot = controls[value];
+                if (!slot) slot = std::make_unique<Record>(record);
+            }
+        }
+        for (uintptr_t value : touchedValues) {
+            auto live = controls.find(value);
+            auto was = saved.find(value);
+            if (live != controls.end() && was != saved.end()) *live->second = was->second;
+        }
+    }
+    // Saved records are untouched: every record is now as its copy.
+    touchedValues.clear();
+    timersKnown = false;
+}
 } // namespace
+
+std::string ToolkitRecordsText() {
+    std::string out;
+    for (auto& [value, rec] : controls)
+        out += "  record " + Decimal((long long)value) + " row " + Decimal(rec->currentRow) + " tick " +
+               Decimal(rec->timerLast) + "\n";
+    return out;
+}
 
 Part SaveToolkit() {
     auto p = std::make_shared<ToolkitPart>();
@@ -1049,7 +1125,7 @@ Part SaveToolkit() {
     p->nextFigureValue = nextFigureValue;
     p->nextSerial = nextSerial;
     for (auto& [value, rec] : controls)
-        p->controls.emplace(value, *rec);
+        p->controls.emplace(value, *rec).first->second.touched = false;
     p->focus = focus;
     p->cancelControl = cancelControl;
     p->imagePaths = imagePaths;
@@ -1079,7 +1155,7 @@ void RestoreToolkit(const Part& part) {
     nextImageValue = p.nextImageValue;
     nextFigureValue = p.nextFigureValue;
     nextSerial = p.nextSerial;
-    PutBackRecords(controls, p.controls);
+    PutBackControls(p.controls, p.nextControlValue, fromPart);
     lastValue = 0; // the record it pointed at may be gone
     lastRecord = nullptr;
     focus = p.focus;

@@ -22,10 +22,15 @@ struct Record {
     std::vector<Unicode> textBuffer;  // EditGetText
     std::vector<Unicode> clickBuffer; // ListGetClicked
     std::vector<Unicode> rowBuffer;   // ListGetRowText
+    // Handed out (to be read or changed) since the toolkit was last put back
+    // from a saved copy: only such records can differ from it (Saved.h).
+    bool touched = false;
 };
 
 // The live record behind a handle or a model pointer; null for anything else
-// (null, destroyed, never created).
+// (null, destroyed, never created). Every path to a record goes through these
+// or marks what it hands out, so that putting the toolkit back from a copy
+// visits only the records touched since.
 Record* RecordOf(QvControl handle);
 Record* RecordOf(const Control* control);
 

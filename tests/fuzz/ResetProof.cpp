@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "../../host/program/Scenario.h"
+#include "../../host/standin/Saved.h"
 #include "../../host/standin/StandIn.h"
 #include "FuzzTargets.h"
 #include "OpenVisit.h"
@@ -75,8 +76,9 @@ int main(int argc, char** argv) {
             files.push_back(f);
     fuzz::SavePristineState();
     fuzz::afterInput = [] {
-        captured = WithoutTemporaryNames("screen:\n" + qvhost::ScreenText() + qvhost::AllCallsText() +
-                                         qvhost::CallsText());
+        captured =
+            WithoutTemporaryNames("screen:\n" + qvhost::ScreenText() + standin::saved::ToolkitRecordsText() +
+                                  qvhost::AllCallsText() + qvhost::CallsText());
     };
     fuzz::RunInOpenVisit([&] {
         std::vector<std::string> fresh;
