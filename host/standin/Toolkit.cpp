@@ -58,6 +58,10 @@ std::map<uintptr_t, std::unique_ptr<Record>> controls; // by handle value = crea
 // The control looked up last: the module fills a list with a run of calls on it.
 uintptr_t lastValue = 0;
 Record* lastRecord = nullptr;
+// The records of destroyed controls, still in their map nodes, for the next
+// controls made: a dialog opened and closed again allocates no record.
+std::vector<decltype(controls)::node_type> spareRecords;
+constexpr size_t kSpareRecords = 256;
 // Records handed out since the last put-back from a copy, by handle value.
 std::vector<uintptr_t> touchedValues;
 // The timers' handle values in creation order; rebuilt after controls come or go.
@@ -87,6 +91,25 @@ constexpr int kMaxRows = 100000;
 
 uintptr_t Value(const void* handle) {
     return reinterpret_cast<uintptr_t>(handle);
+}
+
+// A record for a new control, empty, in the map under value.
+Record& MakeRecord(uintptr_t value) {
+    timersKnown = false;
+    if (spareRecords.empty()) return *(controls[value] = std::make_unique<Record>());
+    auto node = std::move(spareRecords.back());
+    spareRecords.pop_back();
+    node.key() = value;
+    *node.mapped() = Record();
+    return *controls.insert(std::move(node)).position->second;
+}
+
+void DropRecord(decltype(controls)::iterator it) {
+    timersKnown = false;
+    if (spareRecords.size() < kSpareRecords)
+        spareRecords.push_back(controls.extract(it));
+    else
+        controls.erase(it);
 }
 
 Record* Touch(uintptr_t value, Record* r) {
@@ -283,10 +306,9 @@ void CopyLook(uint8_t (&dst)[16], const uint8_t* src) {
 }
 
 QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
-    auto rec = std::make_unique<Record>();
     nextControlValue += 8;
     QvControl handle = reinterpret_cast<QvControl>(nextControlValue);
-    Control& c = rec->model;
+    Control& c = MakeRecord(nextControlValue).model;
     c.handle = handle;
     c.serial = nextSerial++;
     c.desc = desc;
@@ -307,8 +329,6 @@ QvControl AddControl(const ControlDescriptor& desc, bool hotSpot) {
         c.logoFrames = logo.frames;
         c.logoSpeed = logo.speed;
     }
-    controls[nextControlValue] = std::move(rec);
-    timersKnown = false;
     return handle;
 }
 
@@ -611,8 +631,7 @@ void DestroyControl(QvControl* handle) {
                                           {Decimal(m->desc.kind), Decimal(m->desc.x), Decimal(m->desc.y)});
         KeepRoom(*m);
     }
-    controls.erase(Value(h));
-    timersKnown = false;
+    if (auto it = controls.find(Value(h)); it != controls.end()) DropRecord(it);
     if (lastValue == Value(h)) {
         lastValue = 0;
         lastRecord = nullptr;
@@ -1091,12 +1110,11 @@ void PutBackControls(const std::map<uintptr_t, Record>& saved, uintptr_t savedNe
         PutBackRecords(controls, saved);
     } else {
         // Handle values count up from the saved counter: those above it are new.
-        controls.erase(controls.upper_bound(savedNextValue), controls.end());
+        while (!controls.empty() && controls.rbegin()->first > savedNextValue)
+            DropRecord(std::prev(controls.end()));
         if (controls.size() != saved.size()) {
-            for (auto& [value, record] : saved) {
-                auto& slot = controls[value];
-                if (!slot) slot = std::make_unique<Record>(record);
-            }
+            for (auto& [value, record] : saved)
+                if (!controls.count(value)) MakeRecord(value) = record;
         }
         for (uintptr_t value : touchedValues) {
             auto live = controls.find(value);
