@@ -53,7 +53,9 @@ template <class Log> void RestoreLog(Log& log, const Log& copy, bool grown) {
 }
 
 // Controls, figures, images, focus, cancel control, background, cursor,
-// pointer, aura images, handle and order counters, toolkit calls.
+// pointer, aura images, handle and order counters, toolkit calls. Restoring
+// the copy restored last (nothing reset since) puts back only the controls
+// handed out since (Toolkit.h), made since or destroyed since.
 Part SaveToolkit();
 void RestoreToolkit(const Part& part);
 // What the records hold beyond the screen model (a list's current row, a
