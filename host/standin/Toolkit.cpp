@@ -379,7 +379,7 @@ void RunDueTimers() {
     }
     uint32_t now = standin::Now();
     // A tick may create or destroy timers: the due ones are taken first, and
-    // each is looked up again before it ticks.
+    // each is looked up again before it ticks (which marks it touched).
     QvControl dueNow[16];
     std::vector<QvControl> dueMore;
     size_t due = 0;
@@ -388,7 +388,7 @@ void RunDueTimers() {
         Control& c = rec->model;
         if (!c.timerEnabled || c.timerPeriod <= 0 || !c.desc.onClick) continue;
         if (now - rec->timerLast < (uint32_t)c.timerPeriod) continue;
-        Touch(value, rec)->timerLast = now;
+        rec->timerLast = now;
         if (due < 16)
             dueNow[due] = c.handle;
         else
